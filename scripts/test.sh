@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the test configuration (AddressSanitizer and UndefinedBehaviorSanitizer) in build-test/
+# and runs every test with ctest on Qt's offscreen platform. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFK_SANITIZE=ON -DFK_TESTS=ON
+cmake --build build-test -j "$jobs"
+ctest --test-dir build-test --output-on-failure -j "$jobs"
+# Fuzz targets need clang's libFuzzer; they run a bounded number of inputs each.
+if command -v clang++ >/dev/null 2>&1 && [ -n "$(ls fuzz/fuzz_*.cpp 2>/dev/null)" ]; then
+  CXX=clang++ CC=clang cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug
+  cmake --build build-fuzz -j "$jobs"
+  ctest --test-dir build-fuzz --output-on-failure
+fi
