@@ -23,6 +23,7 @@ struct FileEntry {
     std::uint64_t CreationTime = 0;
     std::uint64_t LastAccessTime = 0;
     std::uint64_t LastWriteTime = 0;
+    bool IsSymbolicLink = false;   // a link to a directory is listed but never entered
 
     bool IsDirectory() const { return (Attributes & faDirectory) != 0; }
 };

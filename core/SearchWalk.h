@@ -1,0 +1,47 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+// What the walk asks of the one who runs it: the main window in the program, a stand-in in tests.
+class TWalkHost {
+public:
+    virtual ~TWalkHost() = default;
+    // Lets pending window events run (the timer, the progress dialog, its stop link).
+    virtual void LetEventsRun() = 0;
+    virtual bool DirectoryPasses(const FileEntry& entry, const std::string& path) = 0;
+    virtual bool FilePassesKrellers(const FileEntry& entry, const std::string& path) = 0;
+    virtual void AddFoundFile(const FileEntry& entry, const std::string& path) = 0;
+};
+
+// The recursive walk of one search run: depth first, in the order the file system lists entries,
+// every file handed to the kreller chain. Stop and ignore requests arrive as flags set by the
+// host while events run.
+class TSearchWalk {
+public:
+    explicit TSearchWalk(TWalkHost& host) : host_(host) {}
+
+    // Clears the counters for a new run (the flags are the run's to clear).
+    void ResetCounters();
+    void ScanDirectory(const std::string& dir);
+
+    bool StopRequested = false;
+    bool IgnoreCurrent = false;     // cleared for every entry the walk takes up
+    std::int64_t TotalCount = 0;    // entries enumerated, "." and ".." included
+    std::int64_t FoundCount = 0;    // files that passed the chain
+    std::string CurrentPath;        // the entry taken up last
+
+    // Events run at most this often: asking the event loop costs about as much as a stat, so it
+    // is not asked for every entry. Zero lets them run at every entry.
+    std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
+
+private:
+    void TakeUpEntry(const FileEntry& entry, const std::string& dir);
+    void LetEventsRunWhenDue();
+
+    TWalkHost& host_;
+    std::chrono::steady_clock::time_point lastEvents_{};
+    std::string pendingDirectory_;  // the subdirectory the entry just taken up asks to enter
+};

@@ -1,0 +1,96 @@
+#include "core/sure.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TFsure::TFsure(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("TFsure");
+    setWindowTitle("Confirmation:");
+    text_ = new QLabel(this);
+    text_->setObjectName("Label_text");
+    text_->setWordWrap(true);
+    text_->setFrameShape(QFrame::StyledPanel);
+    text_->setMargin(10);
+    text_->setMinimumWidth(320);
+    extras_ = new QWidget(this);
+    extras_->setLayout(new QVBoxLayout);
+    extras_->layout()->setContentsMargins(0, 0, 0, 0);
+    btn_yes_ = new QPushButton("Yes", this);
+    btn_yes_->setObjectName("btn_yes");
+    btn_yes_->setDefault(true);
+    btn_no_ = new QPushButton("No", this);
+    btn_no_->setObjectName("btn_no");
+    connect(btn_yes_, &QPushButton::clicked, this, [this] {
+        answer_ = true;
+        accept();
+    });
+    connect(btn_no_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->setObjectName("buttons");
+    buttons->addStretch();
+    buttons->addWidget(btn_yes_);
+    buttons->addWidget(btn_no_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    layout->addWidget(extras_);
+    layout->addLayout(buttons);
+}
+
+bool TFsure::Ask(const std::string& text)
+{
+    answer_ = false;
+    text_->setText(QString::fromUtf8(text));
+    adjustSize();
+    exec();
+    return answer_;
+}
+
+TFbreak_scanning::TFbreak_scanning(QWidget* parent) : TFsure(parent)
+{
+    setObjectName("TFbreak_scanning");
+    setWindowTitle("Break scanning");
+    btn_yes_->setText("Break process");
+    btn_no_->setText("Continue");
+    btn_ignore_ = new QPushButton("Ignore current file", this);
+    btn_ignore_->setObjectName("btn_ignore");
+    auto* buttons = findChild<QHBoxLayout*>("buttons");
+    buttons->insertWidget(buttons->indexOf(btn_no_), btn_ignore_);
+    connect(btn_ignore_, &QPushButton::clicked, this, [this] {
+        IgnoreRequested = true;
+        reject();
+    });
+}
+
+bool TFbreak_scanning::Ask(const std::string& text)
+{
+    IgnoreRequested = false;
+    return TFsure::Ask(text);
+}
+
+void TFbreak_scanning::showEvent(QShowEvent* event)
+{
+    TFsure::showEvent(event);
+    btn_no_->setDefault(true);
+    btn_no_->setFocus();
+}
+
+TFsure_checked::TFsure_checked(QWidget* parent) : TFsure(parent)
+{
+    setObjectName("TFsure_checked");
+    CB_sure_ = new QCheckBox("Yes, I'm sure", this);
+    CB_sure_->setObjectName("CB_sure");
+    extras_->layout()->addWidget(CB_sure_);
+    connect(CB_sure_, &QCheckBox::toggled, btn_yes_, &QPushButton::setEnabled);
+}
+
+bool TFsure_checked::Ask(const std::string& text)
+{
+    btn_yes_->setEnabled(false);
+    CB_sure_->setChecked(false);
+    return TFsure::Ask(text);
+}

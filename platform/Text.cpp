@@ -1,0 +1,161 @@
+#include "platform/Text.h"
+
+#include <array>
+#include <cstdint>
+#include <cwctype>
+#include <locale.h>
+#include <wctype.h>
+
+namespace platform {
+namespace {
+
+constexpr bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The user's character classification, falling back to C.UTF-8 where the user's locale is not a
+// UTF-8 one (towupper of a non-UTF-8 locale knows nothing of multi-byte characters).
+locale_t CaseLocale()
+{
+    static const locale_t locale = [] {
+        for (const char* name : {"", "C.UTF-8", "C.utf8"}) {
+            if (locale_t l = newlocale(LC_CTYPE_MASK, name, nullptr)) {
+                if (towupper_l(L'\u00E4', l) == L'\u00C4')
+                    return l;
+                freelocale(l);
+            }
+        }
+        return static_cast<locale_t>(nullptr);
+    }();
+    return locale;
+}
+
+char32_t UpperOf(char32_t c)
+{
+    const locale_t locale = CaseLocale();
+    return locale ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale)) : c;
+}
+
+int EncodedLength(char32_t c)
+{
+    if (c < 0x80) return 1;
+    if (c < 0x800) return 2;
+    if (c < 0x10000) return 3;
+    return 4;
+}
+
+void Encode(char32_t c, int length, unsigned char* out)
+{
+    static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (int i = length - 1; i > 0; --i) {
+        out[i] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        c >>= 6;
+    }
+    out[0] = static_cast<unsigned char>(kLead[length] | c);
+}
+
+// Length of the valid UTF-8 sequence at p (at most 'left' bytes), and its code point; 0 if invalid.
+int Decode(const unsigned char* p, std::size_t left, char32_t& c)
+{
+    const unsigned char lead = p[0];
+    int length;
+    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; c = lead & 0x1F; }
+    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; c = lead & 0x0F; }
+    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; c = lead & 0x07; }
+    else return 0;
+    if (left < static_cast<std::size_t>(length))
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if (!IsContinuation(p[i]))
+            return 0;
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (EncodedLength(c) != length || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+        return 0;  // overlong forms and surrogates are not characters
+    return length;
+}
+
+// Upper case of every two-byte character (U+0080 to U+07FF) that keeps its length, computed once;
+// most non-ASCII letters of European texts live here, so the common case is a table look-up.
+const std::array<char16_t, 0x800>& TwoByteUpperTable()
+{
+    static const std::array<char16_t, 0x800> table = [] {
+        std::array<char16_t, 0x800> t{};
+        for (char32_t c = 0x80; c < 0x800; ++c) {
+            const char32_t upper = UpperOf(c);
+            t[c] = static_cast<char16_t>(EncodedLength(upper) == 2 ? upper : c);
+        }
+        return t;
+    }();
+    return table;
+}
+
+void UpperCaseMultiByte(unsigned char* p, std::size_t left, int& consumed)
+{
+    char32_t c = 0;
+    const int length = Decode(p, left, c);
+    if (length == 0) {
+        consumed = 1;  // an invalid byte stays as it is
+        return;
+    }
+    consumed = length;
+    const char32_t upper = length == 2 ? TwoByteUpperTable()[c] : UpperOf(c);
+    if (upper != c && EncodedLength(upper) == length)
+        Encode(upper, length, p);
+}
+
+} // namespace
+
+void UpperCaseAsciiInPlace(std::string& text)
+{
+    for (char& ch : text)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+}
+
+std::string UpperCaseAscii(std::string_view text)
+{
+    std::string result(text);
+    UpperCaseAsciiInPlace(result);
+    return result;
+}
+
+void UpperCaseLocaleInPlace(char* data, std::size_t length)
+{
+    auto* p = reinterpret_cast<unsigned char*>(data);
+    std::size_t i = 0;
+    while (i < length) {
+        const unsigned char byte = p[i];
+        if (byte < 0x80) {
+            if (byte >= 'a' && byte <= 'z')
+                p[i] = static_cast<unsigned char>(byte - 'a' + 'A');
+            ++i;
+            continue;
+        }
+        int consumed = 1;
+        UpperCaseMultiByte(p + i, length - i, consumed);
+        i += static_cast<std::size_t>(consumed);
+    }
+}
+
+void UpperCaseLocaleInPlace(std::string& text)
+{
+    UpperCaseLocaleInPlace(text.data(), text.size());
+}
+
+std::string UpperCaseLocale(std::string_view text)
+{
+    std::string result(text);
+    UpperCaseLocaleInPlace(result);
+    return result;
+}
+
+std::string Trimmed(std::string_view text)
+{
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+} // namespace platform

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TempTree.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+const FileEntry* Find(const std::vector<FileEntry>& entries, const std::string& name)
+{
+    auto it = std::find_if(entries.begin(), entries.end(), [&](const FileEntry& e) { return e.Name == name; });
+    return it == entries.end() ? nullptr : &*it;
+}
+
+TEST(ListDirectory, ListsDotEntriesAndEveryKindWithItsAttributes)
+{
+    TempTree tree;
+    tree.File("plain.txt", "12345");
+    tree.File(".hidden", "x");
+    const std::string readOnly = tree.File("readonly.txt", "r");
+    chmod(readOnly.c_str(), 0444);
+    tree.Dir("sub");
+    ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("sub", tree.Path("link_to_dir").c_str()), 0);
+    ASSERT_EQ(symlink("plain.txt", tree.Path("link_to_file").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", tree.Path("dangling").c_str()), 0);
+
+    const auto entries = platform::ListDirectory(tree.Root());
+    ASSERT_EQ(entries.size(), 10u);
+
+    struct Expected { const char* name; std::uint32_t attributes; bool link; };
+    const Expected table[] = {
+        {".", faDirectory, false},
+        {"..", faDirectory, false},
+        {"plain.txt", faArchive, false},
+        {".hidden", faArchive | faHidden, false},
+        {"readonly.txt", faArchive | faReadOnly, false},
+        {"sub", faDirectory, false},
+        {"fifo", faSysFile, false},
+        {"link_to_dir", faDirectory, true},
+        {"link_to_file", faArchive, true},
+        {"dangling", faArchive, true},
+    };
+    for (const Expected& e : table) {
+        SCOPED_TRACE(e.name);
+        const FileEntry* entry = Find(entries, e.name);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->Attributes & ~faReadOnly, e.attributes & ~faReadOnly);
+        EXPECT_EQ((entry->Attributes & faReadOnly) != 0, (e.attributes & faReadOnly) != 0);
+        EXPECT_EQ(entry->IsSymbolicLink, e.link);
+    }
+    EXPECT_EQ(Find(entries, "link_to_file")->Size, 5);  // the target's size
+    EXPECT_EQ(Find(entries, "dangling")->Size, 7);      // the link's own: "nowhere"
+}
+
+TEST(ListDirectory, KeepsNamesThatAreNotUtf8)
+{
+    TempTree tree;
+    const std::string name = "bad\xff\xfe name";
+    tree.File(name, "x");
+    const auto entries = platform::ListDirectory(tree.Root());
+    EXPECT_NE(Find(entries, name), nullptr);
+}
+
+TEST(ListDirectory, ReportsExactSizeOfSparseFileAbove4GiB)
+{
+    TempTree tree;
+    const std::int64_t size = 3LL * 1024 * 1024 * 1024 + 17;
+    tree.SizedFile("big.bin", size);
+    const auto entries = platform::ListDirectory(tree.Root());
+    ASSERT_NE(Find(entries, "big.bin"), nullptr);
+    EXPECT_EQ(Find(entries, "big.bin")->Size, size);
+}
+
+TEST(ListDirectory, TimesAreTicksSince1601)
+{
+    TempTree tree;
+    const std::string path = tree.File("dated", "x");
+    const timespec times[2] = {{1000000000, 0}, {1234567890, 500}};  // atime, mtime
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const auto entry = platform::LookupEntry(path);
+    ASSERT_TRUE(entry);
+    constexpr std::uint64_t kEpoch = 116444736000000000ULL;
+    EXPECT_EQ(entry->LastWriteTime, kEpoch + 12345678900000000ULL + 5);
+    EXPECT_EQ(entry->LastAccessTime, kEpoch + 10000000000000000ULL);
+    EXPECT_GT(entry->CreationTime, kEpoch);
+}
+
+TEST(ListDirectory, MissingOrUnreadableDirectoryGivesNothing)
+{
+    TempTree tree;
+    EXPECT_TRUE(platform::ListDirectory(tree.Path("missing")).empty());
+    const std::string locked = tree.Dir("locked");
+    tree.File("locked/inside", "x");
+    chmod(locked.c_str(), 0);
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads any directory";
+    EXPECT_TRUE(platform::ListDirectory(locked).empty());
+}
+
+TEST(LookupEntry, FindsFilesAndDirectoriesButNotMissingPaths)
+{
+    TempTree tree;
+    tree.File(" padded ", "abc");
+    const auto padded = platform::LookupEntry(tree.Path(" padded "));
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(padded->Name, " padded ");
+    EXPECT_EQ(padded->Size, 3);
+    EXPECT_FALSE(platform::LookupEntry(tree.Path("padded")));
+    EXPECT_FALSE(platform::LookupEntry(""));
+    const auto dir = platform::LookupEntry(tree.Dir("d"));
+    ASSERT_TRUE(dir);
+    EXPECT_TRUE(dir->IsDirectory());
+}
+
+TEST(Paths, TrailingSlashAndNamePart)
+{
+    EXPECT_EQ(platform::WithTrailingSlash("/a/b"), "/a/b/");
+    EXPECT_EQ(platform::WithTrailingSlash("/a/b/"), "/a/b/");
+    EXPECT_EQ(platform::FileNamePart("/a/b.txt"), "b.txt");
+    EXPECT_EQ(platform::FileNamePart("b.txt"), "b.txt");
+}
+
+TEST(Directories, CreateWithParentsAndRestoreWorkingDirectory)
+{
+    TempTree tree;
+    const std::string before = platform::CurrentDirectory();
+    {
+        platform::TWorkingDirectoryGuard guard;
+        ASSERT_TRUE(platform::CreateDirectories(tree.Path("x/y/z")));
+        EXPECT_TRUE(platform::DirectoryExists(tree.Path("x/y/z")));
+        platform::SetCurrentDirectory(tree.Path("x/y"));
+        EXPECT_NE(platform::CurrentDirectory(), before);
+    }
+    EXPECT_EQ(platform::CurrentDirectory(), before);
+    EXPECT_THROW(platform::SetCurrentDirectory(tree.Path("missing")), std::runtime_error);
+}
+
+TEST(Directories, DefaultStartPathIsHomeWithSlash)
+{
+    const std::string saved = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(platform::DefaultStartPath(), "/home/someone/");
+    unsetenv("HOME");
+    EXPECT_EQ(platform::DefaultStartPath(), "/");
+    setenv("HOME", saved.c_str(), 1);
+}
+
+} // namespace
