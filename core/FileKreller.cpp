@@ -1,11 +1,36 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QScreen>
 
+#include "core/about.h"
+#include "core/main.h"
+#include "core/msg.h"
+#include "core/sure.h"
+#include "core/text_view.h"
+#include "krellers/kreller_size.h"
+
+// Every window is created once, in a fixed order, and reused until the program ends.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("FileKreller");
-    window.show();
+    QApplication::setApplicationName("FileKreller");
+
+    TFmain mainWindow;
+    TFsure sure(&mainWindow);
+    TFsure_checked sureChecked(&mainWindow);
+    TDmsg msg(&mainWindow);
+    TFbreak_scanning breakScanning(&mainWindow);
+    TF_text_view textView([&msg](const std::string& text) { msg.Inform(text); }, &mainWindow);
+    TF_about about(&mainWindow);
+    TD_kreller_size krellerSize(&mainWindow);
+
+    mainWindow.AttachDialogs({&sure, &msg, &breakScanning, &textView, &about});
+    TNativeKrellers natives;
+    natives.FileSize = &krellerSize;
+    mainWindow.AttachNativeKrellers(natives);
+
+    // Without a window manager "maximised" means nothing, so the window takes the screen itself.
+    if (const QScreen* screen = mainWindow.screen())
+        mainWindow.setGeometry(screen->availableGeometry());
+    mainWindow.showMaximized();
     return app.exec();
 }

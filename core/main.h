@@ -1,0 +1,223 @@
+#pragma once
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/SearchWalk.h"
+#include "core/find_direction.h"
+#include "core/progress.h"
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TD_find;
+class TD_kreller;
+class TDmsg;
+class TF_about;
+class TF_text_view;
+class TFbreak_scanning;
+class TFoundListModel;
+class TFsure;
+class TKrellerListView;
+struct TKrellerRow;
+
+// Which built-in krellers the user switched on.
+struct TNativeSwitches {
+    bool Dirs = true;
+    bool FileMask = true;
+    bool FileSize = true;
+    bool FileTime = true;
+    bool Context = true;
+};
+
+// The pages of the user settings dialog the main window opens.
+enum class TSettingsPage { Directories, FileGroups, ContextKreller, Krellers };
+
+// What the main window reads from and writes to the user's settings.
+class TMainSettings {
+public:
+    virtual ~TMainSettings() = default;
+    virtual TNativeSwitches NativeSwitches() = 0;
+    virtual std::string DefaultPath() = 0;
+    virtual void SetDefaultPath(const std::string& path) = 0;
+    virtual std::string LastVisit() = 0;
+    virtual void SetLastVisit(const std::string& date) = 0;
+    // Shows the settings dialog modally on a page; false when there is none to show.
+    virtual bool ShowSettings(TSettingsPage page) = 0;
+};
+
+// The shared dialogs the main window uses; created once at start-up and handed in.
+struct TMainDialogs {
+    TFsure* Sure = nullptr;
+    TDmsg* Msg = nullptr;
+    TFbreak_scanning* Break = nullptr;
+    TF_text_view* TextView = nullptr;
+    TF_about* About = nullptr;
+};
+
+// The built-in kreller objects, by row; a missing one has no row.
+struct TNativeKrellers {
+    TD_kreller* Dirs = nullptr;
+    TD_kreller* FileMask = nullptr;
+    TD_kreller* FileSize = nullptr;
+    TD_kreller* FileTime = nullptr;
+    TD_kreller* Context = nullptr;
+};
+
+// Posted to the main window to close it (the settings dialog asks for it when the kreller set changed).
+void PostCloseRequest(QWidget* mainWindow);
+
+// The main window: start paths, the kreller list, the search run and the found list.
+class TFmain : public QMainWindow, private TWalkHost, public TProgressHost {
+    Q_OBJECT
+public:
+    explicit TFmain(QWidget* parent = nullptr);
+    ~TFmain() override;
+
+    // Wiring done once at start-up, in the order the windows are created.
+    void AttachSettings(TMainSettings* settings);
+    void AttachDialogs(const TMainDialogs& dialogs);
+    void AttachNativeKrellers(const TNativeKrellers& krellers);
+
+    // Run state.
+    bool FirstActivation = true;
+    bool Searching = false;
+    bool StopRequested() const { return walk_.StopRequested; }
+    bool IgnoreCurrent() const { return walk_.IgnoreCurrent; }
+    std::int64_t TotalCount() const { return walk_.TotalCount; }
+    std::int64_t FoundCount() const { return walk_.FoundCount; }
+    const std::string& CurrentPath() const { return walk_.CurrentPath; }
+    int FindIndex = -1;
+    TKrellerRow* DirsItem = nullptr;
+
+    // Start-up.
+    void FormActivate();
+    void BuildKrellerList();
+    void ClearKrellerList();
+
+    // The search run.
+    void SB_runClick();
+    void LoadKrellerConditions();
+    void Timer_refreshTimer();
+    void UpdateCommands();
+    void search_result_info();
+    std::string SearchResultText() const;
+
+    // Services for the progress dialog and the krellers.
+    void IgnoreCurrentFile() override;
+    void StopSearch() override;
+    bool CurrentFileAbandoned() const;
+    void SetStatusText(const std::string& text);
+    void SearchInWeb() override;
+    std::string ReadLastVisit() override;
+    void WriteLastVisit(const std::string& date) override;
+    void ShowHelpTopic(const std::string& topic);
+
+    // Start paths.
+    void SB_add_pathClick();
+    void AddStartPath(const std::string& path);
+    void SB_del_pathClick();
+    void SB_save_pathClick();
+    std::vector<std::string> StartPaths() const;
+    void SetStartPaths(const std::vector<std::string>& paths, int selected);
+
+    // Found list commands.
+    void SB_openClick();
+    void SB_viewClick();
+    void SB_view_pluginClick();
+    bool ViewViaPlugin(bool show);
+    void SB_findinfoundClick();
+    void FindDialog1Find(const QString& text, FindDirection direction);
+    void LV_foundClick();
+    void N_SavefoundfileslistClick();
+    void N_LoadfoundfileslistClick();
+    void SB_settingsClick();
+    void N_AboutClick();
+
+    TFoundListModel& FoundList() { return *found_; }
+    TKrellerListView& Krellers() { return *LV_krellers_; }
+    TD_progress_user* ProgressDialog() { return progress_; }
+    TD_find* FindDialog() { return findDialog_; }
+    std::string SelectedFoundPath() const;
+    int SelectedFoundRow() const;
+    void SelectFoundRow(int row);
+    QString StatusText() const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // TWalkHost
+    void LetEventsRun() override;
+    bool DirectoryPasses(const FileEntry& entry, const std::string& path) override;
+    bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override;
+    void AddFoundFile(const FileEntry& entry, const std::string& path) override;
+
+    void BuildLayout();
+    void BuildMenus();
+    QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
+    QAction* MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
+                        const QKeySequence& shortcut = {});
+    void RunGuarded(const std::function<void()>& command);
+    void ShowError(const std::string& text);
+    void FormClose();
+    void LV_foundChange();
+    std::string StartPathAt(int row) const;
+
+    TSearchWalk walk_;
+    TMainSettings* settings_ = nullptr;
+    TMainDialogs dialogs_;
+    TNativeKrellers natives_;
+    TD_progress_user* progress_ = nullptr;
+    TD_find* findDialog_ = nullptr;
+    bool closePending_ = false;
+
+    QListWidget* LB_paths = nullptr;
+    TKrellerListView* LV_krellers_ = nullptr;
+    QTreeView* LV_found = nullptr;
+    TFoundListModel* found_ = nullptr;
+    QTimer* Timer_refresh = nullptr;
+    QLabel* statusPanels_[3] = {};
+    QMenu* PopupMenu_found = nullptr;
+
+    // Tool buttons.
+    QToolButton* SB_add_path = nullptr;
+    QToolButton* SB_del_path = nullptr;
+    QToolButton* SB_save_path = nullptr;
+    QToolButton* SB_kreller = nullptr;
+    QToolButton* SB_run = nullptr;
+    QToolButton* SB_findinfound = nullptr;
+    QToolButton* SB_view_plugin = nullptr;
+    QToolButton* SB_view = nullptr;
+    QToolButton* SB_open = nullptr;
+    QToolButton* SB_exit = nullptr;
+
+    // Menu entries, by the command they follow.
+    QAction* N_Adddirectory = nullptr;
+    QAction* N_Deletedirectory = nullptr;
+    QAction* N_Editcurrentkreller = nullptr;
+    QAction* N_Startsearch = nullptr;
+    QAction* N_Searchinfoundfilenames = nullptr;
+    QAction* N_SearchinWEB = nullptr;
+    QAction* N_Viewfile = nullptr;
+    QAction* N_Viewfileviaplugin = nullptr;
+    QAction* N_Openfile = nullptr;
+    QAction* N_Loadfoundfileslist = nullptr;
+    QAction* N_Savefoundfileslist = nullptr;
+    QAction* N_Settings = nullptr;
+    QAction* N_Exit = nullptr;
+    QAction* P_Viewfileastext = nullptr;
+    QAction* P_Viewfileviaplugin = nullptr;
+    QAction* P_Openfile = nullptr;
+    QAction* P_Loadfoundfileslist = nullptr;
+    QAction* P_Savefoundfileslist = nullptr;
+};
