@@ -71,8 +71,9 @@ void TSearchWalk::TakeUpEntry(const FileEntry& entry, const std::string& dir)
 void TSearchWalk::LetEventsRunWhenDue()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastEvents_ < EventInterval)
+    if (eventsEverRan_ && now - lastEvents_ < EventInterval)
         return;
+    eventsEverRan_ = true;
     lastEvents_ = now;
     host_.LetEventsRun();
 }

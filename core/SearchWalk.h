@@ -43,5 +43,6 @@ private:
 
     TWalkHost& host_;
     std::chrono::steady_clock::time_point lastEvents_{};
+    bool eventsEverRan_ = false;
     std::string pendingDirectory_;  // the subdirectory the entry just taken up asks to enter
 };

@@ -1,0 +1,94 @@
+#include "core/find_dialog.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+TD_find::TD_find(QWidget* parent)
+    : QDialog(parent)
+    , Edit_find_(new QLineEdit(this))
+    , btn_find_next_(new QPushButton("Find Next", this))
+    , btn_cancel_(new QPushButton("Cancel", this))
+    , RG_direction_(new QGroupBox("Direction", this))
+    , RB_up_(new QRadioButton("Up", RG_direction_))
+    , RB_down_(new QRadioButton("Down", RG_direction_))
+{
+    setObjectName("TD_find");
+    setWindowTitle("Find");
+    setModal(false);
+    Edit_find_->setObjectName("Edit_find");
+    btn_find_next_->setObjectName("btn_find_next");
+    btn_cancel_->setObjectName("btn_cancel");
+    RG_direction_->setObjectName("RG_direction");
+    RB_up_->setObjectName("RB_up");
+    RB_down_->setObjectName("RB_down");
+    RB_down_->setChecked(true);
+    btn_find_next_->setDefault(true);
+
+    auto* label = new QLabel("Find what:", this);
+    label->setBuddy(Edit_find_);
+    auto* directionLayout = new QHBoxLayout(RG_direction_);
+    directionLayout->addWidget(RB_up_);
+    directionLayout->addWidget(RB_down_);
+
+    auto* left = new QVBoxLayout;
+    auto* textRow = new QHBoxLayout;
+    textRow->addWidget(label);
+    textRow->addWidget(Edit_find_, 1);
+    left->addLayout(textRow);
+    left->addWidget(RG_direction_, 0, Qt::AlignRight);
+    left->addStretch();
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(btn_find_next_);
+    buttons->addWidget(btn_cancel_);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+
+    connect(btn_find_next_, &QPushButton::clicked, this, &TD_find::btn_find_nextClick);
+    connect(btn_cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Edit_find_, &QLineEdit::textChanged, this, &TD_find::UpdateFindNextEnabled);
+    UpdateFindNextEnabled();
+}
+
+void TD_find::SetDirectionOffered(bool offered)
+{
+    RG_direction_->setVisible(offered);
+    if (!offered)
+        RB_down_->setChecked(true);
+}
+
+void TD_find::ShowNonModal()
+{
+    show();
+    raise();
+    activateWindow();
+    Edit_find_->setFocus();
+    Edit_find_->selectAll();
+}
+
+QString TD_find::Text() const
+{
+    return Edit_find_->text();
+}
+
+FindDirection TD_find::Direction() const
+{
+    return RB_up_->isChecked() ? FindDirection::Up : FindDirection::Down;
+}
+
+void TD_find::btn_find_nextClick()
+{
+    emit FindNext(Text(), Direction());
+}
+
+// As with any find dialog, there is nothing to find before something is typed.
+void TD_find::UpdateFindNextEnabled()
+{
+    btn_find_next_->setEnabled(!Edit_find_->text().isEmpty());
+}

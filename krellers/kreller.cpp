@@ -1,0 +1,168 @@
+#include "krellers/kreller.h"
+
+#include "plugins/crtr_ckreller.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TD_kreller::TD_kreller(QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle("Kreller");
+
+    content_ = new QWidget(this);
+    content_->setObjectName("content");
+    buttonColumn_ = new QVBoxLayout;
+    ok_ = AddColumnButton("Ok", "btn_ok");
+    auto* cancel = AddColumnButton("Cancel", "btn_cancel");
+    reset_ = AddColumnButton("Reset", "btn_reset");
+    buttonColumn_->addStretch(1);
+    ok_->setDefault(true);
+
+    connect(ok_, &QPushButton::clicked, this, &TD_kreller::btn_okClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(reset_, &QPushButton::clicked, this, &TD_kreller::btn_resetClick);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(content_, 1);
+    layout->addLayout(buttonColumn_);
+}
+
+QPushButton* TD_kreller::AddColumnButton(const QString& text, const QString& objectName)
+{
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    buttonColumn_->addWidget(button);
+    return button;
+}
+
+void TD_kreller::AddHelpButton(const std::string& topic)
+{
+    auto* help = AddColumnButton("Help", "btn_help");
+    connect(help, &QPushButton::clicked, this, [this, topic] { ShowHelp(topic); });
+}
+
+void TD_kreller::SetHelpTopicHandler(THelpTopicHandler handler)
+{
+    helpTopicHandler_ = std::move(handler);
+}
+
+void TD_kreller::ShowHelp(const std::string& topic) const
+{
+    if (helpTopicHandler_)
+        helpTopicHandler_(topic);
+}
+
+void TD_kreller::btn_okClick()
+{
+    accepted_ = true;
+    accept();
+}
+
+void TD_kreller::btn_resetClick()
+{
+    resetRequested_ = true;
+    ResetControls();
+    reject();
+}
+
+void TD_kreller::SetCondition(std::string description, TConditionStrings lines)
+{
+    description_ = std::move(description);
+    conditionLines_ = std::move(lines);
+}
+
+void TD_kreller::LoadCondition(TConditionStrings* strings)
+{
+    description_.clear();
+    conditionLines_.clear();
+    boundStrings_ = strings;
+    if (!strings)
+        return;
+    if (!strings->empty()) {
+        description_ = strings->front();
+        conditionLines_.assign(strings->begin() + 1, strings->end());
+    }
+    if (plugin_)
+        plugin_->SendCondition(JoinConditionText(*strings));
+}
+
+void TD_kreller::StoreCondition()
+{
+    if (!boundStrings_)
+        return;
+    *boundStrings_ = conditionLines_;
+    boundStrings_->insert(boundStrings_->begin(), description_);
+}
+
+void TD_kreller::ClearCondition()
+{
+    description_.clear();
+    conditionLines_.clear();
+    if (boundStrings_)
+        boundStrings_->clear();
+}
+
+bool TD_kreller::EditCondition(TConditionStrings& strings)
+{
+    if (plugin_) {
+        // The plug-in shows its own editor; its answer is the new condition, whatever the user did.
+        plugin_->SendCondition(JoinConditionText(strings));
+        strings = SplitConditionText(plugin_->ShowEdit());
+        return false;
+    }
+    accepted_ = false;
+    resetRequested_ = false;
+    LoadCondition(&strings);
+    exec();
+    if (accepted_)
+        StoreCondition();
+    if (resetRequested_)
+        ClearCondition();
+    return accepted_ || resetRequested_;
+}
+
+bool TD_kreller::TestFile(const FileEntry& entry, const std::string& path)
+{
+    return plugin_ && plugin_->FileMeets(entry, path);
+}
+
+void TD_kreller::AttachPlugin(TNoxCrtr_ckreller* wrapper)
+{
+    plugin_ = wrapper;
+}
+
+void TD_kreller::DetachPlugin()
+{
+    plugin_ = nullptr;
+}
+
+bool TD_kreller::IsPluginKreller() const
+{
+    return plugin_ != nullptr;
+}
+
+bool TD_kreller::PluginAcceptsFile(const std::string& path) const
+{
+    return plugin_ && plugin_->CanShowFile(path);
+}
+
+void TD_kreller::ShowFileViaPlugin(const std::string& path, const TConditionStrings& strings)
+{
+    if (!PluginAcceptsFile(path))
+        return;
+    plugin_->SendCondition(JoinConditionText(strings));
+    plugin_->ShowFile(path);
+}
+
+void EnableWithWindowColour(QWidget* field, bool enabled)
+{
+    field->setEnabled(enabled);
+    const QPalette standard = QApplication::palette(field);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, standard.color(enabled ? QPalette::Base : QPalette::Button));
+    field->setPalette(palette);
+}

@@ -1,0 +1,93 @@
+#pragma once
+#include "krellers/condition_strings.h"
+#include "platform/FileSystem.h"
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+class QPushButton;
+class QVBoxLayout;
+class TNoxCrtr_ckreller;
+
+// Opens a help page by topic; the main window hands in its ShowHelpTopic.
+using THelpTopicHandler = std::function<void(const std::string& topic)>;
+
+// One filter stage of a search: a modal dialog that edits one condition, keeps it in text form and
+// answers for a file whether it meets it.
+//
+// A native kreller derives from this class, puts its controls into ContentArea(), keeps its condition
+// in a plain value, and overrides LoadCondition (call the base first, then show the value in the
+// controls), StoreCondition (read the controls back, rebuild the text with SetCondition, then call the
+// base) and TestFile (ask the value). A plain TD_kreller with a plug-in attached forwards everything
+// to the plug-in; without one it passes nothing.
+class TD_kreller : public QDialog {
+    Q_OBJECT
+public:
+    explicit TD_kreller(QWidget* parent = nullptr);
+
+    // Takes the condition from a row's strings (may be none); they stay bound for StoreCondition.
+    virtual void LoadCondition(TConditionStrings* strings);
+    // Writes Description and ConditionLines back into the bound strings.
+    virtual void StoreCondition();
+    // Runs the modal edit on a row's strings; true when the dialog was closed with "Ok" or "Reset".
+    // A plug-in kreller lets the plug-in's own editor replace the strings and answers false.
+    virtual bool EditCondition(TConditionStrings& strings);
+    // Does the file meet the condition last loaded.
+    virtual bool TestFile(const FileEntry& entry, const std::string& path);
+
+    void ClearCondition();
+    // Forgets the bound strings without touching them, for when their row goes away.
+    void UnbindStrings() { boundStrings_ = nullptr; }
+    void AttachPlugin(TNoxCrtr_ckreller* wrapper);
+    void DetachPlugin();
+    bool IsPluginKreller() const;
+    bool PluginAcceptsFile(const std::string& path) const;
+    void ShowFileViaPlugin(const std::string& path, const TConditionStrings& strings);
+
+    TNoxCrtr_ckreller* Plugin() const { return plugin_; }
+    const std::string& Description() const { return description_; }
+    const TConditionStrings& ConditionLines() const { return conditionLines_; }
+    TConditionStrings* BoundStrings() const { return boundStrings_; }
+    bool Accepted() const { return accepted_; }
+    bool ResetRequested() const { return resetRequested_; }
+
+    void SetHelpTopicHandler(THelpTopicHandler handler);
+
+protected:
+    // Where a kreller puts its controls: the area left of the button column.
+    QWidget* ContentArea() const { return content_; }
+    // A kreller may hide "Reset" or enable "Ok" only for a complete condition.
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* ResetButton() const { return reset_; }
+    // Adds "Help" (btn_help) to the button column; it opens topic through the help handler.
+    void AddHelpButton(const std::string& topic);
+
+    void SetCondition(std::string description, TConditionStrings lines);
+
+    // "Reset" calls this before the dialog closes: put the controls back to their defaults.
+    virtual void ResetControls() {}
+
+private:
+    QPushButton* AddColumnButton(const QString& text, const QString& objectName);
+    void btn_okClick();
+    void btn_resetClick();
+    void ShowHelp(const std::string& topic) const;
+
+    TNoxCrtr_ckreller* plugin_ = nullptr;
+    std::string description_;
+    TConditionStrings conditionLines_;
+    TConditionStrings* boundStrings_ = nullptr;
+    bool accepted_ = false;
+    bool resetRequested_ = false;
+    THelpTopicHandler helpTopicHandler_;
+
+    QWidget* content_ = nullptr;
+    QVBoxLayout* buttonColumn_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* reset_ = nullptr;
+};
+
+// Enables or disables a condition field and paints its background in the window colour when enabled,
+// in the button-face colour when not, so an unused bound is visibly out of play.
+void EnableWithWindowColour(QWidget* field, bool enabled);

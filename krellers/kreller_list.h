@@ -1,0 +1,80 @@
+#pragma once
+#include "krellers/condition_strings.h"
+#include "platform/FileSystem.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TD_kreller;
+class TNoxCrtr_ckreller;
+
+// Images of the kreller list.
+enum TKrellerImage : int {
+    kiNativeChecked = 0,
+    kiNativeUnchecked = 1,
+    kiCustomChecked = 2,
+    kiCustomUnchecked = 3,
+};
+
+// One row of the kreller list. The row owns its condition strings; its kreller object refers to them
+// while they are the strings it loaded last.
+struct TKrellerRow {
+    std::string Caption;
+    bool Checked = false;
+    TD_kreller* Kreller = nullptr; // native dialogs live elsewhere; a custom kreller's is owned below
+    TConditionStrings Strings;
+    int ImageIndex = kiNativeUnchecked;
+
+    bool HasCondition() const { return ::HasCondition(Strings); }
+    bool IsCustom() const;
+
+private:
+    friend class TKrellerList;
+    std::unique_ptr<TD_kreller> ownedKreller_;
+};
+
+// The chain of krellers in list order, with the rules of checking and editing rows. Rows keep their
+// addresses for the life of the list, so a kreller may stay bound to a row's strings.
+class TKrellerList {
+public:
+    TKrellerList();
+    ~TKrellerList();
+    TKrellerList(const TKrellerList&) = delete;
+    TKrellerList& operator=(const TKrellerList&) = delete;
+
+    // A native kreller's row: unchecked, no condition.
+    TKrellerRow& AppendNativeRow(const std::string& caption, TD_kreller* kreller);
+    // A custom kreller's row: a plain TD_kreller forwarding to the plug-in, captioned by its name.
+    TKrellerRow& AppendCustomRow(TNoxCrtr_ckreller* wrapper);
+    // Empties the list: native krellers forget the rows' strings, custom kreller objects let go of their
+    // plug-ins and are released. Call it while the native kreller dialogs still exist.
+    void Clear();
+
+    std::size_t Count() const { return rows_.size(); }
+    TKrellerRow& Row(std::size_t index) { return *rows_.at(index); }
+    const TKrellerRow& Row(std::size_t index) const { return *rows_.at(index); }
+
+    // Switches off every row that has no condition and gives every row the image of its state.
+    void ApplyCheckRules();
+    // Edits a row's condition with its kreller; a row that comes out of the edit with a new
+    // condition is switched on.
+    void EditRow(std::size_t index);
+    // Every kreller object loads its row's strings, so each works on the condition its row shows.
+    void LoadKrellerConditions();
+    // Asks the checked krellers in list order, leaving out skipped (the Directories row). The first
+    // refusal ends the chain; a kreller whose test fails with an error refuses the file.
+    bool FilePassesKrellers(const FileEntry& entry, const std::string& path,
+                            const TKrellerRow* skipped = nullptr) const;
+
+private:
+    TKrellerRow& Append(std::unique_ptr<TKrellerRow> row);
+    void ReleaseCustomKrellers();
+
+    std::vector<std::unique_ptr<TKrellerRow>> rows_;
+};
+
+// Whether the walk may enter a directory: always, unless the Directories row is there, checked and
+// its kreller refuses it.
+bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path);

@@ -1,0 +1,208 @@
+#include "krellers/kreller_size.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QSpinBox>
+#include <charconv>
+#include <limits>
+#include <optional>
+
+namespace {
+
+constexpr const char* kMinName = "SIZE_MIN";
+constexpr const char* kMinUnitName = "SIZE_MIN_UNIT";
+constexpr const char* kMaxName = "SIZE_MAX";
+constexpr const char* kMaxUnitName = "SIZE_MAX_UNIT";
+
+std::int64_t UnitFactor(TSizeUnit unit)
+{
+    return unit == TSizeUnit::MB ? 1000000 : 1000;
+}
+
+const char* UnitText(TSizeUnit unit)
+{
+    return unit == TSizeUnit::MB ? "MB" : "KB";
+}
+
+// "KB" unless the text names "MB" (without regard to case).
+TSizeUnit ParseUnit(const std::optional<std::string>& text)
+{
+    return text && EqualsIgnoringAsciiCase(*text, UnitText(TSizeUnit::MB)) ? TSizeUnit::MB : TSizeUnit::KB;
+}
+
+// A decimal 32-bit integer with an optional sign, nothing else.
+std::optional<std::int32_t> ParseValue(std::string_view text)
+{
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+TSizeBound ReadBound(const TConditionStrings& lines, const char* valueName, const char* unitName,
+                     const TSizeBound& previous)
+{
+    TSizeBound bound = previous;
+    const auto value = ConditionValue(lines, valueName);
+    bound.InForce = value && !value->empty();
+    if (bound.InForce)
+        bound.Value = ParseValue(*value).value_or(previous.Value);
+    bound.Unit = ParseUnit(ConditionValue(lines, unitName));
+    return bound;
+}
+
+void WriteBound(TConditionStrings& lines, const TSizeBound& bound, const char* valueName, const char* unitName)
+{
+    SetConditionValue(lines, valueName, bound.InForce ? std::to_string(bound.Value) : std::string());
+    SetConditionValue(lines, unitName, UnitText(bound.Unit));
+}
+
+} // namespace
+
+std::int64_t TSizeBound::Bytes() const
+{
+    return static_cast<std::int64_t>(Value) * UnitFactor(Unit);
+}
+
+bool TSizeCondition::Test(std::int64_t size) const
+{
+    if (Lower.InForce && size < Lower.Bytes())
+        return false;
+    return !Upper.InForce || size <= Upper.Bytes();
+}
+
+TSizeCondition TSizeCondition::FromLines(const TConditionStrings& lines, const TSizeCondition& previous)
+{
+    TSizeCondition condition;
+    condition.Lower = ReadBound(lines, kMinName, kMinUnitName, previous.Lower);
+    condition.Upper = ReadBound(lines, kMaxName, kMaxUnitName, previous.Upper);
+    return condition;
+}
+
+void TSizeCondition::UpdateLines(TConditionStrings& lines) const
+{
+    WriteBound(lines, Lower, kMinName, kMinUnitName);
+    WriteBound(lines, Upper, kMaxName, kMaxUnitName);
+}
+
+namespace {
+
+QSpinBox* NewValueField(QWidget* parent, const char* name, int value)
+{
+    auto* field = new QSpinBox(parent);
+    field->setObjectName(name);
+    field->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    field->setValue(value);
+    return field;
+}
+
+QComboBox* NewUnitChoice(QWidget* parent, const char* name)
+{
+    auto* choice = new QComboBox(parent);
+    choice->setObjectName(name);
+    choice->addItems({"KB", "MB"});
+    return choice;
+}
+
+QCheckBox* NewBoundBox(QWidget* parent, const char* name, const char* caption)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+TSizeBound ReadBoundControls(const QCheckBox* box, const QSpinBox* value, const QComboBox* unit)
+{
+    return {box->isChecked(), value->value(), unit->currentIndex() == 1 ? TSizeUnit::MB : TSizeUnit::KB};
+}
+
+void ShowBound(const TSizeBound& bound, QCheckBox* box, QSpinBox* value, QComboBox* unit)
+{
+    box->setChecked(bound.InForce);
+    value->setValue(bound.Value);
+    unit->setCurrentIndex(bound.Unit == TSizeUnit::MB ? 1 : 0);
+}
+
+} // namespace
+
+TD_kreller_size::TD_kreller_size(QWidget* parent)
+    : TD_kreller(parent)
+{
+    setWindowTitle("Kreller \"File Size\"");
+    const TSizeCondition defaults;
+    QWidget* area = ContentArea();
+    CB_greater = NewBoundBox(area, "CB_greater", "File size must be greater than");
+    SE_greater = NewValueField(area, "SE_greater", defaults.Lower.Value);
+    CMB_greater = NewUnitChoice(area, "CMB_greater");
+    CB_less = NewBoundBox(area, "CB_less", "File size must be less than");
+    SE_less = NewValueField(area, "SE_less", defaults.Upper.Value);
+    CMB_less = NewUnitChoice(area, "CMB_less");
+
+    auto* grid = new QGridLayout(area);
+    grid->addWidget(CB_greater, 0, 0);
+    grid->addWidget(SE_greater, 0, 1);
+    grid->addWidget(CMB_greater, 0, 2);
+    grid->addWidget(CB_less, 1, 0);
+    grid->addWidget(SE_less, 1, 1);
+    grid->addWidget(CMB_less, 1, 2);
+    grid->setRowStretch(2, 1);
+
+    connect(CB_greater, &QCheckBox::toggled, this, &TD_kreller_size::UpdateEnabling);
+    connect(CB_less, &QCheckBox::toggled, this, &TD_kreller_size::UpdateEnabling);
+    UpdateEnabling();
+}
+
+void TD_kreller_size::UpdateEnabling()
+{
+    EnableWithWindowColour(SE_greater, CB_greater->isChecked());
+    EnableWithWindowColour(CMB_greater, CB_greater->isChecked());
+    EnableWithWindowColour(SE_less, CB_less->isChecked());
+    EnableWithWindowColour(CMB_less, CB_less->isChecked());
+}
+
+TSizeCondition TD_kreller_size::ReadControls() const
+{
+    return {ReadBoundControls(CB_greater, SE_greater, CMB_greater), ReadBoundControls(CB_less, SE_less, CMB_less)};
+}
+
+void TD_kreller_size::ShowInControls(const TSizeCondition& condition)
+{
+    ShowBound(condition.Lower, CB_greater, SE_greater, CMB_greater);
+    ShowBound(condition.Upper, CB_less, SE_less, CMB_less);
+}
+
+void TD_kreller_size::LoadCondition(TConditionStrings* strings)
+{
+    TD_kreller::LoadCondition(strings);
+    // A value that is not a number leaves its field as it is, so the controls are the fallback.
+    condition_ = TSizeCondition::FromLines(ConditionLines(), ReadControls());
+    ShowInControls(condition_);
+}
+
+void TD_kreller_size::StoreCondition()
+{
+    condition_ = ReadControls();
+    if (condition_.HasBound()) {
+        TConditionStrings lines = ConditionLines();
+        condition_.UpdateLines(lines);
+        SetCondition(kSizeDescription, std::move(lines));
+    } else {
+        SetCondition({}, {});
+    }
+    TD_kreller::StoreCondition();
+}
+
+bool TD_kreller_size::TestFile(const FileEntry& entry, const std::string&)
+{
+    return condition_.Test(entry.Size);
+}
+
+void TD_kreller_size::ResetControls()
+{
+    CB_greater->setChecked(false);
+    CB_less->setChecked(false);
+}

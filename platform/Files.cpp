@@ -1,0 +1,199 @@
+#include "platform/Files.h"
+
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// Closes a descriptor on every way out of a function.
+class TDescriptor {
+public:
+    explicit TDescriptor(int fd) : fd_(fd) {}
+    ~TDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+
+    int Get() const { return fd_; }
+    // Closes now, so that a failing close (a full disk on some file systems) is seen.
+    int Close()
+    {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void ThrowFileError(const std::string& path, int code = errno)
+{
+    throw EFileError(path, code);
+}
+
+void WriteAll(int fd, std::string_view content, const std::string& path)
+{
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowFileError(path);
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// The file a write to path really changes: a symbolic link is followed, so that a settings file
+// kept elsewhere through a link stays there.
+std::string WriteTarget(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+// A new file beside target that no one else uses; created with mode 0666 so the umask applies.
+int CreateTemporaryBeside(const std::string& target, std::string& temporaryPath)
+{
+    static unsigned counter = 0;
+    const std::string stem = DirectoryPart(target) + "/." + FileNamePart(target) + ".tmp-" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = stem + std::to_string(++counter);
+        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+void CopyPermissionsOf(const std::string& existing, int fd)
+{
+    struct stat info {};
+    if (::stat(existing.c_str(), &info) == 0)
+        ::fchmod(fd, info.st_mode & 07777);
+}
+
+// Makes a finished rename durable; failure only costs durability, not correctness.
+void SyncDirectory(const std::string& dir)
+{
+    const TDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() >= 0)
+        ::fsync(fd.Get());
+}
+
+} // namespace
+
+EFileError::EFileError(const std::string& path, int code)
+    : std::runtime_error(path + ": " + std::strerror(code)), code_(code)
+{
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    // O_NONBLOCK keeps the open itself from waiting on a FIFO; the check below then refuses it.
+    TDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.Get() < 0)
+        ThrowFileError(path);
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0)
+        ThrowFileError(path);
+    if (S_ISDIR(info.st_mode))
+        ThrowFileError(path, EISDIR);
+    if (!S_ISREG(info.st_mode))
+        ThrowFileError(path, EINVAL);
+
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    char block[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.Get(), block, sizeof block);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowFileError(path);
+        }
+        if (got == 0)
+            return content;
+        content.append(block, static_cast<std::size_t>(got));
+    }
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view content)
+{
+    const std::string target = WriteTarget(path);
+    std::string temporaryPath;
+    TDescriptor fd(CreateTemporaryBeside(target, temporaryPath));
+    if (fd.Get() < 0)
+        ThrowFileError(target);
+    try {
+        CopyPermissionsOf(target, fd.Get());
+        WriteAll(fd.Get(), content, target);
+        if (::fsync(fd.Get()) != 0 || fd.Close() != 0)
+            ThrowFileError(target);
+        RenameReplacing(temporaryPath, target);
+    } catch (...) {
+        ::unlink(temporaryPath.c_str());
+        throw;
+    }
+    SyncDirectory(DirectoryPart(target));
+}
+
+void RenameReplacing(const std::string& from, const std::string& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        ThrowFileError(to);
+}
+
+bool PathExists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool IsDirectoryWritable(const std::string& dir)
+{
+    return ::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+std::string RunningProgramPath()
+{
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    if (length < 0)
+        ThrowFileError("/proc/self/exe");
+    return std::string(path, static_cast<std::size_t>(length));
+}
+
+std::string UserConfigDirectory()
+{
+    // Relative values are to be ignored, so a stray setting cannot scatter files in the working directory.
+    if (const char* configHome = std::getenv("XDG_CONFIG_HOME"); configHome && configHome[0] == '/')
+        return configHome;
+    const std::string home = HomeDirectory();
+    return home.empty() ? std::string() : WithTrailingSlash(home) + ".config";
+}
+
+std::string DirectoryPart(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace platform

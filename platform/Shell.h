@@ -1,0 +1,37 @@
+#pragma once
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// Result codes of OpenWithAssociatedApplication. A value above 32 is success.
+enum OpenResult : int {
+    orFailed = 0,
+    orFileNotFound = 2,
+    orPathNotFound = 3,
+    orAccessDenied = 5,
+    orNoAssociation = 31,
+    orStarted = 33,
+};
+
+// Opens path with the default application for its type (chosen by the file's name; a directory by
+// the handler for folders). Returns orStarted, or the code that describes why nothing was started.
+int OpenWithAssociatedApplication(const std::string& path);
+
+// Opens a web address, or a file path resolved against the working directory, with its default
+// handler. Every failure is swallowed: help and web pages are offered, never insisted on.
+void OpenAddress(const std::string& urlOrPath);
+
+// The last step of both open calls: start ApplicationId (a desktop file id; empty means "the default
+// handler of Uri") on Uri. It answers a result code like OpenWithAssociatedApplication.
+struct LaunchRequest {
+    std::string ApplicationId;
+    std::string Uri;
+};
+using Launcher = std::function<int(const LaunchRequest&)>;
+
+// Replaces the launch step, so tests can follow an open call to its end without starting
+// anything. An empty launcher puts the real one back.
+void SetLauncher(Launcher launcher);
+
+} // namespace platform

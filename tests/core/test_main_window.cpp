@@ -1,0 +1,321 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QToolButton>
+#include <QComboBox>
+#include <QSpinBox>
+#include <map>
+
+#include "ModalDriver.h"
+#include "TempTree.h"
+#include "core/FoundList.h"
+#include "core/main.h"
+#include "core/msg.h"
+#include "core/sure.h"
+#include "krellers/kreller.h"
+#include "krellers/kreller_list_view.h"
+#include "krellers/kreller_size.h"
+#include "platform/Dates.h"
+
+namespace {
+
+// A kreller whose test runs what the test says, to look at the window from inside a run.
+class ProbeKreller : public TD_kreller {
+public:
+    std::function<bool(const std::string&)> test = [](const std::string&) { return true; };
+    bool TestFile(const FileEntry&, const std::string& path) override { return test(path); }
+};
+
+struct MainWindowFixture : ::testing::Test {
+    TempTree work;        // the program's own tree: bin/ is the working directory
+    TempTree tree;        // what is searched
+    platform::TWorkingDirectoryGuard restore;
+    TFmain window;
+    TFsure sure{&window};
+    TDmsg msg{&window};
+    TFbreak_scanning breakDialog{&window};
+    ProbeKreller probe;
+    TD_kreller_size sizeKreller;
+
+    MainWindowFixture()
+    {
+        work.Dir("bin");
+        platform::SetCurrentDirectory(work.Path("bin"));
+        window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
+    }
+
+    void Activate(TD_kreller* fileKreller)
+    {
+        TNativeKrellers natives;
+        natives.FileSize = fileKreller;
+        window.AttachNativeKrellers(natives);
+        window.FormActivate();
+    }
+
+    // Gives the first kreller row a condition and checks it.
+    void SwitchOnFirstRow(TConditionStrings strings)
+    {
+        TKrellerRow& row = window.Krellers().Krellers().Row(0);
+        row.Strings = std::move(strings);
+        row.Checked = true;
+        window.Krellers().Refresh();
+    }
+
+    bool Enabled(const char* name) const
+    {
+        if (auto* button = window.findChild<QAbstractButton*>(name))
+            return button->isEnabled();
+        return window.findChild<QAction*>(name)->isEnabled();
+    }
+
+    std::vector<std::string> FoundPaths()
+    {
+        std::vector<std::string> paths;
+        for (int i = 0; i < window.FoundList().Count(); ++i)
+            paths.push_back(window.FoundList().Row(i).Path);
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+};
+
+TEST_F(MainWindowFixture, FirstActivationMakesPluginDirectoriesAndBuildsTheList)
+{
+    Activate(&probe);
+    EXPECT_TRUE(platform::DirectoryExists(work.Path("context_crtrs")));
+    EXPECT_TRUE(platform::DirectoryExists(work.Path("custom_krellers")));
+    EXPECT_EQ(platform::CurrentDirectory() + "/", work.Path("bin/"));
+    EXPECT_FALSE(window.FirstActivation);
+    EXPECT_TRUE(window.StatusText().isEmpty());
+    ASSERT_EQ(window.Krellers().Krellers().Count(), 1u);
+    EXPECT_EQ(window.Krellers().Krellers().Row(0).Caption, "File size condition");
+}
+
+TEST_F(MainWindowFixture, CommandsWhileIdleFollowTheSelections)
+{
+    Activate(&probe);
+    EXPECT_TRUE(Enabled("SB_add_path"));
+    EXPECT_TRUE(Enabled("SB_del_path"));  // the default path starts selected
+    EXPECT_TRUE(Enabled("SB_run"));
+    EXPECT_TRUE(Enabled("N_Loadfoundfileslist"));
+    EXPECT_FALSE(Enabled("SB_open"));
+    EXPECT_FALSE(Enabled("SB_findinfound"));
+    EXPECT_FALSE(Enabled("N_Savefoundfileslist"));
+    EXPECT_FALSE(Enabled("SB_view_plugin"));
+
+    tree.File("one.txt");
+    window.SetStartPaths({tree.Root()}, -1);
+    window.UpdateCommands();
+    EXPECT_FALSE(Enabled("SB_del_path"));
+    EXPECT_FALSE(Enabled("SB_save_path"));
+    window.SB_runClick();
+    EXPECT_TRUE(Enabled("SB_findinfound"));
+    EXPECT_TRUE(Enabled("N_Savefoundfileslist"));
+    EXPECT_FALSE(Enabled("SB_open"));
+    window.SelectFoundRow(0);
+    EXPECT_TRUE(Enabled("SB_open"));
+    EXPECT_TRUE(Enabled("SB_view"));
+}
+
+TEST_F(MainWindowFixture, EverythingIsDisabledWhileSearching)
+{
+    tree.File("one.txt");
+    Activate(&probe);
+    SwitchOnFirstRow({"probe"});
+    window.SetStartPaths({tree.Root()}, 0);
+    std::map<std::string, bool> during;
+    probe.test = [&](const std::string&) {
+        for (const char* name : {"SB_add_path", "SB_del_path", "SB_save_path", "SB_run", "SB_kreller", "SB_view",
+                                 "SB_view_plugin", "SB_open", "SB_exit", "SB_findinfound", "N_Savefoundfileslist",
+                                 "N_Loadfoundfileslist", "N_Settings", "N_Startsearch"})
+            during[name] = Enabled(name);
+        during["LV_krellers"] = window.Krellers().isEnabled();
+        return true;
+    };
+    window.SB_runClick();
+    ASSERT_FALSE(during.empty());
+    for (const auto& [name, enabled] : during)
+        EXPECT_FALSE(enabled) << name;
+    EXPECT_TRUE(Enabled("SB_run"));
+    EXPECT_TRUE(window.Krellers().isEnabled());
+}
+
+TEST_F(MainWindowFixture, EmptyStartListEndsAtOnceAndTwiceListedPathIsScannedTwice)
+{
+    tree.File("a.txt");
+    Activate(&probe);
+    window.SetStartPaths({}, -1);
+    window.SB_runClick();
+    EXPECT_EQ(window.FoundList().Count(), 0);
+    EXPECT_EQ(window.TotalCount(), 0);
+
+    window.SetStartPaths({tree.Root(), tree.Root()}, 0);
+    window.SB_runClick();
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("a.txt"), tree.Path("a.txt")}));
+    EXPECT_EQ(window.TotalCount(), 6);
+}
+
+TEST_F(MainWindowFixture, StopSkipsRemainingStartPathsAndTheSummarySaysSo)
+{
+    tree.File("first/a.txt");
+    tree.File("second/b.txt");
+    Activate(&probe);
+    SwitchOnFirstRow({"probe"});
+    window.SetStartPaths({tree.Path("first"), tree.Path("second")}, 0);
+    probe.test = [&](const std::string&) {
+        window.StopSearch();
+        return true;
+    };
+    window.SB_runClick();
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("first/a.txt")}));
+    EXPECT_EQ(window.SearchResultText(),
+              "File(s) passed through all the krellers:1\nSearch process has been interrupted by user.");
+
+    probe.test = [](const std::string&) { return true; };
+    window.SB_runClick();
+    EXPECT_EQ(window.SearchResultText(), "File(s) passed through all the krellers:2");
+}
+
+TEST_F(MainWindowFixture, AFailingKrellerTestRefusesTheFileSilently)
+{
+    tree.File("a.txt");
+    tree.File("b.txt");
+    Activate(&probe);
+    SwitchOnFirstRow({"probe"});
+    window.SetStartPaths({tree.Root()}, 0);
+    probe.test = [&](const std::string& path) -> bool {
+        if (path.ends_with("a.txt"))
+            throw std::runtime_error("unreadable");
+        return true;
+    };
+    window.SB_runClick();
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("b.txt")}));
+}
+
+TEST_F(MainWindowFixture, ProgressDialogShowsOnlyForRunsLongerThanOneTick)
+{
+    tree.File("a.txt");
+    Activate(&probe);
+    SwitchOnFirstRow({"probe"});
+    window.SetStartPaths({tree.Root()}, 0);
+    bool shown = false;
+    probe.test = [&](const std::string&) {
+        shown = shown || window.ProgressDialog()->ShownFlag;
+        return true;
+    };
+    window.SB_runClick();
+    EXPECT_FALSE(shown);
+
+    probe.test = [&](const std::string&) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 400 && !window.ProgressDialog()->ShownFlag)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        shown = window.ProgressDialog()->ShownFlag;
+        return true;
+    };
+    window.SB_runClick();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(window.ProgressDialog()->ShownFlag);  // the end of the run closes it
+    EXPECT_TRUE(window.ProgressDialog()->ContinueFlag);
+}
+
+struct BreakOutcome {
+    const char* button;
+    bool stop;
+    bool ignore;
+};
+
+class BreakDialogOutcomes : public MainWindowFixture, public ::testing::WithParamInterface<BreakOutcome> {};
+
+TEST_P(BreakDialogOutcomes, StopLinkActsOnTheChoice)
+{
+    Activate(&probe);
+    ClickInNextModal(GetParam().button);
+    window.ProgressDialog()->StopLinkClick();
+    EXPECT_EQ(window.StopRequested(), GetParam().stop);
+    EXPECT_EQ(window.IgnoreCurrent(), GetParam().ignore);
+    EXPECT_EQ(window.ProgressDialog()->ContinueFlag, !GetParam().stop);
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, BreakDialogOutcomes,
+                         ::testing::Values(BreakOutcome{"btn_yes", true, false}, BreakOutcome{"btn_ignore", false, true},
+                                           BreakOutcome{"btn_no", false, false}));
+
+TEST(LastVisitLabel, HighlightedAfterThirtyDaysOrWhenUnknown)
+{
+    const platform::CalendarDate today{2026, 3, 31};
+    const auto daysAgo = [&](int days) {
+        const std::uint64_t day = 864000000000ULL;
+        return platform::FormatShortDate(platform::FileTimeToUtcDate(platform::UtcDateToFileTime(today) - days * day));
+    };
+    EXPECT_FALSE(LastVisitLabelFor(daysAgo(30), today).Highlighted);
+    EXPECT_TRUE(LastVisitLabelFor(daysAgo(31), today).Highlighted);
+    EXPECT_FALSE(LastVisitLabelFor(daysAgo(0), today).Highlighted);
+    EXPECT_EQ(LastVisitLabelFor(daysAgo(3), today).Text, "Last visit date:" + daysAgo(3));
+    for (const char* unreadable : {"", "yesterday", "99/99/9999"}) {
+        EXPECT_EQ(LastVisitLabelFor(unreadable, today).Text, "Last visit date:Unknown");
+        EXPECT_TRUE(LastVisitLabelFor(unreadable, today).Highlighted);
+    }
+}
+
+TEST_F(MainWindowFixture, SearchWithTheSizeKrellerFindsFilesWithinTheBounds)
+{
+    tree.SizedFile("small.bin", 9999);
+    tree.SizedFile("exact.bin", 10000);
+    tree.SizedFile("sub/big.bin", 3LL * 1000 * 1000 * 1000);
+    Activate(&sizeKreller);
+    SwitchOnFirstRow({"Size limitation", "SIZE_MIN=10", "SIZE_MIN_UNIT=KB", "SIZE_MAX_UNIT=KB"});
+    window.SetStartPaths({tree.Root()}, 0);
+    window.SB_runClick();
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("exact.bin"), tree.Path("sub/big.bin")}));
+    EXPECT_EQ(TFoundListModel::SizeText(3LL * 1000 * 1000 * 1000), "3000000");
+
+    // "Edit kreller" with Ok on an upper bound of 2999 MB drops the 3 GB file.
+    window.Krellers().setCurrentItem(window.Krellers().topLevelItem(0));
+    ClickInNextModal("btn_ok", [](QWidget* dialog) {
+        dialog->findChild<QAbstractButton*>("CB_less")->click();
+        dialog->findChild<QSpinBox*>("SE_less")->setValue(2999);
+        dialog->findChild<QComboBox*>("CMB_less")->setCurrentIndex(1);
+    });
+    window.Krellers().a_edit_kreller();
+    window.SB_runClick();
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("exact.bin")}));
+}
+
+TEST_F(MainWindowFixture, CloseDuringASearchStopsTheRunFirst)
+{
+    for (int i = 0; i < 50; ++i)
+        tree.File("f" + std::to_string(i));
+    Activate(&probe);
+    SwitchOnFirstRow({"probe"});
+    window.SetStartPaths({tree.Root()}, 0);
+    window.show();
+    int testsAfterClose = 0;
+    bool closeAsked = false;
+    probe.test = [&](const std::string&) {
+        if (closeAsked)
+            ++testsAfterClose;
+        if (!closeAsked) {
+            closeAsked = true;
+            window.close();
+        }
+        return true;
+    };
+    window.SB_runClick();
+    EXPECT_EQ(testsAfterClose, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowFixture, CloseRequestMessageClosesTheWindow)
+{
+    window.show();
+    PostCloseRequest(&window);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+#include "core/find_dialog.h"
+#include "core/text_view.h"
+
+#include "support/TempTree.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(TextForView, CutsAtTheFirstZeroByteAndMakesEveryLineBreakOne)
+{
+    struct Case {
+        std::string bytes;
+        std::string shown;
+    };
+    for (const Case& c : {Case{"0123456789\0rest\nmore"s, "0123456789"}, Case{"\0abc"s, ""},
+                          Case{"a\r\nb\nc\rd", "a\nb\nc\nd"}, Case{"a\r\r\nb\n\r", "a\n\nb\n\n"},
+                          Case{"tail\r", "tail\n"}, Case{"", ""}}) {
+        EXPECT_EQ(TextForView(c.bytes), c.shown);
+    }
+}
+
+TEST(FindTextFrom, AsciiLettersIgnoreCaseOtherCharactersMustBeEqual)
+{
+    struct Case {
+        QString text, key;
+        qsizetype from, found;
+    };
+    for (const Case& c : {Case{"abc ABC", "bC", 0, 1}, Case{"abc ABC", "bC", 2, 5}, Case{"abc", "c", 3, -1},
+                          Case{"abc", "", 0, -1}, Case{"abc", "abcd", 0, -1}, Case{"x\u00E4 \u00C4", "\u00C4", 0, 3},
+                          Case{"[a]{A}", "{a", 0, 3}, Case{"a  b", " b", 0, 2}}) {
+        EXPECT_EQ(FindTextFrom(c.text, c.key, c.from), c.found) << c.text.toStdString() << " / " << c.key.toStdString();
+    }
+}
+
+class TextView : public ::testing::Test {
+protected:
+    TextView()
+        : view([this](const std::string& text) { Messages.push_back(text); })
+    {
+    }
+    QString Shown() const { return view.Memo_text()->toPlainText(); }
+    QString Selected() const { return view.Memo_text()->textCursor().selectedText(); }
+    int SelectionStart() const { return view.Memo_text()->textCursor().selectionStart(); }
+
+    TempTree tree;
+    std::vector<std::string> Messages;
+    TF_text_view view;
+};
+
+TEST_F(TextView, ShowsTheFileUpToItsFirstZeroByte)
+{
+    view.LoadFile(tree.File("zero.txt", "0123456789\0hidden"s));
+    EXPECT_EQ(Shown(), "0123456789");
+}
+
+TEST_F(TextView, ALoadFailureIsToldAndTheWindowIsNotShown)
+{
+    bool shown = false;
+    QTimer::singleShot(0, &view, [&] {
+        shown = view.isVisible();
+        view.reject();
+    });
+    view.ViewFile(tree.Path("missing.txt"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_NE(Messages[0].find("missing.txt"), std::string::npos) << Messages[0];
+}
+
+TEST_F(TextView, ViewFileShowsModallyAndEscapeInTheTextCloses)
+{
+    const std::string path = tree.File("a.txt", "line one\r\nline two\r\n");
+    QString seen;
+    bool modal = false;
+    QTimer::singleShot(0, &view, [&] {
+        seen = Shown();
+        modal = view.isModal() && view.isVisible();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(view.Memo_text(), &escape);
+    });
+    QTimer::singleShot(5000, &view, [&] { view.reject(); });  // a failed close must not hang the test
+    view.ViewFile(path);
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(seen, "line one\nline two\n");
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(TextView, RepeatedFindWalksThroughTheOccurrencesAndEndsWithNotFound)
+{
+    view.LoadFile(tree.File("a.txt", "xAx\r\nax\rA"));
+    std::vector<int> starts;
+    for (int i = 0; i < 3; ++i) {
+        view.FindNext("a");
+        EXPECT_EQ(Selected().toUpper(), "A");
+        starts.push_back(SelectionStart());
+    }
+    EXPECT_EQ(starts, (std::vector<int>{1, 4, 7}));
+    EXPECT_TRUE(Messages.empty());
+    view.FindNext("a");
+    EXPECT_EQ(Messages, std::vector<std::string>{"Not found"});
+    EXPECT_EQ(SelectionStart(), 7) << "a failed find keeps the selection";
+}
+
+TEST_F(TextView, FindStartsAfterTheSelectionOrAtTheCaret)
+{
+    view.LoadFile(tree.File("a.txt", "ab ab\nab"));
+    QTextCursor cursor = view.Memo_text()->textCursor();
+    cursor.setPosition(1);
+    view.Memo_text()->setTextCursor(cursor);
+    view.FindNext("AB");
+    EXPECT_EQ(SelectionStart(), 3);
+    view.FindNext("b a");  // the text as typed, blanks included
+    EXPECT_EQ(Messages, std::vector<std::string>{"Not found"});
+    view.FindNext("b");
+    EXPECT_EQ(SelectionStart(), 7);
+}
+
+TEST_F(TextView, ABigFileArrivesInPiecesAndFindSearchesAllOfIt)
+{
+    // A character outside the basic plane right where a piece might end.
+    const std::string head(262143, 'a');
+    const std::string content = head + "\xF0\x9F\x98\x80" + std::string(300000, 'b') + "\r\nneedle";
+    view.LoadFile(tree.File("big.txt", content));
+    EXPECT_TRUE(view.IsFeeding());
+    EXPECT_EQ(SelectionStart(), 0);
+    view.FindNext("NEEDLE");
+    EXPECT_FALSE(view.IsFeeding());
+    EXPECT_EQ(Selected(), "needle");
+    EXPECT_EQ(Shown(), QString::fromUtf8(TextForView(content)));
+}
+
+TEST_F(TextView, TheFindButtonOffersTheFindDialogDownwardsOnly)
+{
+    view.LoadFile(tree.File("a.txt", "one two two"));
+    view.findChild<QPushButton*>("btn_find")->click();
+    TD_find* find = view.FindDialog();
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_FALSE(find->isModal());
+    EXPECT_FALSE(find->findChild<QWidget*>("RG_direction")->isVisibleTo(find));
+    find->findChild<QLineEdit*>("Edit_find")->setText("TWO");
+    find->findChild<QPushButton*>("btn_find_next")->click();
+    EXPECT_EQ(SelectionStart(), 4);
+    EXPECT_EQ(Selected(), "two");
+    find->hide();
+}
+
+TEST(FindDialog, ReportsTextAndDirectionAndNeedsText)
+{
+    TD_find find;
+    std::vector<std::pair<QString, FindDirection>> reports;
+    QObject::connect(&find, &TD_find::FindNext,
+                     [&](const QString& text, FindDirection direction) { reports.emplace_back(text, direction); });
+    auto* next = find.findChild<QPushButton*>("btn_find_next");
+    EXPECT_FALSE(next->isEnabled());
+    find.findChild<QLineEdit*>("Edit_find")->setText(" txt ");
+    next->click();
+    find.findChild<QRadioButton*>("RB_up")->setChecked(true);
+    next->click();
+    EXPECT_EQ(reports, (std::vector<std::pair<QString, FindDirection>>{{" txt ", FindDirection::Down},
+                                                                     {" txt ", FindDirection::Up}}));
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#pragma once
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+// Clicks a button of the next modal dialog once it is up, so a test can drive a dialog that
+// blocks in exec(). The button is found by object name.
+inline void ClickInNextModal(const QString& buttonName, std::function<void(QWidget*)> before = {})
+{
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, buttonName, before] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (before)
+            before(modal);
+        if (auto* button = modal->findChild<QAbstractButton*>(buttonName))
+            button->click();
+    });
+    poll->start();
+}
