@@ -1,0 +1,80 @@
+// The search run against find(1) on the same generated tree, warm cache, several rounds each.
+// Prints the median times and the ratio ours/find. Run by hand: see README.
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/FoundList.h"
+#include "core/main.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// dirs^levels directories, files in every one of them.
+std::int64_t MakeTree(const fs::path& root, int levels, int dirs, int files)
+{
+    std::int64_t entries = 0;
+    fs::create_directories(root);
+    for (int f = 0; f < files; ++f, ++entries)
+        std::ofstream(root / ("file_" + std::to_string(f) + ".txt")) << f;
+    if (levels == 0)
+        return entries;
+    for (int d = 0; d < dirs; ++d)
+        entries += 1 + MakeTree(root / ("dir_" + std::to_string(d)), levels - 1, dirs, files);
+    return entries;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename F>
+double Seconds(F&& run)
+{
+    const auto start = Clock::now();
+    run();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    const fs::path root = fs::temp_directory_path() / "fk_bench_tree";
+    fs::remove_all(root);
+    // 1 + 8 + 64 + 512 directories with 350 files each: about 205,000 files and 585 directories.
+    const std::int64_t entries = MakeTree(root, 3, 8, 350);
+    std::printf("tree: %lld entries below %s\n", static_cast<long long>(entries), root.c_str());
+
+    TFmain window;
+    window.FormActivate();
+    window.SetStartPaths({root.string() + "/"}, 0);
+    const std::string find = "find '" + root.string() + "' -printf '%s %T@\\n' >/dev/null";
+
+    std::vector<double> ours, theirs;
+    window.SB_runClick();  // warms the cache
+    for (int i = 0; i < rounds; ++i) {
+        ours.push_back(Seconds([&] { window.SB_runClick(); }));
+        theirs.push_back(Seconds([&] { (void)std::system(find.c_str()); }));
+    }
+    std::printf("found rows: %d, entries counted: %lld\n", window.FoundList().Count(),
+                static_cast<long long>(window.TotalCount()));
+    std::printf("FileKreller run: %.3f s (median of %d)\n", Median(ours), rounds);
+    std::printf("find -printf:    %.3f s (median of %d)\n", Median(theirs), rounds);
+    std::printf("ratio ours/find: %.2f\n", Median(ours) / Median(theirs));
+    fs::remove_all(root);
+    return 0;
+}
