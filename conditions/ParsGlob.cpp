@@ -235,7 +235,7 @@ void ConvertToString(ExprValue& value)
     std::string result;
     switch (value.type) {
     case vtNull: break;
-    case vtBoolean: result = value.boolean ? "1" : "0"; break;
+    case vtBoolean: result.assign(1, value.boolean ? '1' : '0'); break;
     case vtInteger: result = std::to_string(value.integer); break;
     case vtFloat: result = FloatToText(value.real); break;
     case vtString: return;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <compare>
-#include <limits>
 
 namespace {
 

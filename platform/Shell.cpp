@@ -24,7 +24,7 @@ using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 struct GFree {
     void operator()(gpointer memory) const { g_free(memory); }
 };
-using GString = std::unique_ptr<gchar, GFree>;
+using GCharPtr = std::unique_ptr<gchar, GFree>;
 
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
@@ -76,7 +76,7 @@ std::string FileUri(const std::string& path)
 {
     // GFile resolves a relative path against the working directory and folds "..".
     GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));
-    return GString(g_file_get_uri(file.get())).get();
+    return GCharPtr(g_file_get_uri(file.get())).get();
 }
 
 // The type is guessed from the name alone: reading content could block on a FIFO or a slow mount.
@@ -84,7 +84,7 @@ std::string ContentTypeOf(const std::string& path, bool isDirectory)
 {
     if (isDirectory)
         return "inode/directory";
-    GString type(g_content_type_guess(path.c_str(), nullptr, 0, nullptr));
+    GCharPtr type(g_content_type_guess(path.c_str(), nullptr, 0, nullptr));
     return type.get();
 }
 

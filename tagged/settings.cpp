@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cerrno>
+#include <sstream>
 
 namespace {
 
@@ -110,8 +111,11 @@ void TD_settings::LoadSettings()
 TD_settings::TFileState TD_settings::ReadSettingsFile()
 {
     try {
-        document_.LoadFromFile(settingsFileName_);
-        // An empty file, or one that starts with a NUL byte, holds no settings document at all.
+        std::istringstream bytes(platform::ReadWholeFile(settingsFileName_));
+        if (bytes.str().empty())
+            return TFileState::Missing;  // nothing in it that could be lost
+        document_.LoadFromStream(bytes);
+        // A file that starts with a NUL byte gives no element at all, yet may hold something.
         return document_.Name().empty() ? TFileState::Damaged : TFileState::Loaded;
     } catch (const platform::EFileError& error) {
         return error.Code() == ENOENT ? TFileState::Missing : TFileState::Damaged;

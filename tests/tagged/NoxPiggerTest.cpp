@@ -117,19 +117,6 @@ TEST(NoxPiggerWriting, ElementWithoutNameIsLeftOutWithItsChildren)
     EXPECT_EQ(unnamed->GetAsText(), "");
 }
 
-TEST(NoxPiggerWriting, LongDocumentIsWrittenWhole)
-{
-    TNoxPigger root;
-    root.SetName("R");
-    std::string expected = "\r\n<R>";
-    for (int i = 0; i < 5000; ++i) {
-        AddChild(&root, "ITEM")->SetAttr("N", std::to_string(i));
-        expected += "\r\n\t<ITEM N=\"" + std::to_string(i) + "\"/>";
-    }
-    expected += "\r\n</R>";
-    EXPECT_EQ(root.GetAsText(), expected);
-}
-
 TEST(NoxPiggerEscaping, EveryByteValueSurvivesInValuesAndText)
 {
     TNoxPigger element;

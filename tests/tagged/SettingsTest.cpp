@@ -101,7 +101,7 @@ TEST(Settings, OkAndDestructionWriteTheFile)
 
 struct DamagedCase {
     const char* what;
-    const char* content;
+    std::string content;
 };
 
 class SettingsDamaged : public testing::TestWithParam<DamagedCase> {};
@@ -120,8 +120,18 @@ TEST_P(SettingsDamaged, FileIsKeptAndReplacedByDefaults)
 INSTANTIATE_TEST_SUITE_P(Contents, SettingsDamaged,
                          testing::Values(DamagedCase{"syntax", "\r\n<SETTINGS DEFAULT_PATH=\"/x/\">\r\n\t<A>\r\n</SETTINGS>"},
                                          DamagedCase{"unterminated", "\r\n<SETTINGS LAST_EXT=\"*.txt"},
-                                         DamagedCase{"empty", ""}),
+                                         DamagedCase{"nul", std::string("\0<SETTINGS/>", 12)}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+TEST(Settings, EmptyFileIsReplacedWithoutReplacingOlderDamage)
+{
+    TempTree tree;
+    tree.File("bin/FileKreller.set.damaged", "older damage");
+    tree.File("bin/FileKreller.set", "");
+    TD_settings settings(PlaceIn(tree));
+    EXPECT_EQ(tree.Read("bin/FileKreller.set.damaged"), "older damage");
+    EXPECT_EQ(tree.Read("bin/FileKreller.set"), kEmptySettings);
+}
 
 TEST(Settings, UnreadableFileIsKeptToo)
 {

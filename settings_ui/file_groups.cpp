@@ -1,0 +1,486 @@
+#include "settings_ui/file_groups.h"
+
+#include "platform/Text.h"
+#include "tagged/settings.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kGroupsNode = "FILE_GROUPS";
+const char* const kGroupElement = "FILE_GROUP";
+const char* const kExtensionElement = "GI";
+const char* const kNameAttr = "NAME";
+const char* const kExtensionAttr = "EXT";
+const char* const kNewGroupName = "NewGroup";
+
+QString ToQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+std::string FromQ(const QString& text) { return text.toUtf8().toStdString(); }
+
+std::vector<std::string> SplitAtSemicolons(const std::string& text)
+{
+    std::vector<std::string> pieces;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto semicolon = text.find(';', start);
+        if (semicolon == std::string::npos) {
+            pieces.push_back(text.substr(start));
+            return pieces;
+        }
+        pieces.push_back(text.substr(start, semicolon - start));
+        start = semicolon + 1;
+    }
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    return platform::UpperCaseLocale(a) == platform::UpperCaseLocale(b);
+}
+
+std::string JoinedExtensionsOf(const TNoxPigger& group)
+{
+    std::vector<std::string> extensions;
+    for (const TNoxPigger* item = group.FindChild(kExtensionElement); item; item = group.FindNextSibling(item))
+        extensions.push_back(item->GetAttr(kExtensionAttr));
+    return JoinExtensions(extensions);
+}
+
+void WriteGroup(TNoxPigger& groupsNode, const TFileGroup& group)
+{
+    auto* element = new TNoxPigger(&groupsNode);
+    element->SetName(kGroupElement);
+    element->SetAttr(kNameAttr, group.Name);
+    for (const std::string& extension : SplitExtensionsForStoring(group.Extensions)) {
+        auto* item = new TNoxPigger(element);
+        item->SetName(kExtensionElement);
+        item->SetAttr(kExtensionAttr, extension);
+    }
+}
+
+// Draws the rows of a file group list, struck out where the list says so.
+class TStrikeDelegate : public QStyledItemDelegate {
+public:
+    explicit TStrikeDelegate(TO_file_groups& list) : QStyledItemDelegate(&list), list_(list) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (list_.DrawnStruckOut(index.row()))
+            option->font.setStrikeOut(true);
+    }
+
+private:
+    TO_file_groups& list_;
+};
+
+} // namespace
+
+// ---- Rules of the stored and edited forms ----
+
+std::vector<std::string> SplitExtensionsForStoring(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    // A final semicolon is no cut: it stays with the last extension.
+    const bool finalSemicolon = text.back() == ';';
+    std::vector<std::string> pieces = SplitAtSemicolons(finalSemicolon ? text.substr(0, text.size() - 1) : text);
+    if (finalSemicolon)
+        pieces.back() += ';';
+    return pieces;
+}
+
+std::vector<std::string> SplitExtensionsForEditing(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    std::vector<std::string> pieces = SplitAtSemicolons(text);
+    if (text.back() == ';')
+        pieces.pop_back();
+    return pieces;
+}
+
+std::string JoinExtensions(const std::vector<std::string>& extensions)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < extensions.size(); ++i) {
+        if (i > 0)
+            joined += ';';
+        joined += extensions[i];
+    }
+    return joined;
+}
+
+std::string CleanedExtension(const std::string& input)
+{
+    std::string cleaned;
+    for (const char c : input)
+        if (c != ' ' && c != '.' && c != '/' && c != '\\')
+            cleaned += c;
+    return cleaned;
+}
+
+TExtensionAdded AddExtension(std::vector<std::string>& extensions, const std::string& input)
+{
+    const std::string extension = CleanedExtension(input);
+    if (extension.empty())
+        return {};
+    for (std::size_t i = 0; i < extensions.size(); ++i)
+        if (EqualIgnoringCase(extensions[i], extension))
+            return {static_cast<int>(i), false};
+    extensions.push_back(extension);
+    return {static_cast<int>(extensions.size()) - 1, true};
+}
+
+std::vector<TFileGroup> ReadFileGroups(TD_settings& settings)
+{
+    std::vector<TFileGroup> groups;
+    const TNoxPigger* node = settings.GetNode(&settings.Document(), kGroupsNode);
+    for (int i = 0; i < node->ChildCount(); ++i) {
+        const TNoxPigger& group = *node->Child(i);
+        groups.push_back({group.GetAttr(kNameAttr), JoinedExtensionsOf(group)});
+    }
+    return groups;
+}
+
+void WriteFileGroups(TD_settings& settings, const std::vector<TFileGroup>& groups)
+{
+    TNoxPigger& root = settings.Document();
+    // Every FILE_GROUPS element goes: a second one left over would be read as the groups next time.
+    while (TNoxPigger* old = root.FindChild(kGroupsNode))
+        delete old;
+    TNoxPigger* node = settings.GetNode(&root, kGroupsNode);
+    for (const TFileGroup& group : groups)
+        WriteGroup(*node, group);
+}
+
+// ---- TO_selected_list ----
+
+TO_selected_list::TO_selected_list(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("TO_selected_list");
+    LV1 = new QTreeWidget(this);
+    LV1->setObjectName("LV1");
+    LV1->setRootIsDecorated(false);
+    LV1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LV1->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV1->setAllColumnsShowFocus(true);
+    SetColumns({{QString(), 250}}, false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(LV1);
+    connect(LV1, &QTreeWidget::itemSelectionChanged, this, &TO_selected_list::SelectionChanged);
+    connect(LV1, &QTreeWidget::itemActivated, this, [this] { emit ItemActivated(); });
+}
+
+void TO_selected_list::SetColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths, bool headerShown)
+{
+    QStringList captions;
+    for (const auto& column : captionsAndWidths)
+        captions << column.first;
+    LV1->setColumnCount(static_cast<int>(captions.size()));
+    LV1->setHeaderLabels(captions);
+    for (int i = 0; i < static_cast<int>(captionsAndWidths.size()); ++i)
+        LV1->setColumnWidth(i, captionsAndWidths[static_cast<std::size_t>(i)].second);
+    LV1->setHeaderHidden(!headerShown);
+}
+
+int TO_selected_list::ItemCount() const { return LV1->topLevelItemCount(); }
+
+void TO_selected_list::ClearItems() { LV1->clear(); }
+
+QTreeWidgetItem* TO_selected_list::AddItem(const std::string& caption, const std::string& text)
+{
+    auto* item = new QTreeWidgetItem(LV1, QStringList{ToQ(caption), ToQ(text)});
+    if (checkBoxes_) {
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Checked);
+    }
+    return item;
+}
+
+void TO_selected_list::DeleteSelected() { delete Selected(); }
+
+QTreeWidgetItem* TO_selected_list::ItemAt(int index) const { return LV1->topLevelItem(index); }
+
+std::string TO_selected_list::CaptionAt(int index) const
+{
+    const QTreeWidgetItem* item = ItemAt(index);
+    return item ? FromQ(item->text(0)) : std::string();
+}
+
+std::string TO_selected_list::TextAt(int index) const
+{
+    const QTreeWidgetItem* item = ItemAt(index);
+    return item ? FromQ(item->text(1)) : std::string();
+}
+
+QTreeWidgetItem* TO_selected_list::Selected() const
+{
+    const QList<QTreeWidgetItem*> selected = LV1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+int TO_selected_list::SelectedIndex() const
+{
+    QTreeWidgetItem* item = Selected();
+    return item ? LV1->indexOfTopLevelItem(item) : -1;
+}
+
+void TO_selected_list::SelectIndex(int index)
+{
+    LV1->clearSelection();
+    if (QTreeWidgetItem* item = ItemAt(index)) {
+        item->setSelected(true);
+        LV1->setCurrentItem(item);
+    }
+}
+
+void TO_selected_list::SetCheckBoxes(bool shown)
+{
+    checkBoxes_ = shown;
+    for (int i = 0; i < ItemCount(); ++i) {
+        QTreeWidgetItem* item = ItemAt(i);
+        if (shown) {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, Qt::Checked);
+        } else {
+            item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+            item->setData(0, Qt::CheckStateRole, QVariant());
+        }
+    }
+}
+
+bool TO_selected_list::CheckedAt(int index) const
+{
+    const QTreeWidgetItem* item = ItemAt(index);
+    return item && checkBoxes_ && item->checkState(0) == Qt::Checked;
+}
+
+void TO_selected_list::SetCheckedAt(int index, bool checked)
+{
+    if (QTreeWidgetItem* item = ItemAt(index); item && checkBoxes_)
+        item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+// ---- TO_file_groups ----
+
+TO_file_groups::TO_file_groups(QWidget* parent) : TO_selected_list(parent)
+{
+    setObjectName("TO_file_groups");
+    SetColumns({{QString(), 120}, {QString(), 120}}, false);
+    LV1->setItemDelegate(new TStrikeDelegate(*this));
+    // Checking a row changes how it is drawn.
+    connect(LV1, &QTreeWidget::itemChanged, LV1->viewport(), qOverload<>(&QWidget::update));
+}
+
+void TO_file_groups::Attach(TD_settings* settings, TD_file_group_exts* editor)
+{
+    settings_ = settings;
+    editor_ = editor;
+}
+
+void TO_file_groups::LoadGroups()
+{
+    ClearItems();
+    if (!settings_)
+        return;
+    for (const TFileGroup& group : ReadFileGroups(*settings_))
+        AddItem(group.Name, group.Extensions);
+}
+
+void TO_file_groups::SaveGroups()
+{
+    if (settings_)
+        WriteFileGroups(*settings_, Groups());
+}
+
+std::vector<TFileGroup> TO_file_groups::Groups() const
+{
+    std::vector<TFileGroup> groups;
+    for (int i = 0; i < ItemCount(); ++i)
+        groups.push_back({CaptionAt(i), TextAt(i)});
+    return groups;
+}
+
+void TO_file_groups::SetAllChecks(const std::function<bool(bool)>& newState)
+{
+    for (int i = 0; i < ItemCount(); ++i)
+        SetCheckedAt(i, newState(CheckedAt(i)));
+}
+
+void TO_file_groups::CheckAll() { SetAllChecks([](bool) { return true; }); }
+void TO_file_groups::UncheckAll() { SetAllChecks([](bool) { return false; }); }
+void TO_file_groups::InvertChecks() { SetAllChecks([](bool checked) { return !checked; }); }
+
+void TO_file_groups::AddGroup()
+{
+    AddItem(kNewGroupName, std::string());
+    SelectIndex(ItemCount() - 1);
+    if (!EditGroup())
+        DeleteGroup();
+}
+
+void TO_file_groups::DeleteGroup()
+{
+    DeleteSelected();
+    SaveGroups();
+}
+
+bool TO_file_groups::EditGroup()
+{
+    QTreeWidgetItem* row = Selected();
+    if (!row || !editor_ || !editor_->EditFileGroup(row))
+        return false;
+    SaveGroups();
+    return true;
+}
+
+void TO_file_groups::SetStrikeChecked(bool strike)
+{
+    strikeChecked_ = strike;
+    LV1->viewport()->update();
+}
+
+bool TO_file_groups::DrawnStruckOut(int index) const { return strikeChecked_ && CheckedAt(index); }
+
+// ---- TD_file_group_exts ----
+
+TD_file_group_exts::TD_file_group_exts(TAskFunc ask, QWidget* parent) : QDialog(parent), ask_(std::move(ask))
+{
+    input_ = [this](const std::string& title, const std::string& prompt) { return AskForText(this, title, prompt); };
+    BuildControls();
+}
+
+void TD_file_group_exts::BuildControls()
+{
+    setObjectName("TD_file_group_exts");
+    setWindowTitle("File group");
+    Edit_name = new QLineEdit(this);
+    Edit_name->setObjectName("Edit_name");
+    LBexts = new QListWidget(this);
+    LBexts->setObjectName("LBexts");
+    btn_add = new QPushButton("Add", this);
+    btn_add->setObjectName("btn_add");
+    btn_remove = new QPushButton("Remove", this);
+    btn_remove->setObjectName("btn_remove");
+    auto* btn_ok = new QPushButton("Ok", this);
+    btn_ok->setObjectName("btn_ok");
+    btn_ok->setDefault(true);
+    auto* btn_cancel = new QPushButton("Cancel", this);
+    btn_cancel->setObjectName("btn_cancel");
+
+    connect(btn_add, &QPushButton::clicked, this, &TD_file_group_exts::btn_addClick);
+    connect(btn_remove, &QPushButton::clicked, this, &TD_file_group_exts::btn_removeClick);
+    connect(btn_ok, &QPushButton::clicked, this, &TD_file_group_exts::btn_okClick);
+    connect(btn_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(LBexts, &QListWidget::itemSelectionChanged, this, &TD_file_group_exts::UpdateRemoveButton);
+
+    auto* listButtons = new QVBoxLayout;
+    listButtons->addWidget(btn_add);
+    listButtons->addWidget(btn_remove);
+    listButtons->addStretch();
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(LBexts);
+    listRow->addLayout(listButtons);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btn_ok);
+    buttons->addWidget(btn_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("Group name:", this));
+    layout->addWidget(Edit_name);
+    layout->addWidget(new QLabel("File extentions in the group:", this));
+    layout->addLayout(listRow);
+    layout->addLayout(buttons);
+}
+
+bool TD_file_group_exts::EditFileGroup(QTreeWidgetItem* row)
+{
+    Confirmed = false;
+    row_ = row;
+    if (!row)
+        return false;
+    LoadRow(*row);
+    exec();
+    if (Confirmed)
+        StoreRow(*row);
+    row_ = nullptr;
+    return Confirmed;
+}
+
+void TD_file_group_exts::LoadRow(const QTreeWidgetItem& row)
+{
+    Edit_name->setText(row.text(0));
+    LBexts->clear();
+    for (const std::string& extension : SplitExtensionsForEditing(FromQ(row.text(1))))
+        LBexts->addItem(ToQ(extension));
+    UpdateRemoveButton();
+}
+
+void TD_file_group_exts::StoreRow(QTreeWidgetItem& row) const
+{
+    row.setText(0, Edit_name->text());
+    row.setText(1, ToQ(JoinExtensions(Extensions())));
+}
+
+std::vector<std::string> TD_file_group_exts::Extensions() const
+{
+    std::vector<std::string> extensions;
+    for (int i = 0; i < LBexts->count(); ++i)
+        extensions.push_back(FromQ(LBexts->item(i)->text()));
+    return extensions;
+}
+
+void TD_file_group_exts::btn_addClick()
+{
+    const std::optional<std::string> input = input_("New extention", "Extention to add to the list:");
+    if (!input)
+        return;
+    std::vector<std::string> extensions = Extensions();
+    const TExtensionAdded added = AddExtension(extensions, *input);
+    if (added.Appended)
+        LBexts->addItem(ToQ(extensions.back()));
+    if (added.Index >= 0 && !added.Appended)
+        LBexts->setCurrentRow(added.Index);
+    UpdateRemoveButton();
+}
+
+void TD_file_group_exts::btn_removeClick()
+{
+    QListWidgetItem* item = LBexts->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    if (ask_ && ask_("Remove " + FromQ(item->text()) + " from the list?"))
+        delete item;
+    UpdateRemoveButton();
+}
+
+void TD_file_group_exts::btn_okClick()
+{
+    Confirmed = true;
+    accept();
+}
+
+void TD_file_group_exts::UpdateRemoveButton() { btn_remove->setEnabled(!LBexts->selectedItems().isEmpty()); }
+
+std::optional<std::string> AskForText(QWidget* parent, const std::string& title, const std::string& prompt)
+{
+    QInputDialog box(parent);
+    box.setObjectName("InputBox");
+    box.setWindowTitle(ToQ(title));
+    box.setLabelText(ToQ(prompt));
+    box.setTextValue(QString());
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FromQ(box.textValue());
+}
