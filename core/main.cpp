@@ -418,6 +418,7 @@ void TFmain::SB_runClick()
     Searching = true;
     UpdateCommands();
     found_->Clear();
+    LV_found->repaint();  // the emptied list is what stays on screen while repainting is suspended
     LV_found->setUpdatesEnabled(false);
     walk_.ResetCounters();
     std::string failure;

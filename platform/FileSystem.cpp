@@ -51,7 +51,9 @@ FileEntry EntryFromStat(std::string name, const struct statx& st, bool isLinkToD
     entry.Size = static_cast<std::int64_t>(st.stx_size);
     entry.LastWriteTime = ToFileTime(st.stx_mtime);
     entry.LastAccessTime = ToFileTime(st.stx_atime);
-    entry.CreationTime = (st.stx_mask & STATX_BTIME) ? ToFileTime(st.stx_btime) : entry.LastWriteTime;
+    // Some file systems (overlays among them) claim a birth time and report zero.
+    const bool hasBirthTime = (st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0);
+    entry.CreationTime = hasBirthTime ? ToFileTime(st.stx_btime) : entry.LastWriteTime;
     return entry;
 }
 

@@ -1,11 +1,13 @@
 #include "settings_ui/file_groups.h"
 
 #include "platform/Text.h"
+#include "settings_ui/ui_text.h"
 #include "tagged/settings.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,9 +24,6 @@ const char* const kExtensionElement = "GI";
 const char* const kNameAttr = "NAME";
 const char* const kExtensionAttr = "EXT";
 const char* const kNewGroupName = "NewGroup";
-
-QString ToQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string FromQ(const QString& text) { return text.toUtf8().toStdString(); }
 
 std::vector<std::string> SplitAtSemicolons(const std::string& text)
 {
@@ -179,7 +178,20 @@ TO_selected_list::TO_selected_list(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(LV1);
     connect(LV1, &QTreeWidget::itemSelectionChanged, this, &TO_selected_list::SelectionChanged);
-    connect(LV1, &QTreeWidget::itemActivated, this, [this] { emit ItemActivated(); });
+    connect(LV1, &QTreeWidget::itemDoubleClicked, this, [this] { emit ItemActivated(); });
+    LV1->installEventFilter(this);
+}
+
+bool TO_selected_list::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == LV1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit ItemActivated();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TO_selected_list::SetColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths, bool headerShown)
@@ -200,7 +212,14 @@ void TO_selected_list::ClearItems() { LV1->clear(); }
 
 QTreeWidgetItem* TO_selected_list::AddItem(const std::string& caption, const std::string& text)
 {
-    auto* item = new QTreeWidgetItem(LV1, QStringList{ToQ(caption), ToQ(text)});
+    return AppendItem(new QTreeWidgetItem, caption, text);
+}
+
+QTreeWidgetItem* TO_selected_list::AppendItem(QTreeWidgetItem* item, const std::string& caption, const std::string& text)
+{
+    item->setText(0, ToQ(caption));
+    item->setText(1, ToQ(text));
+    LV1->addTopLevelItem(item);
     if (checkBoxes_) {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Checked);

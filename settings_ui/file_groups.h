@@ -82,11 +82,14 @@ public:
 
 signals:
     void SelectionChanged();
-    // Double click or Enter on a row.
+    // Double click on a row, or Enter in the list.
     void ItemActivated();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QTreeWidgetItem* ItemAt(int index) const;
+    // Fills item as AddItem does and appends it; the list owns it from then on.
+    QTreeWidgetItem* AppendItem(QTreeWidgetItem* item, const std::string& caption, const std::string& text);
     void SetColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths, bool headerShown);
 
 private:

@@ -52,8 +52,7 @@ std::string Slice(const std::string& text, std::size_t from, std::size_t to)
 
 std::string WithCrLfLineEnds(std::string bytes)
 {
-    if (const auto nul = bytes.find('\0'); nul != std::string::npos)
-        bytes.resize(nul);
+    bytes.erase(std::find(bytes.begin(), bytes.end(), '\0'), bytes.end());  // a NUL ends the text
     std::string text;
     text.reserve(bytes.size() + bytes.size() / 16 + 2);
     std::size_t lineStart = 0;

@@ -1,0 +1,199 @@
+#include "settings_ui/crtr_lists.h"
+
+#include "platform/Shell.h"
+#include "settings_ui/ui_text.h"
+
+#include <QCheckBox>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kNameColumnWidth = 160;
+constexpr int kFileColumnWidth = 120;
+
+// A plug-in list row; it owns the wrapper of its plug-in.
+class TCrtrItem : public QTreeWidgetItem {
+public:
+    explicit TCrtrItem(std::unique_ptr<TListedCrtr> crtr) : crtr_(std::move(crtr)) {}
+    TListedCrtr* Crtr() const { return crtr_.get(); }
+
+private:
+    std::unique_ptr<TListedCrtr> crtr_;
+};
+
+const TAboutCrtrTexts kCartridgeTexts = {
+    "Cartridges",
+    "Cartridges install/uninstall",
+    "To add a cartridge:",
+    {"1 Close the program.", "2 Put cartridge library file into context_crtrs directory or run cartridge installer.",
+     "3 Open the program again. Suitable library file will be loaded as a cartridge."},
+    "To remove cartridge:",
+    {"1 Close the program.", "2 Remove cartridge library file from context_crtrs directory.",
+     "3 Open the program again."},
+    "Find more cartridges at:",
+};
+
+const TAboutCrtrTexts kCustomKrellerTexts = {
+    "Custom krellers",
+    "Custom krellers install/uninstall",
+    "To add a custom kreller:",
+    {"1 Close the program.",
+     "2 Put kreller library file into custom_krellers directory or run installer of the kreller.",
+     "3 Open the program again. Suitable library file will be loaded as a custom kreller."},
+    "To remove custom kreller:",
+    {"1 Close the program.", "2 Remove cartridge library file from custom_krellers directory.",
+     "3 Open the program again."},
+    "Click here to find more plugins at:",
+};
+
+QLabel* BoldLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+void AddSteps(QVBoxLayout& layout, const char* const (&steps)[3], QWidget* parent)
+{
+    for (const char* step : steps)
+        layout.addWidget(new QLabel(step, parent));
+}
+
+} // namespace
+
+// ---- TO_crtrs ----
+
+TO_crtrs::TO_crtrs(QWidget* parent) : TO_selected_list(parent)
+{
+    setObjectName("TO_crtrs");
+}
+
+void TO_crtrs::AddCrtr(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCrtr> crtr)
+{
+    AppendItem(new TCrtrItem(std::move(crtr)), name, fileName);
+}
+
+TListedCrtr* TO_crtrs::CrtrItemAt(int index) const
+{
+    const auto* item = static_cast<const TCrtrItem*>(ItemAt(index));
+    return item ? item->Crtr() : nullptr;
+}
+
+void TO_crtrs::SetUpSelected()
+{
+    TListedCrtr* crtr = CrtrItemAt(SelectedIndex());
+    if (!crtr)
+        return;
+    try {
+        crtr->CallSetUp();
+    } catch (...) {
+        // A plug-in's own settings dialog failing is no concern of the host.
+    }
+}
+
+void TO_crtrs::UnloadAll()
+{
+    for (int i = 0; i < ItemCount(); ++i)
+        if (TListedCrtr* crtr = CrtrItemAt(i))
+            crtr->UnloadDll();
+}
+
+TO_crtrs_context::TO_crtrs_context(QWidget* parent) : TO_crtrs(parent)
+{
+    setObjectName("TO_crtrs_context");
+    SetColumns({{"Cartridge name", kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
+}
+
+void TO_crtrs_context::AddCartridge(const std::string& name, const std::string& fileName,
+                                    std::unique_ptr<TListedCrtr> crtr)
+{
+    AddCrtr(name, fileName, std::move(crtr));
+}
+
+TO_crtrs_ckreller::TO_crtrs_ckreller(QWidget* parent) : TO_crtrs(parent)
+{
+    setObjectName("TO_crtrs_ckreller");
+    SetColumns({{"Custom kreller name", kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
+}
+
+void TO_crtrs_ckreller::AddKreller(const std::string& name, const std::string& fileName,
+                                   std::unique_ptr<TListedCkreller> crtr)
+{
+    AddCrtr(name, fileName, std::move(crtr));
+}
+
+TNoxCrtr_ckreller* TO_crtrs_ckreller::CrtrAt(int index) const
+{
+    // Only AddKreller fills this list, so every wrapper in it is a custom kreller.
+    return static_cast<TListedCkreller*>(CrtrItemAt(index));
+}
+
+// ---- TFabout_crtr ----
+
+TFabout_crtr::TFabout_crtr(QWidget* parent) : TFabout_crtr(kCartridgeTexts, parent)
+{
+    setObjectName("TFabout_crtr");
+}
+
+TFabout_crtr::TFabout_crtr(const TAboutCrtrTexts& texts, QWidget* parent) : QDialog(parent)
+{
+    BuildControls(texts);
+}
+
+void TFabout_crtr::BuildControls(const TAboutCrtrTexts& texts)
+{
+    setWindowTitle(texts.Caption);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BoldLabel(texts.Heading, this));
+    layout->addWidget(BoldLabel(texts.AddTitle, this));
+    AddSteps(*layout, texts.AddSteps, this);
+    layout->addWidget(BoldLabel(texts.RemoveTitle, this));
+    AddSteps(*layout, texts.RemoveSteps, this);
+    layout->addWidget(new QLabel(texts.LinkTitle, this));
+
+    Label_link = new QLabel(this);
+    Label_link->setObjectName("Label_link");
+    Label_link->setTextFormat(Qt::RichText);
+    Label_link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(Label_link, &QLabel::linkActivated, this,
+            [](const QString& address) { platform::OpenAddress(FromQ(address)); });
+    layout->addWidget(Label_link);
+
+    CB_close = new QCheckBox("Close the program now", this);
+    CB_close->setObjectName("CB_close");
+    auto* btn_ok = new QPushButton("Ok", this);
+    btn_ok->setObjectName("btn_ok");
+    btn_ok->setDefault(true);
+    connect(btn_ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(CB_close);
+    bottom->addStretch();
+    bottom->addWidget(btn_ok);
+    layout->addLayout(bottom);
+}
+
+void TFabout_crtr::SetLinkAddress(const std::string& address)
+{
+    const QString escaped = ToQ(address).toHtmlEscaped();
+    Label_link->setText(address.empty() ? QString() : QString("<a href=\"%1\">%1</a>").arg(escaped));
+}
+
+void TFabout_crtr::Execute()
+{
+    CloseRequested = false;
+    CB_close->setChecked(false);
+    exec();
+    CloseRequested = CB_close->isChecked();
+}
+
+TFabout_ckrellers::TFabout_ckrellers(QWidget* parent) : TFabout_crtr(kCustomKrellerTexts, parent)
+{
+    setObjectName("TFabout_ckrellers");
+}

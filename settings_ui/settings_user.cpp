@@ -1,0 +1,477 @@
+#include "settings_ui/settings_user.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "settings_ui/ui_text.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFont>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kDefaultPathKey = "DEFAULT_PATH";
+const char* const kExcludedDirectoriesKey = "DONT_SEARCH_IN";
+const char* const kBuiltInKrellersKey = "MAIN_KRELLERS";
+const char* const kLastVisitKey = "LVD";
+const char* const kSwitchedOff = "N";
+const char* const kHelpTopic = "start_dir";
+
+const char* const kRestartQuestion = "The set of \"native\" krelles has been edited.\n"
+                                     "To apply the changes program needs restart.\n"
+                                     "Close the program now?";
+
+// One built-in kreller: its attribute under MAIN_KRELLERS, its switch, its check box.
+struct TSwitchBinding {
+    const char* Attr;
+    bool TBuiltInKrellers::*Flag;
+    QCheckBox* TD_settings_user::*Box;
+};
+
+const TSwitchBinding kSwitches[] = {
+    {"FILEMASK", &TBuiltInKrellers::FileMask, &TD_settings_user::CB_filemask},
+    {"DIRS", &TBuiltInKrellers::Dirs, &TD_settings_user::CB_dirs},
+    {"FILESIZE", &TBuiltInKrellers::FileSize, &TD_settings_user::CB_filesize},
+    {"FILETIME", &TBuiltInKrellers::FileTime, &TD_settings_user::CB_filetime},
+    {"CONTEXT", &TBuiltInKrellers::Context, &TD_settings_user::CB_context},
+};
+
+std::vector<std::string> ListEntries(const QListWidget& list)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < list.count(); ++i)
+        entries.push_back(FromQ(list.item(i)->text()));
+    return entries;
+}
+
+void SetListEntries(QListWidget& list, const std::vector<std::string>& entries)
+{
+    list.clear();
+    for (const std::string& entry : entries)
+        list.addItem(ToQ(entry));
+}
+
+QVBoxLayout* ButtonColumn(std::initializer_list<QPushButton*> buttons)
+{
+    auto* column = new QVBoxLayout;
+    for (QPushButton* button : buttons)
+        column->addWidget(button);
+    column->addStretch();
+    return column;
+}
+
+std::optional<std::string> SystemFolderBrowser(QWidget* parent, const std::string& title)
+{
+    const QString folder = QFileDialog::getExistingDirectory(parent, ToQ(title), QString());
+    if (folder.isEmpty())
+        return std::nullopt;
+    return FromQ(folder);
+}
+
+} // namespace
+
+// ---- Rules behind the dialog ----
+
+std::string NormalisedDirectory(const std::string& folder)
+{
+    std::string directory = folder;
+    while (directory.size() > 1 && directory.back() == '/')
+        directory.pop_back();
+    return platform::WithTrailingSlash(directory);
+}
+
+bool AddDirectoryOnce(std::vector<std::string>& directories, const std::string& folder)
+{
+    const std::string directory = NormalisedDirectory(folder);
+    for (const std::string& listed : directories)
+        if (NormalisedDirectory(listed) == directory)
+            return false;
+    directories.push_back(directory);
+    return true;
+}
+
+TBuiltInKrellers ReadBuiltInKrellers(const TNoxPigger& node)
+{
+    TBuiltInKrellers krellers;
+    for (const TSwitchBinding& binding : kSwitches)
+        krellers.*binding.Flag = node.GetAttr(binding.Attr) != kSwitchedOff;
+    return krellers;
+}
+
+void WriteBuiltInKrellers(TNoxPigger& node, const TBuiltInKrellers& krellers)
+{
+    for (const TSwitchBinding& binding : kSwitches)
+        node.SetAttr(binding.Attr, krellers.*binding.Flag ? "" : kSwitchedOff);
+}
+
+bool RestartAfterClose(bool restartRequested, bool nativeSetEdited, const TAskFunc& ask)
+{
+    // Once the program is closing anyway, the question would change nothing.
+    if (restartRequested)
+        return true;
+    return nativeSetEdited && ask && ask(kRestartQuestion);
+}
+
+// ---- TD_settings_user ----
+
+TD_settings_user::TD_settings_user(TSettingsUserServices services, QWidget* parent)
+    : TD_settings_user(TSettingsPlace::OfRunningProgram(), std::move(services), parent)
+{
+}
+
+TD_settings_user::TD_settings_user(const TSettingsPlace& place, TSettingsUserServices services, QWidget* parent)
+    : TD_settings(place, DeferredLoad, parent), services_(std::move(services))
+{
+    BuildControls();
+    LoadAtCreation();
+    UpdateButtons();
+}
+
+void TD_settings_user::SetServices(TSettingsUserServices services)
+{
+    services_ = std::move(services);
+    About_crtr->SetLinkAddress(services_.PluginsPageAddress);
+    About_ckrellers->SetLinkAddress(services_.PluginsPageAddress);
+}
+
+void TD_settings_user::BuildControls()
+{
+    setObjectName("TD_settings_user");
+    QTabWidget* pages = PageControl();
+    // The base's page "main" has nothing to offer here.
+    pages->removeTab(pages->indexOf(MainPage()));
+    MainPage()->hide();
+    TS_dirs = BuildDirectoriesPage();
+    TS_groups = BuildFileGroupsPage();
+    TS_context = BuildContextPage();
+    TS_krellers = BuildKrellersPage();
+    pages->addTab(TS_dirs, "Directories");
+    pages->addTab(TS_groups, "File groups");
+    pages->addTab(TS_context, "Context kreller");
+    pages->addTab(TS_krellers, "Krellers");
+
+    FileGroupDialog = new TD_file_group_exts([this](const std::string& question) { return Ask(question); }, this);
+    O_fg1->Attach(this, FileGroupDialog);
+    About_crtr = new TFabout_crtr(this);
+    About_ckrellers = new TFabout_ckrellers(this);
+    About_crtr->SetLinkAddress(services_.PluginsPageAddress);
+    About_ckrellers->SetLinkAddress(services_.PluginsPageAddress);
+
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (services_.ShowHelpTopic)
+            services_.ShowHelpTopic(kHelpTopic);
+    });
+}
+
+QPushButton* TD_settings_user::Button(const char* caption, const char* objectName, QWidget* parent,
+                                      void (TD_settings_user::*handler)())
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+QWidget* TD_settings_user::BuildDirectoriesPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("TS_dirs");
+    Edit_DSP = new QLineEdit(ToQ(platform::DefaultStartPath()), page);
+    Edit_DSP->setObjectName("Edit_DSP");
+    Edit_DSP->setReadOnly(true);
+    connect(Edit_DSP, &QLineEdit::textChanged, this, &TD_settings_user::Edit_DSPChange);
+    LB_prohibited = new QListWidget(page);
+    LB_prohibited->setObjectName("LB_prohibited");
+    connect(LB_prohibited, &QListWidget::itemSelectionChanged, this, &TD_settings_user::UpdateButtons);
+    btn_remove_dir = Button("Remove", "btn_remove_dir", page, &TD_settings_user::btn_remove_dirClick);
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(Edit_DSP);
+    pathRow->addWidget(Button("Change...", "btn_change", page, &TD_settings_user::BrowseDefaultPath));
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(LB_prohibited);
+    listRow->addLayout(
+        ButtonColumn({Button("Add...", "btn_add_dir", page, &TD_settings_user::btn_add_dirClick), btn_remove_dir}));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel("Default start search path:", page));
+    layout->addLayout(pathRow);
+    layout->addWidget(new QLabel("Do not search in directories (default set):", page));
+    layout->addLayout(listRow);
+    return page;
+}
+
+QWidget* TD_settings_user::BuildFileGroupsPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("TS_groups");
+    O_fg1 = new TO_file_groups(page);
+    O_fg1->setObjectName("O_fg1");
+    connect(O_fg1, &TO_file_groups::SelectionChanged, this, &TD_settings_user::UpdateButtons);
+    btn_delete_group = Button("Delete", "btn_delete_group", page, &TD_settings_user::btn_delete_groupClick);
+    btn_edit_group = Button("Edit", "btn_edit_group", page, &TD_settings_user::btn_edit_groupClick);
+
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(O_fg1);
+    layout->addLayout(ButtonColumn(
+        {Button("Add", "btn_add_group", page, &TD_settings_user::btn_add_groupClick), btn_delete_group, btn_edit_group}));
+    return page;
+}
+
+QWidget* TD_settings_user::BuildContextPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("TS_context");
+    auto* picture = new QLabel(page);
+    picture->setObjectName("Image1");
+    picture->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(32, 32));
+    auto* note = new QLabel("Some file formats are NOT readable as a text. Use cartridges to convert files itno "
+                            "the text format on-the-fly.",
+                            page);
+    note->setObjectName("Label_cartridges");
+    note->setWordWrap(true);
+    QFont bold = note->font();
+    bold.setBold(true);
+    note->setFont(bold);
+    O_crtrs_context1 = new TO_crtrs_context(page);
+    O_crtrs_context1->setObjectName("O_crtrs_context1");
+    connect(O_crtrs_context1, &TO_crtrs::SelectionChanged, this, &TD_settings_user::UpdateButtons);
+    connect(O_crtrs_context1, &TO_crtrs::ItemActivated, this, &TD_settings_user::btn_crtr_settingsClick);
+    btn_crtr_settings = Button("Settings", "btn_crtr_settings", page, &TD_settings_user::btn_crtr_settingsClick);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addWidget(note, 1);
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(O_crtrs_context1);
+    listRow->addLayout(ButtonColumn(
+        {btn_crtr_settings,
+         Button("Add/Remove", "btn_crtrs_add_remove", page, &TD_settings_user::btn_crtrs_add_removeClick)}));
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(top);
+    layout->addLayout(listRow);
+    return page;
+}
+
+QCheckBox* TD_settings_user::NativeSwitch(const char* caption, const char* objectName, QWidget* parent)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(objectName);
+    box->setChecked(true);
+    // Only the user's clicks count: loading the switches is no edit.
+    connect(box, &QCheckBox::clicked, this, [this] { NativeSetEdited = true; });
+    return box;
+}
+
+QWidget* TD_settings_user::BuildKrellersPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName("TS_krellers");
+    auto* group = new QGroupBox("Krellers:", page);
+    group->setObjectName("GB_krellers");
+    CB_filemask = NativeSwitch("File mask", "CB_filemask", group);
+    CB_dirs = NativeSwitch("Directories", "CB_dirs", group);
+    CB_filesize = NativeSwitch("File size", "CB_filesize", group);
+    CB_filetime = NativeSwitch("File time", "CB_filetime", group);
+    CB_context = NativeSwitch("Context", "CB_context", group);
+    O_crtrs_ckreller1 = new TO_crtrs_ckreller(page);
+    O_crtrs_ckreller1->setObjectName("O_crtrs_ckreller1");
+
+    auto* switches = new QVBoxLayout;
+    for (QCheckBox* box : {CB_filemask, CB_dirs, CB_filesize, CB_filetime, CB_context})
+        switches->addWidget(box);
+    auto* groupLayout = new QHBoxLayout(group);
+    groupLayout->addLayout(switches);
+    groupLayout->addStretch();
+    groupLayout->addLayout(ButtonColumn(
+        {Button("Add/Remove", "btn_ckrellers_add_remove", group, &TD_settings_user::btn_ckrellers_add_removeClick)}));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(group);
+    layout->addWidget(O_crtrs_ckreller1);
+    return page;
+}
+
+void TD_settings_user::AfterLoad()
+{
+    Edit_DSP->setText(ToQ(Document().GetAttr(kDefaultPathKey)));
+    DefaultPath();
+    std::vector<std::string> excluded;
+    ReadList(excluded, kExcludedDirectoriesKey);
+    SetListEntries(*LB_prohibited, excluded);
+    SetBuiltInKrellers(ReadBuiltInKrellers(*GetNode(&Document(), kBuiltInKrellersKey)));
+    O_fg1->LoadGroups();
+}
+
+// ---- Accessors ----
+
+std::string TD_settings_user::DefaultPath()
+{
+    if (Edit_DSP->text().isEmpty())
+        Edit_DSP->setText(ToQ(platform::DefaultStartPath()));
+    return FromQ(Edit_DSP->text());
+}
+
+void TD_settings_user::SetDefaultPath(const std::string& path) { Edit_DSP->setText(ToQ(path)); }
+
+std::string TD_settings_user::LastVisit() { return Document().GetAttr(kLastVisitKey); }
+
+void TD_settings_user::SetLastVisit(const std::string& date) { Document().SetAttr(kLastVisitKey, date); }
+
+TBuiltInKrellers TD_settings_user::BuiltInKrellers() const
+{
+    TBuiltInKrellers krellers;
+    for (const TSwitchBinding& binding : kSwitches)
+        krellers.*binding.Flag = (this->*binding.Box)->isChecked();
+    return krellers;
+}
+
+void TD_settings_user::SetBuiltInKrellers(const TBuiltInKrellers& krellers)
+{
+    for (const TSwitchBinding& binding : kSwitches)
+        (this->*binding.Box)->setChecked(krellers.*binding.Flag);
+}
+
+std::vector<std::string> TD_settings_user::DefaultExcludedDirectories() const { return ListEntries(*LB_prohibited); }
+
+void TD_settings_user::SetDefaultExcludedDirectories(const std::vector<std::string>& directories)
+{
+    SetListEntries(*LB_prohibited, directories);
+    UpdateButtons();
+}
+
+std::vector<TFileGroup> TD_settings_user::FileGroups() const { return O_fg1->Groups(); }
+
+void TD_settings_user::StoreControls()
+{
+    WriteList(ListEntries(*LB_prohibited), kExcludedDirectoriesKey);
+    WriteBuiltInKrellers(*GetNode(&Document(), kBuiltInKrellersKey), BuiltInKrellers());
+}
+
+void TD_settings_user::UpdateButtons()
+{
+    const bool groupSelected = O_fg1->Selected() != nullptr;
+    btn_remove_dir->setEnabled(!LB_prohibited->selectedItems().isEmpty());
+    btn_delete_group->setEnabled(groupSelected);
+    btn_edit_group->setEnabled(groupSelected);
+    btn_crtr_settings->setEnabled(O_crtrs_context1->Selected() != nullptr);
+}
+
+// ---- Showing and closing ----
+
+int TD_settings_user::ShowOnPage(TSettingsUserPage page)
+{
+    QWidget* const pagesInOrder[] = {TS_dirs, TS_groups, TS_context, TS_krellers};
+    PageControl()->setCurrentWidget(pagesInOrder[static_cast<int>(page)]);
+    return exec();
+}
+
+void TD_settings_user::showEvent(QShowEvent* event)
+{
+    RestartRequested = false;
+    NativeSetEdited = false;
+    TD_settings::showEvent(event);
+}
+
+void TD_settings_user::done(int result)
+{
+    // Every way of closing a visible dialog ends here: "Ok", Escape, the window's close control.
+    if (isVisible())
+        FormClose();
+    TD_settings::done(result);
+}
+
+void TD_settings_user::FormClose()
+{
+    try {
+        StoreControls();
+    } catch (...) {
+        // The dialog closes all the same; the document keeps what it had.
+    }
+    RestartRequested = RestartAfterClose(RestartRequested, NativeSetEdited, services_.Ask);
+    if (RestartRequested && services_.CloseMainWindow)
+        services_.CloseMainWindow();
+}
+
+bool TD_settings_user::Ask(const std::string& question) const { return services_.Ask && services_.Ask(question); }
+
+std::optional<std::string> TD_settings_user::BrowseFolder(const std::string& title)
+{
+    return services_.BrowseFolder ? services_.BrowseFolder(title) : SystemFolderBrowser(this, title);
+}
+
+// ---- Commands ----
+
+void TD_settings_user::Edit_DSPChange()
+{
+    Document().SetAttr(kDefaultPathKey, platform::Trimmed(FromQ(Edit_DSP->text())));
+}
+
+void TD_settings_user::BrowseDefaultPath()
+{
+    if (const std::optional<std::string> folder = BrowseFolder("Select default search path:"))
+        SetDefaultPath(NormalisedDirectory(*folder));
+}
+
+void TD_settings_user::btn_add_dirClick()
+{
+    const std::optional<std::string> folder = BrowseFolder("Select directory to add to the list");
+    if (!folder)
+        return;
+    std::vector<std::string> directories = ListEntries(*LB_prohibited);
+    if (AddDirectoryOnce(directories, *folder))
+        LB_prohibited->addItem(ToQ(directories.back()));
+}
+
+void TD_settings_user::btn_remove_dirClick()
+{
+    QListWidgetItem* item = LB_prohibited->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    if (Ask("Remove \"" + FromQ(item->text()) + "\"\nfrom the list?"))
+        delete item;
+    UpdateButtons();
+}
+
+void TD_settings_user::btn_add_groupClick()
+{
+    O_fg1->AddGroup();
+    UpdateButtons();
+}
+
+void TD_settings_user::btn_delete_groupClick()
+{
+    if (O_fg1->Selected() && Ask("Delete file group?"))
+        O_fg1->DeleteGroup();
+    UpdateButtons();
+}
+
+void TD_settings_user::btn_edit_groupClick() { O_fg1->EditGroup(); }
+
+void TD_settings_user::btn_crtr_settingsClick()
+{
+    if (btn_crtr_settings->isEnabled())
+        O_crtrs_context1->SetUpSelected();
+}
+
+void TD_settings_user::btn_crtrs_add_removeClick() { RunAboutDialog(*About_crtr); }
+
+void TD_settings_user::btn_ckrellers_add_removeClick() { RunAboutDialog(*About_ckrellers); }
+
+void TD_settings_user::RunAboutDialog(TFabout_crtr& dialog)
+{
+    dialog.Execute();
+    RestartRequested = dialog.CloseRequested;
+    if (RestartRequested)
+        reject();
+}
