@@ -4,9 +4,11 @@
 #include "core/about.h"
 #include "core/main.h"
 #include "core/msg.h"
+#include "core/publisher.h"
 #include "core/sure.h"
 #include "core/text_view.h"
 #include "krellers/kreller_size.h"
+#include "settings_ui/settings_user.h"
 
 // Every window is created once, in a fixed order, and reused until the program ends.
 int main(int argc, char** argv)
@@ -15,6 +17,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("FileKreller");
 
     TFmain mainWindow;
+    TD_settings_user settings(TSettingsUserServices{}, &mainWindow);  // loads the settings file
+    TUserSettingsLink settingsLink(settings);
+    mainWindow.AttachSettings(&settingsLink);
     TFsure sure(&mainWindow);
     TFsure_checked sureChecked(&mainWindow);
     TDmsg msg(&mainWindow);
@@ -23,6 +28,12 @@ int main(int argc, char** argv)
     TF_about about(&mainWindow);
     TD_kreller_size krellerSize(&mainWindow);
 
+    TSettingsUserServices services;
+    services.Ask = [&sure](const std::string& question) { return sure.Ask(question); };
+    services.CloseMainWindow = [&mainWindow] { PostCloseRequest(&mainWindow); };
+    services.ShowHelpTopic = [&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); };
+    services.PluginsPageAddress = std::string(PublisherWebHost) + "/plugins";
+    settings.SetServices(services);
     mainWindow.AttachDialogs({&sure, &msg, &breakScanning, &textView, &about});
     TNativeKrellers natives;
     natives.FileSize = &krellerSize;

@@ -43,12 +43,12 @@ constexpr int kStartPathRole = Qt::UserRole;
 // Settings kept in memory, for a main window that has no settings store attached.
 class TMemorySettings : public TMainSettings {
 public:
-    TNativeSwitches NativeSwitches() override { return {}; }
+    TBuiltInKrellers BuiltInKrellers() override { return {}; }
     std::string DefaultPath() override { return defaultPath_; }
     void SetDefaultPath(const std::string& path) override { defaultPath_ = path; }
     std::string LastVisit() override { return lastVisit_; }
     void SetLastVisit(const std::string& date) override { lastVisit_ = date; }
-    bool ShowSettings(TSettingsPage) override { return false; }
+    bool ShowSettings(TSettingsUserPage) override { return false; }
 
 private:
     std::string defaultPath_ = platform::DefaultStartPath();
@@ -184,9 +184,9 @@ void TFmain::BuildLayout()
     connect(LV_krellers_, &TKrellerListView::KrellersChanged, this, [this] { UpdateCommands(); });
     connect(LV_krellers_, &TKrellerListView::RunRequested, this, [this] { RunGuarded([this] { SB_runClick(); }); });
     connect(LV_krellers_, &TKrellerListView::ContextCartridgesRequested, this,
-            [this] { settings_->ShowSettings(TSettingsPage::ContextKreller); });
+            [this] { settings_->ShowSettings(TSettingsUserPage::ContextKreller); });
     connect(LV_krellers_, &TKrellerListView::CustomKrellersRequested, this,
-            [this] { settings_->ShowSettings(TSettingsPage::Krellers); });
+            [this] { settings_->ShowSettings(TSettingsUserPage::Krellers); });
 
     // "Search results:" with its indicator, then the found list.
     auto* resultsCaption = new QLabel("Search results:", central);
@@ -264,9 +264,9 @@ void TFmain::BuildMenus()
     QMenu* plugins = file->addMenu("Plugins");
     plugins->setObjectName("N_Plugins");
     QAction* custom = MenuAction(plugins, "Cuctom krellers", "N_Cuctomkrellers", nullptr);
-    connect(custom, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsPage::Krellers); });
+    connect(custom, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsUserPage::Krellers); });
     QAction* cartridges = MenuAction(plugins, "Context cartridges", "N_Contextcartridges", nullptr);
-    connect(cartridges, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsPage::ContextKreller); });
+    connect(cartridges, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsUserPage::ContextKreller); });
     file->addSeparator();
     N_Exit = MenuAction(file, "Exit", "N_Exit", nullptr);
     connect(N_Exit, &QAction::triggered, this, &QWidget::close);
@@ -350,7 +350,7 @@ void TFmain::FormActivate()
 void TFmain::BuildKrellerList()
 {
     ClearKrellerList();
-    const TNativeSwitches switches = settings_->NativeSwitches();
+    const TBuiltInKrellers switches = settings_->BuiltInKrellers();
     struct NativeRow { bool on; const char* caption; TD_kreller* kreller; };
     const NativeRow rows[] = {
         {switches.Dirs, "Directory conditions", natives_.Dirs},
@@ -743,7 +743,7 @@ void TFmain::N_LoadfoundfileslistClick()
 
 void TFmain::SB_settingsClick()
 {
-    settings_->ShowSettings(TSettingsPage::Directories);
+    settings_->ShowSettings(TSettingsUserPage::Directories);
 }
 
 void TFmain::N_AboutClick()

@@ -7,6 +7,7 @@
 #include "core/SearchWalk.h"
 #include "core/find_direction.h"
 #include "core/progress.h"
+#include "settings_ui/settings_user.h"
 
 class QAction;
 class QLabel;
@@ -26,29 +27,17 @@ class TFsure;
 class TKrellerListView;
 struct TKrellerRow;
 
-// Which built-in krellers the user switched on.
-struct TNativeSwitches {
-    bool Dirs = true;
-    bool FileMask = true;
-    bool FileSize = true;
-    bool FileTime = true;
-    bool Context = true;
-};
-
-// The pages of the user settings dialog the main window opens.
-enum class TSettingsPage { Directories, FileGroups, ContextKreller, Krellers };
-
 // What the main window reads from and writes to the user's settings.
 class TMainSettings {
 public:
     virtual ~TMainSettings() = default;
-    virtual TNativeSwitches NativeSwitches() = 0;
+    virtual TBuiltInKrellers BuiltInKrellers() = 0;
     virtual std::string DefaultPath() = 0;
     virtual void SetDefaultPath(const std::string& path) = 0;
     virtual std::string LastVisit() = 0;
     virtual void SetLastVisit(const std::string& date) = 0;
     // Shows the settings dialog modally on a page; false when there is none to show.
-    virtual bool ShowSettings(TSettingsPage page) = 0;
+    virtual bool ShowSettings(TSettingsUserPage page) = 0;
 };
 
 // The shared dialogs the main window uses; created once at start-up and handed in.
@@ -67,6 +56,25 @@ struct TNativeKrellers {
     TD_kreller* FileSize = nullptr;
     TD_kreller* FileTime = nullptr;
     TD_kreller* Context = nullptr;
+};
+
+// The settings of the user settings dialog, as the main window sees them.
+class TUserSettingsLink : public TMainSettings {
+public:
+    explicit TUserSettingsLink(TD_settings_user& settings) : settings_(settings) {}
+    TBuiltInKrellers BuiltInKrellers() override { return settings_.BuiltInKrellers(); }
+    std::string DefaultPath() override { return settings_.DefaultPath(); }
+    void SetDefaultPath(const std::string& path) override { settings_.SetDefaultPath(path); }
+    std::string LastVisit() override { return settings_.LastVisit(); }
+    void SetLastVisit(const std::string& date) override { settings_.SetLastVisit(date); }
+    bool ShowSettings(TSettingsUserPage page) override
+    {
+        settings_.ShowOnPage(page);
+        return true;
+    }
+
+private:
+    TD_settings_user& settings_;
 };
 
 // Posted to the main window to close it (the settings dialog asks for it when the kreller set changed).

@@ -5,17 +5,23 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+QLabel* NewFramedText(QWidget* parent)
+{
+    auto* text = new QLabel(parent);
+    text->setObjectName("Label_text");
+    text->setWordWrap(true);
+    text->setFrameShape(QFrame::StyledPanel);
+    text->setMargin(10);
+    text->setMinimumWidth(320);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return text;
+}
+
 TDmsg::TDmsg(QWidget* parent) : QDialog(parent)
 {
     setObjectName("TDmsg");
     setWindowTitle("Message:");
-    text_ = new QLabel(this);
-    text_->setObjectName("Label_text");
-    text_->setWordWrap(true);
-    text_->setFrameShape(QFrame::StyledPanel);
-    text_->setMargin(10);
-    text_->setMinimumWidth(320);
-    text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text_ = NewFramedText(this);
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("btn_ok");
     ok->setDefault(true);

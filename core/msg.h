@@ -4,6 +4,9 @@
 
 class QLabel;
 
+// The framed, word-wrapped text that the message and confirmation dialogs show.
+QLabel* NewFramedText(QWidget* parent);
+
 // The message dialog "Message:": a framed, word-wrapped text and "OK".
 class TDmsg : public QDialog {
     Q_OBJECT

@@ -1,4 +1,5 @@
 #include "core/sure.h"
+#include "core/msg.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -10,12 +11,7 @@ TFsure::TFsure(QWidget* parent) : QDialog(parent)
 {
     setObjectName("TFsure");
     setWindowTitle("Confirmation:");
-    text_ = new QLabel(this);
-    text_->setObjectName("Label_text");
-    text_->setWordWrap(true);
-    text_->setFrameShape(QFrame::StyledPanel);
-    text_->setMargin(10);
-    text_->setMinimumWidth(320);
+    text_ = NewFramedText(this);
     extras_ = new QWidget(this);
     extras_->setLayout(new QVBoxLayout);
     extras_->layout()->setContentsMargins(0, 0, 0, 0);
