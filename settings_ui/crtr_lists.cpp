@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -73,6 +74,19 @@ void AddSteps(QVBoxLayout& layout, const char* const (&steps)[3], QWidget* paren
 TO_crtrs::TO_crtrs(QWidget* parent) : TO_selected_list(parent)
 {
     setObjectName("TO_crtrs");
+    LV1->installEventFilter(this);
+}
+
+bool TO_crtrs::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == LV1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit ItemActivated();
+            return true;
+        }
+    }
+    return TO_selected_list::eventFilter(watched, event);
 }
 
 void TO_crtrs::AddCrtr(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCrtr> crtr)

@@ -38,6 +38,8 @@ public:
     void UnloadAll();
 
 protected:
+    // Enter in the list acts like a double click and goes no further (it must not close a dialog).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Appends a row that owns crtr.
     void AddCrtr(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCrtr> crtr);
 };

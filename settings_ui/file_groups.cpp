@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -179,19 +178,6 @@ TO_selected_list::TO_selected_list(QWidget* parent) : QWidget(parent)
     layout->addWidget(LV1);
     connect(LV1, &QTreeWidget::itemSelectionChanged, this, &TO_selected_list::SelectionChanged);
     connect(LV1, &QTreeWidget::itemDoubleClicked, this, [this] { emit ItemActivated(); });
-    LV1->installEventFilter(this);
-}
-
-bool TO_selected_list::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == LV1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            emit ItemActivated();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void TO_selected_list::SetColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths, bool headerShown)
@@ -426,14 +412,12 @@ void TD_file_group_exts::BuildControls()
 bool TD_file_group_exts::EditFileGroup(QTreeWidgetItem* row)
 {
     Confirmed = false;
-    row_ = row;
     if (!row)
         return false;
     LoadRow(*row);
     exec();
     if (Confirmed)
         StoreRow(*row);
-    row_ = nullptr;
     return Confirmed;
 }
 

@@ -43,6 +43,7 @@ std::string CleanedExtension(const std::string& input);
 struct TExtensionAdded {
     int Index = -1;        // -1: nothing was left to add
     bool Appended = false; // false: an entry that is equal ignoring case was already listed
+    bool operator==(const TExtensionAdded&) const = default;
 };
 TExtensionAdded AddExtension(std::vector<std::string>& extensions, const std::string& input);
 
@@ -82,11 +83,10 @@ public:
 
 signals:
     void SelectionChanged();
-    // Double click on a row, or Enter in the list.
+    // Double click on a row (and, in lists that want it, Enter).
     void ItemActivated();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     QTreeWidgetItem* ItemAt(int index) const;
     // Fills item as AddItem does and appends it; the list owns it from then on.
     QTreeWidgetItem* AppendItem(QTreeWidgetItem* item, const std::string& caption, const std::string& text);
@@ -163,10 +163,9 @@ private:
 
     TAskFunc ask_;
     TInputFunc input_;
-    QTreeWidgetItem* row_ = nullptr;
     QPushButton* btn_add = nullptr;
     QPushButton* btn_remove = nullptr;
 };
 
-// A modal QInputDialog; also what the settings dialog's input needs.
+// The input box: a modal QInputDialog with a title and a prompt, starting empty.
 std::optional<std::string> AskForText(QWidget* parent, const std::string& title, const std::string& prompt);

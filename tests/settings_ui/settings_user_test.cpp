@@ -1,0 +1,328 @@
+#include "settings_ui/settings_user.h"
+
+#include "core/main.h"
+#include "platform/FileSystem.h"
+
+#include "TempTree.h"
+#include "dialog_driver.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const std::string kRestartQuestion = "The set of \"native\" krelles has been edited.\n"
+                                     "To apply the changes program needs restart.\n"
+                                     "Close the program now?";
+
+class SettingsUser : public ::testing::Test {
+protected:
+    SettingsUser() { tree.Dir("bin"); }
+
+    std::unique_ptr<TD_settings_user> Open()
+    {
+        TSettingsUserServices services;
+        services.Ask = [this](const std::string& question) {
+            questions.push_back(question);
+            return answer;
+        };
+        services.CloseMainWindow = [this] { ++closeRequests; };
+        services.BrowseFolder = [this](const std::string& title) {
+            browseTitles.push_back(title);
+            return picked;
+        };
+        return std::make_unique<TD_settings_user>(TSettingsPlace{tree.Path("bin/FileKreller"), "", nullptr},
+                                                  services);
+    }
+
+    // Shows the dialog on page, lets act drive it and, unless it closed itself, confirms it.
+    static void Run(TD_settings_user& dialog, TSettingsUserPage page, std::function<void(QDialog&)> act)
+    {
+        OnNextModal("TD_settings_user", [act](QDialog& shown) {
+            act(shown);
+            if (shown.isVisible())
+                Named<QPushButton>(shown, "btn_ok").click();
+        });
+        dialog.ShowOnPage(page);
+    }
+
+    std::string SettingsFile() const { return tree.Read("bin/FileKreller.set"); }
+
+    TempTree tree;
+    std::vector<std::string> questions;
+    std::vector<std::string> browseTitles;
+    std::optional<std::string> picked;
+    bool answer = false;
+    int closeRequests = 0;
+};
+
+std::vector<std::string> ChildNames(const TNoxPigger& node)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < node.ChildCount(); ++i)
+        names.push_back(node.Child(i)->Name());
+    return names;
+}
+
+TEST_F(SettingsUser, FirstStartStoresTheDefaultPathAndCreatesTheEmptyLists)
+{
+    auto dialog = Open();
+    const std::string home = platform::DefaultStartPath();
+    EXPECT_EQ(dialog->Edit_DSP->text().toStdString(), home);
+    EXPECT_EQ(dialog->DefaultPath(), home);
+    EXPECT_EQ(dialog->Document().GetAttr("DEFAULT_PATH"), home);
+    EXPECT_EQ(ChildNames(dialog->Document()), (std::vector<std::string>{"DONT_SEARCH_IN", "MAIN_KRELLERS", "FILE_GROUPS"}));
+    EXPECT_EQ(dialog->BuiltInKrellers(), TBuiltInKrellers{});
+    dialog.reset();
+    EXPECT_NE(SettingsFile().find("DEFAULT_PATH=\""), std::string::npos);
+}
+
+TEST_F(SettingsUser, PathFieldStoresTrimmedTextAndChangeAddsTheSlash)
+{
+    auto dialog = Open();
+    dialog->SetDefaultPath(" /srv/data/ ");
+    EXPECT_EQ(dialog->Document().GetAttr("DEFAULT_PATH"), "/srv/data/");
+    picked = "/srv/Picked";
+    Run(*dialog, TSettingsUserPage::Directories, [](QDialog& d) { Named<QPushButton>(d, "btn_change").click(); });
+    EXPECT_EQ(browseTitles, (std::vector<std::string>{"Select default search path:"}));
+    EXPECT_EQ(dialog->DefaultPath(), "/srv/Picked/");
+    EXPECT_EQ(dialog->Document().GetAttr("DEFAULT_PATH"), "/srv/Picked/");
+}
+
+struct SwitchCase {
+    const char* box;
+    const char* attr;
+};
+
+class SettingsUserSwitch : public SettingsUser, public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(SettingsUserSwitch, ClickAsksForRestartAndTheSwitchSurvivesTheFile)
+{
+    const char* box = GetParam().box;
+    auto dialog = Open();
+    Run(*dialog, TSettingsUserPage::Krellers, [box](QDialog& d) { Named<QCheckBox>(d, box).click(); });
+    EXPECT_EQ(questions, (std::vector<std::string>{kRestartQuestion}));
+    EXPECT_FALSE(dialog->RestartRequested);
+    EXPECT_EQ(closeRequests, 0);
+    dialog.reset();
+
+    auto reopened = Open();
+    const TNoxPigger* node = reopened->Document().FindChild("MAIN_KRELLERS");
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->AttrNames(), (std::vector<std::string>{GetParam().attr}));
+    EXPECT_EQ(node->GetAttr(GetParam().attr), "N");
+    for (const char* other : {"CB_filemask", "CB_dirs", "CB_filesize", "CB_filetime", "CB_context"})
+        EXPECT_EQ(Named<QCheckBox>(*reopened, other).isChecked(), std::string(other) != box) << other;
+
+    Run(*reopened, TSettingsUserPage::Krellers, [box](QDialog& d) { Named<QCheckBox>(d, box).click(); });
+    EXPECT_TRUE(node->AttrNames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFive, SettingsUserSwitch,
+                         ::testing::Values(SwitchCase{"CB_filemask", "FILEMASK"}, SwitchCase{"CB_dirs", "DIRS"},
+                                           SwitchCase{"CB_filesize", "FILESIZE"},
+                                           SwitchCase{"CB_filetime", "FILETIME"},
+                                           SwitchCase{"CB_context", "CONTEXT"}));
+
+TEST_F(SettingsUser, FlagsStartClearAtEveryShowing)
+{
+    auto dialog = Open();
+    Run(*dialog, TSettingsUserPage::Krellers, [](QDialog& d) { Named<QCheckBox>(d, "CB_context").click(); });
+    Run(*dialog, TSettingsUserPage::Krellers, [](QDialog&) {});
+    EXPECT_EQ(questions.size(), 1u);
+}
+
+TEST_F(SettingsUser, AgreeingToRestartClosesTheMainWindow)
+{
+    TFmain mainWindow;
+    mainWindow.show();
+    auto dialog = Open();
+    dialog->SetServices({[](const std::string&) { return true; }, [&mainWindow] { PostCloseRequest(&mainWindow); },
+                         {}, {}, {}});
+    Run(*dialog, TSettingsUserPage::Krellers, [](QDialog& d) { Named<QCheckBox>(d, "CB_dirs").click(); });
+    EXPECT_TRUE(dialog->RestartRequested);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(mainWindow.isVisible());
+}
+
+TEST(DirectoryList, AnotherSpellingOfAListedDirectoryIsNotAddedAgain)
+{
+    struct Case {
+        std::vector<std::string> listed;
+        std::string picked;
+        std::vector<std::string> after;
+    };
+    const Case cases[] = {
+        {{"/data/old/"}, "/data/old", {"/data/old/"}},
+        {{"/data/old/"}, "/data/old//", {"/data/old/"}},
+        {{"/data/old"}, "/data/old/", {"/data/old"}},
+        {{"/data/old/"}, "/DATA/old", {"/data/old/", "/DATA/old/"}},
+        {{}, "/", {"/"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> list = c.listed;
+        AddDirectoryOnce(list, c.picked);
+        EXPECT_EQ(list, c.after) << c.picked;
+    }
+}
+
+TEST_F(SettingsUser, ExcludedDirectoriesAreAddedOnceRemovedOnYesAndStored)
+{
+    auto dialog = Open();
+    answer = true;
+    Run(*dialog, TSettingsUserPage::Directories, [this](QDialog& d) {
+        auto& add = Named<QPushButton>(d, "btn_add_dir");
+        for (const char* folder : {"/data/a", "/data/b", "/data/a/"}) {
+            picked = folder;
+            add.click();
+        }
+        auto& remove = Named<QPushButton>(d, "btn_remove_dir");
+        EXPECT_FALSE(remove.isEnabled());
+        Named<QListWidget>(d, "LB_prohibited").setCurrentRow(1);
+        remove.click();
+    });
+    EXPECT_EQ(browseTitles.front(), "Select directory to add to the list");
+    EXPECT_EQ(questions, (std::vector<std::string>{"Remove \"/data/b/\"\nfrom the list?"}));
+    dialog.reset();
+    auto reopened = Open();
+    EXPECT_EQ(reopened->DefaultExcludedDirectories(), (std::vector<std::string>{"/data/a/"}));
+}
+
+TEST_F(SettingsUser, LastVisitDateIsKept)
+{
+    Open()->SetLastVisit("01.02.2024");
+    EXPECT_EQ(Open()->LastVisit(), "01.02.2024");
+}
+
+struct AboutCase {
+    TSettingsUserPage page;
+    const char* button;
+    const char* dialog;
+};
+
+class SettingsUserAbout : public SettingsUser, public ::testing::WithParamInterface<AboutCase> {};
+
+TEST_P(SettingsUserAbout, TickedCloseBoxClosesSettingsAndProgramWithoutAsking)
+{
+    auto dialog = Open();
+    bool stillShown = true;
+    Run(*dialog, GetParam().page, [&stillShown](QDialog& d) {
+        Named<QCheckBox>(d, "CB_filesize").click();
+        OnNextModal(GetParam().dialog, [](QDialog& about) {
+            Named<QCheckBox>(about, "CB_close").setChecked(true);
+            about.close();
+        });
+        Named<QPushButton>(d, GetParam().button).click();
+        stillShown = d.isVisible();
+    });
+    EXPECT_FALSE(stillShown);
+    EXPECT_TRUE(dialog->RestartRequested);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_TRUE(questions.empty());
+}
+
+TEST_P(SettingsUserAbout, UntickedCloseBoxKeepsTheDialogOpen)
+{
+    auto dialog = Open();
+    Run(*dialog, GetParam().page, [](QDialog& d) {
+        OnNextModal(GetParam().dialog, [](QDialog& about) { Named<QPushButton>(about, "btn_ok").click(); });
+        Named<QPushButton>(d, GetParam().button).click();
+        EXPECT_TRUE(d.isVisible());
+    });
+    EXPECT_FALSE(dialog->RestartRequested);
+    EXPECT_EQ(closeRequests, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPluginPages, SettingsUserAbout,
+                         ::testing::Values(AboutCase{TSettingsUserPage::ContextKreller, "btn_crtrs_add_remove",
+                                                     "TFabout_crtr"},
+                                           AboutCase{TSettingsUserPage::Krellers, "btn_ckrellers_add_remove",
+                                                     "TFabout_ckrellers"}));
+
+TEST(PluginInfoDialogs, TellAboutLibraryFiles)
+{
+    TFabout_crtr cartridges;
+    TFabout_ckrellers krellers;
+    EXPECT_EQ(cartridges.windowTitle(), "Cartridges");
+    EXPECT_EQ(krellers.windowTitle(), "Custom krellers");
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&cartridges, &krellers}) {
+        QStringList texts;
+        for (const QLabel* label : dialog->findChildren<QLabel*>())
+            texts << label->text();
+        EXPECT_TRUE(texts.join('\n').contains("library file")) << dialog->objectName().toStdString();
+        EXPECT_FALSE(texts.join('\n').contains("dll", Qt::CaseInsensitive)) << dialog->objectName().toStdString();
+    }
+}
+
+class FakeKreller : public TListedCkreller {
+public:
+    std::string CallSetUp() override { ++setUps; return ""; }
+    bool UnloadDll() override { ++unloads; return true; }
+    std::string GetCrtrName() override { return "fake"; }
+    void SendCondition(const std::string&) override {}
+    std::string ShowEdit() override { return ""; }
+    bool FileMeets(const FileEntry&, const std::string&) override { return false; }
+    bool CanShowFile(const std::string&) override { return false; }
+    void ShowFile(const std::string&) override {}
+    int setUps = 0;
+    int unloads = 0;
+};
+
+TEST_F(SettingsUser, CartridgeSettingsNeedASelectedCartridge)
+{
+    auto dialog = Open();
+    auto owned = std::make_unique<FakeKreller>();
+    FakeKreller& cartridge = *owned;
+    dialog->O_crtrs_context1->AddCartridge("Cartridge", "libcartridge.so", std::move(owned));
+    auto& settings = Named<QPushButton>(*dialog, "btn_crtr_settings");
+    EXPECT_EQ(dialog->O_crtrs_context1->LV1->headerItem()->text(1), "Library file");
+
+    settings.click();
+    EXPECT_EQ(cartridge.setUps, 0);
+    dialog->O_crtrs_context1->SelectIndex(0);
+    EXPECT_TRUE(settings.isEnabled());
+    settings.click();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog->O_crtrs_context1->LV1, &enter);
+    EXPECT_EQ(cartridge.setUps, 2);
+    dialog->O_crtrs_context1->UnloadAll();
+    EXPECT_EQ(cartridge.unloads, 1);
+}
+
+TEST_F(SettingsUser, CustomKrellerListHandsOutItsKrellers)
+{
+    auto dialog = Open();
+    auto owned = std::make_unique<FakeKreller>();
+    TNoxCrtr_ckreller* kreller = owned.get();
+    dialog->O_crtrs_ckreller1->AddKreller("fake", "libfake.so", std::move(owned));
+    EXPECT_EQ(dialog->O_crtrs_ckreller1->CaptionAt(0), "fake");
+    EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(0), kreller);
+    EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(1), nullptr);
+}
+
+TEST_F(SettingsUser, GroupButtonsFollowTheSelectionAndDeleteAsks)
+{
+    auto dialog = Open();
+    dialog->O_fg1->AddItem("G", "doc");
+    auto& remove = Named<QPushButton>(*dialog, "btn_delete_group");
+    EXPECT_FALSE(remove.isEnabled());
+    dialog->O_fg1->SelectIndex(0);
+    EXPECT_TRUE(remove.isEnabled() && Named<QPushButton>(*dialog, "btn_edit_group").isEnabled());
+    remove.click();
+    EXPECT_EQ(dialog->O_fg1->ItemCount(), 1);
+    answer = true;
+    remove.click();
+    EXPECT_EQ(questions, (std::vector<std::string>{"Delete file group?", "Delete file group?"}));
+    EXPECT_EQ(dialog->O_fg1->ItemCount(), 0);
+}
+
+} // namespace
