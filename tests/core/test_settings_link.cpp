@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QListWidget>
 
@@ -105,6 +106,24 @@ TEST_F(SettingsLinkFixture, KrellersSwitchedOffInTheSettingsHaveNoRow)
     window.AttachNativeKrellers(natives);
     window.FormActivate();
     EXPECT_EQ(window.Krellers().Krellers().Count(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SettingsLinkFixture, HelpAndWebSearchOpenTheirPagesFromTheMenus)
+{
+    platform::TWorkingDirectoryGuard restore;
+    platform::SetCurrentDirectory(work.Path("bin"));
+    work.File("docs/index.html", "<html></html>");
+    TFmain window;
+    window.findChild<QAction*>("N_Help1")->trigger();
+    window.findChild<QAction*>("N_SearchinWEB")->trigger();
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(launched[0], "file://" + work.Path("docs/index.html"));
+    EXPECT_EQ(launched[1], std::string(PublisherWebHost) + "/adds/redirectsearch.html");
+    EXPECT_EQ(window.findChild<QAction*>("N_Help1")->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 } // namespace
