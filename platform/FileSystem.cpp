@@ -79,12 +79,41 @@ std::optional<FileEntry> StatEntry(int dirFd, const char* relative, std::string 
     return entry;
 }
 
+constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+// A path longer than the system takes in one call is opened one component at a time, so a tree
+// deeper than that is still walked to its bottom.
+int OpenLongDirectoryPath(const std::string& dir)
+{
+    int fd = open(dir[0] == '/' ? "/" : ".", kDirectoryFlags);
+    std::size_t start = 0;
+    while (fd >= 0 && start < dir.size()) {
+        const std::size_t slash = dir.find('/', start);
+        const std::size_t end = slash == std::string::npos ? dir.size() : slash;
+        if (end > start) {
+            const int next = openat(fd, dir.substr(start, end - start).c_str(), kDirectoryFlags);
+            close(fd);
+            fd = next;
+        }
+        start = end + 1;
+    }
+    return fd;
+}
+
+int OpenDirectory(const std::string& dir)
+{
+    if (dir.empty())
+        return open(".", kDirectoryFlags);
+    const int fd = open(dir.c_str(), kDirectoryFlags);
+    return fd < 0 && errno == ENAMETOOLONG ? OpenLongDirectoryPath(dir) : fd;
+}
+
 } // namespace
 
 std::vector<FileEntry> ListDirectory(const std::string& dir)
 {
     std::vector<FileEntry> entries;
-    const int dirFd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = OpenDirectory(dir);
     if (dirFd < 0)
         return entries;
     DIR* stream = fdopendir(dirFd);

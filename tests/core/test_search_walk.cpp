@@ -175,6 +175,42 @@ TEST_F(WalkFixture, WalksATreeTwoThousandLevelsDeep)
     EXPECT_EQ(walk.TotalCount, 2001 * 3);  // ". .. d" at every level, ". .. bottom.txt" at the last
 }
 
+// Removes a chain of "name" directories from the inside out, as its full path is too long for
+// the usual removal.
+void RemoveDeepChain(const std::string& root, const char* name, int levels)
+{
+    platform::TWorkingDirectoryGuard restore;
+    platform::SetCurrentDirectory(root);
+    for (int level = 0; level < levels; ++level)
+        platform::SetCurrentDirectory(name);
+    for (const FileEntry& entry : platform::ListDirectory("."))
+        if (!entry.IsDirectory())
+            unlink(entry.Name.c_str());
+    for (int level = 0; level < levels; ++level) {
+        platform::SetCurrentDirectory("..");
+        rmdir(name);
+    }
+}
+
+TEST_F(WalkFixture, WalksBelowTheLongestPathTheSystemTakesInOneCall)
+{
+    constexpr int kLevels = 1500;  // 1500 * "ddd/" is 6000 bytes, well past 4096
+    {
+        platform::TWorkingDirectoryGuard restore;
+        platform::SetCurrentDirectory(tree.Root());
+        for (int level = 0; level < kLevels; ++level) {
+            ASSERT_EQ(mkdir("ddd", 0755), 0);
+            platform::SetCurrentDirectory("ddd");
+        }
+        ASSERT_EQ(close(creat("deep.txt", 0644)), 0);
+    }
+    walk.ScanDirectory(tree.Root());
+    RemoveDeepChain(tree.Root(), "ddd", kLevels);
+    ASSERT_EQ(host.found.size(), 1u);
+    EXPECT_GT(host.found[0].size(), 6000u);
+    EXPECT_TRUE(host.found[0].ends_with("/ddd/deep.txt"));
+}
+
 TEST_F(WalkFixture, EventsAreThrottledByTime)
 {
     for (int i = 0; i < 200; ++i)
