@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -560,6 +561,14 @@ std::string TFmain::StartPathAt(int row) const
     return LB_paths->item(row)->data(kStartPathRole).toByteArray().toStdString();
 }
 
+QListWidgetItem* TFmain::AppendStartPathItem(const std::string& path)
+{
+    // The item keeps the path's exact bytes; its text is only for the eye.
+    auto* item = new QListWidgetItem(QString::fromUtf8(path), LB_paths);
+    item->setData(kStartPathRole, QByteArray::fromStdString(path));
+    return item;
+}
+
 std::vector<std::string> TFmain::StartPaths() const
 {
     std::vector<std::string> paths;
@@ -571,10 +580,8 @@ std::vector<std::string> TFmain::StartPaths() const
 void TFmain::SetStartPaths(const std::vector<std::string>& paths, int selected)
 {
     LB_paths->clear();
-    for (const std::string& path : paths) {
-        auto* item = new QListWidgetItem(QString::fromUtf8(path), LB_paths);
-        item->setData(kStartPathRole, QByteArray::fromStdString(path));
-    }
+    for (const std::string& path : paths)
+        AppendStartPathItem(path);
     if (selected >= 0 && selected < LB_paths->count())
         LB_paths->setCurrentRow(selected);
 }
@@ -584,16 +591,14 @@ void TFmain::AddStartPath(const std::string& path)
     if (path.empty())
         return;
     // Linux paths keep their case: upper-casing would name another directory.
-    auto* item = new QListWidgetItem(QString::fromUtf8(platform::WithTrailingSlash(path)), LB_paths);
-    item->setData(kStartPathRole, QByteArray::fromStdString(platform::WithTrailingSlash(path)));
-    LB_paths->setCurrentItem(item);
+    LB_paths->setCurrentItem(AppendStartPathItem(platform::WithTrailingSlash(path)));
     UpdateCommands();
 }
 
 void TFmain::SB_add_pathClick()
 {
     const QString dir = QFileDialog::getExistingDirectory(this, QString());
-    AddStartPath(dir.toStdString());
+    AddStartPath(QFile::encodeName(dir).toStdString());
     UpdateCommands();
 }
 

@@ -12,6 +12,7 @@
 class QAction;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QMenu;
 class QTimer;
 class QToolButton;
@@ -180,6 +181,7 @@ private:
     void FormClose();
     void LV_foundChange();
     std::string StartPathAt(int row) const;
+    QListWidgetItem* AppendStartPathItem(const std::string& path);
 
     TSearchWalk walk_;
     TMainSettings* settings_ = nullptr;
