@@ -84,7 +84,9 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     BuildMenus();
     findDialog_ = new TD_find(this);
     findDialog_->SetDirectionOffered(true);
-    connect(findDialog_, &TD_find::FindNext, this, &TFmain::FindDialog1Find);
+    connect(findDialog_, &TD_find::FindNext, this, [this](const QString& text, FindDirection direction) {
+        RunGuarded([&] { FindDialog1Find(text, direction); });
+    });
     SetStartPaths({settings_->DefaultPath()}, 0);
     UpdateCommands();
 }

@@ -113,5 +113,10 @@ bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, 
 {
     if (!directoriesRow || !directoriesRow->Checked || !directoriesRow->Kreller)
         return true;
-    return directoriesRow->Kreller->TestFile(entry, path);
+    try {
+        return directoriesRow->Kreller->TestFile(entry, path);
+    } catch (...) {
+        // As with files: a directory the kreller cannot judge is refused, not the whole search.
+        return false;
+    }
 }

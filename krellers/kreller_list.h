@@ -76,5 +76,5 @@ private:
 };
 
 // Whether the walk may enter a directory: always, unless the Directories row is there, checked and
-// its kreller refuses it.
+// its kreller refuses it or fails with an error.
 bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path);

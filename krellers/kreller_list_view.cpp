@@ -3,11 +3,14 @@
 #include "krellers/kreller.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <optional>
 
 namespace {
 
@@ -186,9 +189,19 @@ void TKrellerListView::a_edit_kreller()
     const int index = SelectedIndex();
     if (searching_ || index < 0)
         return;
-    list_.EditRow(static_cast<std::size_t>(index));
+    // Reached straight from a button, a menu entry or a double click, outside the window's command
+    // guard: a kreller that fails to load or store its condition must not throw into the event loop.
+    std::optional<std::string> failure;
+    try {
+        list_.EditRow(static_cast<std::size_t>(index));
+    } catch (const std::exception& error) {
+        failure = error.what();
+        list_.ApplyCheckRules();
+    }
     Refresh();
     emit KrellersChanged();
+    if (failure)
+        QMessageBox::critical(this, QApplication::applicationName(), QString::fromUtf8(*failure));
 }
 
 void TKrellerListView::SetSearching(bool searching)

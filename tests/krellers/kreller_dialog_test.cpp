@@ -2,6 +2,7 @@
 #include "krellers/kreller_list_view.h"
 #include "krellers/kreller_size.h"
 #include "platform/FileSystem.h"
+#include "support/ModalDriver.h"
 #include "support/TempTree.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -305,6 +308,37 @@ TEST_F(SizeRowTest, DoubleClickAndEditActionEditTheSelectedRow)
 }
 
 // ---- the list widget ----
+
+class UnreadableKreller : public TD_kreller {
+public:
+    void LoadCondition(TConditionStrings*) override { throw std::runtime_error("condition unreadable"); }
+};
+
+TEST(KrellerListView, AnEditThatFailsIsReportedAndLeavesTheRowAlone)
+{
+    UnreadableKreller kreller;
+    TKrellerListView view;
+    TKrellerRow& row = view.AppendNativeRow("Context condition", &kreller);
+    row.Strings = {"Context condition", "<broken"};
+    row.Checked = true;
+    view.Refresh();
+    view.setCurrentItem(view.topLevelItem(0));
+
+    QString reported;
+    ClickInNextModal("no such button", [&reported](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            reported = box->text();
+            box->buttons().constFirst()->click();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    });
+    view.a_edit_kreller();
+    EXPECT_EQ(reported, "condition unreadable");
+    EXPECT_EQ(row.Strings, (TConditionStrings{"Context condition", "<broken"}));
+    EXPECT_TRUE(row.Checked);
+    EXPECT_EQ(view.topLevelItem(0)->checkState(0), Qt::Checked);
+}
 
 TEST(KrellerListView, PopupMenuAsksTheWindow)
 {

@@ -137,6 +137,26 @@ TEST(KrellerList, FileFailsSilentlyWhenATestThrows)
     EXPECT_FALSE(list.FilePassesKrellers(Entry(), "/x"));
 }
 
+TEST(KrellerList, DirectoryIsEnteredUnlessTheCheckedDirectoriesKrellerRefusesOrFails)
+{
+    ScriptedKreller dirs;
+    TKrellerList list;
+    auto& dirsRow = list.AppendNativeRow("Directory conditions", &dirs);
+    dirs.test = [](const FileEntry&) { return false; };
+    EXPECT_TRUE(DirectoryPasses(nullptr, Entry(), "/a"));
+    EXPECT_TRUE(DirectoryPasses(&dirsRow, Entry(), "/a")) << "unchecked";
+
+    dirsRow.Checked = true;
+    EXPECT_FALSE(DirectoryPasses(&dirsRow, Entry(), "/b"));
+    dirs.test = [](const FileEntry&) { return true; };
+    EXPECT_TRUE(DirectoryPasses(&dirsRow, Entry(), "/c"));
+    EXPECT_EQ(dirs.tested, (std::vector<std::string>{"/b", "/c"}));
+
+    // An error must not escape into the walk and end the whole search.
+    dirs.test = [](const FileEntry&) -> bool { throw std::runtime_error("cannot judge"); };
+    EXPECT_FALSE(DirectoryPasses(&dirsRow, Entry(), "/d"));
+}
+
 TEST(KrellerList, EveryKrellerLoadsItsRowsStringsCheckedOrNot)
 {
     TD_kreller a, b;
