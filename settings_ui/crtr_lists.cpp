@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -20,7 +21,10 @@ constexpr int kFileColumnWidth = 120;
 // A plug-in list row; it owns the wrapper of its plug-in.
 class TCrtrItem : public QTreeWidgetItem {
 public:
-    explicit TCrtrItem(std::unique_ptr<TListedCrtr> crtr) : crtr_(std::move(crtr)) {}
+    // Tells these rows from plain ones, which the base's AddItem can still put into the list.
+    static constexpr int ItemType = QTreeWidgetItem::UserType + 1;
+
+    explicit TCrtrItem(std::unique_ptr<TListedCrtr> crtr) : QTreeWidgetItem(ItemType), crtr_(std::move(crtr)) {}
     TListedCrtr* Crtr() const { return crtr_.get(); }
 
 private:
@@ -96,8 +100,10 @@ void TO_crtrs::AddCrtr(const std::string& name, const std::string& fileName, std
 
 TListedCrtr* TO_crtrs::CrtrItemAt(int index) const
 {
-    const auto* item = static_cast<const TCrtrItem*>(ItemAt(index));
-    return item ? item->Crtr() : nullptr;
+    const QTreeWidgetItem* item = ItemAt(index);
+    if (!item || item->type() != TCrtrItem::ItemType)
+        return nullptr;
+    return static_cast<const TCrtrItem*>(item)->Crtr();
 }
 
 void TO_crtrs::SetUpSelected()
@@ -203,8 +209,21 @@ void TFabout_crtr::Execute()
 {
     CloseRequested = false;
     CB_close->setChecked(false);
+    CentreOnScreen();
     exec();
     CloseRequested = CB_close->isChecked();
+}
+
+// Without a position of its own, the dialog would be centred on the settings dialog instead.
+void TFabout_crtr::CentreOnScreen()
+{
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    adjustSize();
+    QRect placed = frameGeometry();
+    placed.moveCenter(screen->availableGeometry().center());
+    move(placed.topLeft());
 }
 
 TFabout_ckrellers::TFabout_ckrellers(QWidget* parent) : TFabout_crtr(kCustomKrellerTexts, parent)

@@ -93,6 +93,7 @@ protected:
 
 private:
     void BuildControls(const TAboutCrtrTexts& texts);
+    void CentreOnScreen();
 
     QLabel* Label_link = nullptr;
 };

@@ -98,13 +98,14 @@ void TNoxPigger::Assign(const TNoxPigger& source)
 {
     if (&source == this)
         return;
-    if (source.IsSelfOrAncestorOf(this))
+    if (source.IsSelfOrAncestorOf(this) || IsSelfOrAncestorOf(&source))
         CopyThroughSnapshot(source);
     else
         CopyFrom(source);
 }
 
-// Copying an ancestor into its own subtree would copy the copy as it grows.
+// Copying an ancestor into its own subtree would copy the copy as it grows; copying a descendant
+// into an ancestor would destroy the source while it is being read.
 void TNoxPigger::CopyThroughSnapshot(const TNoxPigger& source)
 {
     TNoxPigger snapshot;
@@ -161,8 +162,9 @@ void TNoxPigger::DetachFromParent()
 {
     if (!parent_)
         return;
+    // Searched from the end: the last child is the one most often removed (a list being rewritten).
     auto& siblings = parent_->children_;
-    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    siblings.erase(std::prev(std::find(siblings.rbegin(), siblings.rend(), this).base()));
     parent_ = nullptr;
 }
 

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -307,6 +308,29 @@ TEST_F(SettingsUser, CustomKrellerListHandsOutItsKrellers)
     EXPECT_EQ(dialog->O_crtrs_ckreller1->CaptionAt(0), "fake");
     EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(0), kreller);
     EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(1), nullptr);
+
+    // A row put in through the base list has no wrapper; it must not be taken for one.
+    dialog->O_crtrs_ckreller1->AddItem("plain", "libplain.so");
+    EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(1), nullptr);
+    dialog->O_crtrs_ckreller1->SelectIndex(1);
+    dialog->O_crtrs_ckreller1->SetUpSelected();
+}
+
+TEST_F(SettingsUser, PluginInfoDialogIsCentredOnTheScreenNotOnTheSettings)
+{
+    auto dialog = Open();
+    QPoint aboutCentre, screenCentre;
+    Run(*dialog, TSettingsUserPage::ContextKreller, [&](QDialog& d) {
+        d.move(0, 0);
+        OnNextModal("TFabout_crtr", [&](QDialog& about) {
+            aboutCentre = about.frameGeometry().center();
+            screenCentre = about.screen()->availableGeometry().center();
+            about.accept();
+        });
+        Named<QPushButton>(d, "btn_crtrs_add_remove").click();
+    });
+    // A few pixels off: the layout settles the size only once the dialog is shown.
+    EXPECT_LE((aboutCentre - screenCentre).manhattanLength(), 16);
 }
 
 TEST_F(SettingsUser, GroupButtonsFollowTheSelectionAndDeleteAsks)

@@ -414,3 +414,16 @@ TEST(NoxPiggerAssign, DeepCopyKeepsClassesAndPlace)
     EXPECT_EQ(inner->Child(0)->Child(0)->Name(), "D");
     EXPECT_EQ(inner->Child(0)->Child(0)->ChildCount(), 0);
 }
+
+TEST(NoxPiggerAssign, FromItsOwnSubtreeReplacesTheTreeByThatPart)
+{
+    TNoxPigger root;
+    root.SetAsText("<R K=\"1\"><C L=\"2\">t<D/></C><E/></R>");
+    root.Assign(*root.Child(0));
+    EXPECT_EQ(root.GetAsText(), "\r\n<C L=\"2\">t\r\n\t<D/>\r\n</C>");
+
+    TNoxPigger* middle = AddChild(AddChild(&root, "M"), "N");
+    AddChild(middle, "DEEP")->SetAttr("X", "y");
+    root.Child(1)->Assign(*middle->Child(0));
+    EXPECT_EQ(root.Child(1)->GetAsText(), "\r\n\t<DEEP X=\"y\"/>");
+}
