@@ -14,7 +14,6 @@ TD_progress::TD_progress(QWidget* parent) : QDialog(parent)
     setObjectName("TD_progress");
     setWindowTitle("Progress");
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
-    setAttribute(Qt::WA_NoSystemBackground, false);
     Label_counter = new QLabel(this);
     Label_counter->setObjectName("Label_counter");
     ResetProgress();
