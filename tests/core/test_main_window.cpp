@@ -93,6 +93,31 @@ TEST_F(MainWindowFixture, FirstActivationMakesPluginDirectoriesAndBuildsTheList)
     EXPECT_EQ(window.Krellers().Krellers().Row(0).Caption, "File size condition");
 }
 
+// Settings that fail when the kreller list is built from them.
+class FailingSettings : public TMainSettings {
+public:
+    TBuiltInKrellers BuiltInKrellers() override { throw std::runtime_error("settings unreadable"); }
+    std::string DefaultPath() override { return "/"; }
+    void SetDefaultPath(const std::string&) override {}
+    std::string LastVisit() override { return {}; }
+    void SetLastVisit(const std::string&) override {}
+    bool ShowSettings(TSettingsUserPage) override { return false; }
+};
+
+TEST_F(MainWindowFixture, AFailingFirstActivationStillRestoresTheWorkingDirectoryAndStatus)
+{
+    FailingSettings failing;
+    window.AttachSettings(&failing);
+    QString shown;
+    ClickInNextModal("", [&](QWidget* box) { shown = box->findChild<QLabel*>("qt_msgbox_label")->text(); });
+    window.FormActivate();
+    EXPECT_EQ(shown, "settings unreadable");
+    EXPECT_EQ(platform::CurrentDirectory() + "/", work.Path("bin/"));
+    EXPECT_TRUE(window.StatusText().isEmpty());
+    EXPECT_FALSE(window.FirstActivation);
+    window.AttachSettings(nullptr);
+}
+
 TEST_F(MainWindowFixture, CommandsWhileIdleFollowTheSelections)
 {
     Activate(&probe);
