@@ -1,3 +1,4 @@
+#include "FakeExists.h"
 #include "conditions/ParsFunc.h"
 #include "conditions/Parser.h"
 #include "platform/Clock.h"
@@ -16,18 +17,6 @@ ExprValue Integer(std::int32_t v) { return ExprValue::MakeInteger(v); }
 ExprValue Float(double v) { return ExprValue::MakeFloat(v); }
 ExprValue String(std::string v) { return ExprValue::MakeString(std::move(v)); }
 
-// The text of the file under test, as the Context kreller's EXISTS would search it.
-std::string fileText;
-
-bool FakeExists(int count, ExprValue* args, ExprValue& result)
-{
-    if (count != 1)
-        return false;
-    const std::string& keyword = args[0].type == vtString ? args[0].text : std::string();
-    result.SetBoolean(!keyword.empty() && fileText.find(keyword) != std::string::npos);
-    return true;
-}
-
 bool ArgumentCount(int count, ExprValue*, ExprValue& result)
 {
     result.SetInteger(count);
@@ -40,7 +29,6 @@ bool LeavesResultAlone(int, ExprValue*, ExprValue&)
 }
 
 const bool registered = [] {
-    RegisterFunction("EXISTS", FakeExists);
     RegisterFunction("argcount", ArgumentCount);
     RegisterFunction("LEAVE_ALONE", LeavesResultAlone);
     return true;
@@ -384,7 +372,7 @@ protected:
         if (FindFunction("EXISTS") != FakeExists)
             GTEST_SKIP() << "another EXISTS was registered before the test's own";
     }
-    void TearDown() override { fileText.clear(); }
+    void TearDown() override { FakeFileText().clear(); }
 
     // Clouds A, B, C; A and B overlap; pins in A only, in A and B, and outside all.
     const std::string expression = "(((EXISTS('A'))\n && !(EXISTS('B'))) \n|| ((EXISTS('A'))\n && (EXISTS('B')))) \n"
@@ -395,18 +383,18 @@ TEST_F(CloudExpression, PassesTheFilesOfPinnedRegions)
 {
     TExprParser parser;
     for (const char* text : {"", "A", "AB", "AC", "ABC"}) {
-        fileText = text;
+        FakeFileText() = text;
         EXPECT_EQ(parser.Evaluate(expression), Boolean(true)) << "file text " << text;
     }
     for (const char* text : {"B", "C", "BC"}) {
-        fileText = text;
+        FakeFileText() = text;
         EXPECT_EQ(parser.Evaluate(expression), Boolean(false)) << "file text " << text;
     }
 }
 
 TEST_F(CloudExpression, SearchesTheKeywordUnconverted)
 {
-    fileText = "1 INVOICE";
+    FakeFileText() = "1 INVOICE";
     TExprParser parser;
     EXPECT_EQ(parser.Evaluate("exists('INVOICE')"), Boolean(true));
     EXPECT_EQ(parser.Evaluate("EXISTS(1)"), Boolean(false));

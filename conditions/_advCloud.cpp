@@ -1,0 +1,3 @@
+#include "conditions/_advCloud.h"
+
+TOadvCloud::TOadvCloud(QWidget* parent) : TOclouds(parent) {}
