@@ -12,12 +12,6 @@ namespace {
 constexpr std::int32_t kMargin = 5;
 constexpr const char* kNoClouds = "0=1";
 
-std::int32_t Saturate(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
 double RoundedDistance(const TNOXlc& cloud, std::int64_t x, std::int64_t y)
 {
     return std::nearbyint(DistanceToCentre(cloud, x, y));
@@ -35,6 +29,12 @@ std::int32_t NumberAttr(const TNoxPigger& element, const char* name)
 }
 
 } // namespace
+
+std::int32_t SaturateToPixel(std::int64_t value)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
 
 std::int32_t RoundToPixel(double value)
 {
@@ -156,7 +156,7 @@ TNOXlc* TCloudDiagram::AddCloud(const std::string& caption, const std::string& b
     KeepInside(*added);
     // The first pin goes where the caller meant the cloud to be, not where the margin moved it.
     if (autoPin_ && pins_.empty())
-        AddPin(Saturate(std::int64_t{x} - RoundToPixel(r * 0.2)), y);
+        AddPin(SaturateToPixel(std::int64_t{x} - RoundToPixel(r * 0.2)), y);
     Notify(TDiagramChange::Changed);
     return added;
 }
@@ -208,11 +208,11 @@ void TCloudDiagram::DeleteCurrentCloud()
 void TCloudDiagram::KeepInside(TNOXlc& cloud)
 {
     if (std::int64_t{cloud.Y} - cloud.R - kMargin < 0)
-        cloud.Y = Saturate(std::int64_t{cloud.R} + kMargin);
+        cloud.Y = SaturateToPixel(std::int64_t{cloud.R} + kMargin);
     if (std::int64_t{cloud.X} - cloud.R - kMargin < 0)
-        cloud.X = Saturate(std::int64_t{cloud.R} + kMargin);
-    extentHeight_ = std::max(extentHeight_, Saturate(std::int64_t{cloud.Y} + cloud.R + kMargin));
-    extentWidth_ = std::max(extentWidth_, Saturate(std::int64_t{cloud.X} + cloud.R + kMargin));
+        cloud.X = SaturateToPixel(std::int64_t{cloud.R} + kMargin);
+    extentHeight_ = std::max(extentHeight_, SaturateToPixel(std::int64_t{cloud.Y} + cloud.R + kMargin));
+    extentWidth_ = std::max(extentWidth_, SaturateToPixel(std::int64_t{cloud.X} + cloud.R + kMargin));
 }
 
 void TCloudDiagram::MoveCloud(TNOXlc& cloud, std::int32_t x, std::int32_t y)

@@ -47,6 +47,8 @@ struct TNOXpin {
 
 // Rounds to the nearest integer, ties to even, saturating at the 32-bit range.
 std::int32_t RoundToPixel(double value);
+// The value, or the nearest end of the 32-bit range.
+std::int32_t SaturateToPixel(std::int64_t value);
 // The distance from (x, y) to the cloud's centre, exact.
 double DistanceToCentre(const TNOXlc& cloud, std::int64_t x, std::int64_t y);
 // The rounded distance from the pin to the centre is below R: a pin R pixels away is outside.

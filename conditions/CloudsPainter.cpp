@@ -47,6 +47,8 @@ void HatchRegion(QPainter& painter, const QPainterPath& region, const QRectF& ex
         return;
     painter.save();
     painter.setClipPath(region, Qt::IntersectClip);
+    // Aliased one-pixel diagonals stay silver; smoothed ones fade to a blur.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     DrawRisingHatch(painter, box);
     painter.restore();
 }

@@ -1,18 +1,5 @@
 #include "conditions/DiagramMouse.h"
 
-#include <algorithm>
-#include <limits>
-
-namespace {
-
-std::int32_t ClampToInt32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-} // namespace
-
 void TDiagramMouse::Reset()
 {
     dragCloud_ = nullptr;
@@ -56,7 +43,7 @@ void TDiagramMouse::Drag(std::int32_t x, std::int32_t y, bool resize)
         dragCloud_ = nullptr;
         diagram_.DeleteCurrentCloud();
     } else {
-        diagram_.MoveCloud(*dragCloud_, ClampToInt32(x + dragOffsetX_), ClampToInt32(y + dragOffsetY_));
+        diagram_.MoveCloud(*dragCloud_, SaturateToPixel(x + dragOffsetX_), SaturateToPixel(y + dragOffsetY_));
     }
 }
 

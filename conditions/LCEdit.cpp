@@ -68,7 +68,7 @@ TFLCEdit::TFLCEdit(QWidget* parent) : QDialog(parent)
     setWindowTitle("Selected condition");
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
-    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     BuildView();
     BuildBody();
     BuildButtons();

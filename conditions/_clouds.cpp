@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <qdrawutil.h>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr int kPanelBorder = 3;
+constexpr int kBevelWidth = 2;
 constexpr int kRepaintInterval = 500;  // ms
 
 int WidgetExtent(std::int32_t modelExtent, int viewportExtent)
@@ -80,10 +82,10 @@ void TOclouds::BuildPanel()
     SB1->setBackgroundRole(QPalette::Base);
     SB1->setWidgetResizable(false);
     SB1->viewport()->installEventFilter(this);
+    Panel1->installEventFilter(this);
     auto* panelLayout = new QVBoxLayout(Panel1);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setContentsMargins(kPanelBorder, kPanelBorder, kPanelBorder, kPanelBorder);
     panelLayout->addWidget(SB1);
-    ShowFocus(false);
 
     PB1 = new QWidget;
     PB1->setObjectName("PB1");
@@ -206,6 +208,9 @@ bool TOclouds::eventFilter(QObject* watched, QEvent* event)
     if (watched == PB1) {
         PaintBoxEvent(event);
         handled = event->type() == QEvent::Paint || event->type() == QEvent::ContextMenu;
+    } else if (watched == Panel1) {
+        if (event->type() == QEvent::Paint)
+            PaintPanel();
     } else if (watched == btnTarget) {
         FocusTargetEvent(event, handled);
     } else if (watched == SB1->viewport()) {
@@ -257,8 +262,8 @@ void TOclouds::PaintBoxEvent(QEvent* event)
 void TOclouds::FocusTargetEvent(QEvent* event, bool& handled)
 {
     switch (event->type()) {
-    case QEvent::FocusIn: ShowFocus(true); return;
-    case QEvent::FocusOut: ShowFocus(false); return;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: Panel1->update(); return;
     case QEvent::KeyPress: break;
     default: return;
     }
@@ -288,15 +293,11 @@ void TOclouds::TakeFocus()
     btnTarget->setFocus(Qt::MouseFocusReason);
 }
 
-// A lowered bevel around the diagram while it has the keyboard focus; the same room otherwise.
-void TOclouds::ShowFocus(bool focused)
+// A lowered bevel in the panel's border while the diagram has the keyboard focus.
+void TOclouds::PaintPanel()
 {
-    if (focused) {
-        Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        Panel1->setLineWidth(kPanelBorder);
-        Panel1->setContentsMargins(0, 0, 0, 0);
-    } else {
-        Panel1->setFrameStyle(QFrame::NoFrame);
-        Panel1->setContentsMargins(kPanelBorder, kPanelBorder, kPanelBorder, kPanelBorder);
-    }
+    if (!btnTarget->hasFocus())
+        return;
+    QPainter painter(Panel1);
+    qDrawShadePanel(&painter, Panel1->rect(), Panel1->palette(), true, kBevelWidth);
 }

@@ -70,7 +70,7 @@ private:
     void FocusTargetEvent(QEvent* event, bool& handled);
     void PopupAt(const QPoint& globalPosition);
     void TakeFocus();
-    void ShowFocus(bool focused);
+    void PaintPanel();
 
     TCloudDiagram diagram_;
     TDiagramMouse mouse_{diagram_};
