@@ -204,15 +204,12 @@ void TOclouds::DeleteSelectedCloud()
 
 bool TOclouds::eventFilter(QObject* watched, QEvent* event)
 {
-    bool handled = false;
-    if (watched == PB1) {
-        PaintBoxEvent(event);
-        handled = event->type() == QEvent::Paint || event->type() == QEvent::ContextMenu;
-    } else if (watched == Panel1) {
-        if (event->type() == QEvent::Paint)
-            PaintPanel();
-    } else if (watched == btnTarget) {
-        FocusTargetEvent(event, handled);
+    if (watched == PB1)
+        return PaintBoxEvent(event);
+    if (watched == btnTarget)
+        return FocusTargetEvent(event);
+    if (watched == Panel1 && event->type() == QEvent::Paint) {
+        PaintPanel();
     } else if (watched == SB1->viewport()) {
         if (event->type() == QEvent::Resize)
             FitPaintBox();
@@ -221,10 +218,11 @@ bool TOclouds::eventFilter(QObject* watched, QEvent* event)
         else if (event->type() == QEvent::ContextMenu)
             PopupAt(static_cast<QContextMenuEvent*>(event)->globalPos());
     }
-    return handled || QFrame::eventFilter(watched, event);
+    return QFrame::eventFilter(watched, event);
 }
 
-void TOclouds::PaintBoxEvent(QEvent* event)
+// True for the events the drawing area takes itself.
+bool TOclouds::PaintBoxEvent(QEvent* event)
 {
     const auto* mouse = dynamic_cast<QMouseEvent*>(event);
     const QPoint at = mouse ? mouse->position().toPoint() : QPoint();
@@ -234,7 +232,10 @@ void TOclouds::PaintBoxEvent(QEvent* event)
             QPainter painter(PB1);
             PaintDiagram(painter, diagram_, mouse_.HatchPins(), PB1->rect(), static_cast<QPaintEvent*>(event)->rect());
         }
-        return;
+        return true;
+    case QEvent::ContextMenu:
+        PopupAt(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
     case QEvent::MouseButtonPress:
         TakeFocus();
         mouse_.Press(at.x(), at.y(), mouse->button() == Qt::LeftButton);
@@ -250,35 +251,31 @@ void TOclouds::PaintBoxEvent(QEvent* event)
         if (mouse_.Release())
             DiagramChanged();
         break;
-    case QEvent::ContextMenu:
-        PopupAt(static_cast<QContextMenuEvent*>(event)->globalPos());
-        return;
     default:
-        return;
+        return false;
     }
     PB1->update();
+    return true;
 }
 
-void TOclouds::FocusTargetEvent(QEvent* event, bool& handled)
+// True for the keys the focus target takes itself.
+bool TOclouds::FocusTargetEvent(QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::FocusIn:
-    case QEvent::FocusOut: Panel1->update(); return;
-    case QEvent::KeyPress: break;
-    default: return;
-    }
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+        Panel1->update();
+    if (event->type() != QEvent::KeyPress)
+        return false;
     switch (static_cast<QKeyEvent*>(event)->key()) {
     case Qt::Key_Delete:
         DeleteSelectedCloud();
-        handled = true;
-        break;
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
         EditCurrentCloud();
-        handled = true;
-        break;
-    default: break;
+        return true;
+    default:
+        return false;
     }
 }
 

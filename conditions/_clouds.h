@@ -66,8 +66,8 @@ private:
     void BuildMenu();
     void ShowDiagramChange(TDiagramChange change);
     void FitPaintBox();
-    void PaintBoxEvent(QEvent* event);
-    void FocusTargetEvent(QEvent* event, bool& handled);
+    bool PaintBoxEvent(QEvent* event);
+    bool FocusTargetEvent(QEvent* event);
     void PopupAt(const QPoint& globalPosition);
     void TakeFocus();
     void PaintPanel();
