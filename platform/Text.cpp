@@ -88,20 +88,6 @@ const std::array<char16_t, 0x800>& TwoByteUpperTable()
     return table;
 }
 
-void UpperCaseMultiByte(unsigned char* p, std::size_t left, int& consumed)
-{
-    char32_t c = 0;
-    const int length = Decode(p, left, c);
-    if (length == 0) {
-        consumed = 1;  // an invalid byte stays as it is
-        return;
-    }
-    consumed = length;
-    const char32_t upper = length == 2 ? TwoByteUpperTable()[c] : UpperOf(c);
-    if (upper != c && EncodedLength(upper) == length)
-        Encode(upper, length, p);
-}
-
 } // namespace
 
 void UpperCaseAsciiInPlace(std::string& text)
@@ -118,22 +104,28 @@ std::string UpperCaseAscii(std::string_view text)
     return result;
 }
 
-void UpperCaseLocaleInPlace(char* data, std::size_t length)
+std::size_t UpperCaseCharacterInPlace(char* data, std::size_t left)
 {
     auto* p = reinterpret_cast<unsigned char*>(data);
-    std::size_t i = 0;
-    while (i < length) {
-        const unsigned char byte = p[i];
-        if (byte < 0x80) {
-            if (byte >= 'a' && byte <= 'z')
-                p[i] = static_cast<unsigned char>(byte - 'a' + 'A');
-            ++i;
-            continue;
-        }
-        int consumed = 1;
-        UpperCaseMultiByte(p + i, length - i, consumed);
-        i += static_cast<std::size_t>(consumed);
+    if (p[0] < 0x80) {
+        if (p[0] >= 'a' && p[0] <= 'z')
+            p[0] = static_cast<unsigned char>(p[0] - 'a' + 'A');
+        return 1;
     }
+    char32_t c = 0;
+    const int length = Decode(p, left, c);
+    if (length == 0)
+        return 1;  // an invalid byte stays as it is
+    const char32_t upper = length == 2 ? TwoByteUpperTable()[c] : UpperOf(c);
+    if (upper != c && EncodedLength(upper) == length)
+        Encode(upper, length, p);
+    return static_cast<std::size_t>(length);
+}
+
+void UpperCaseLocaleInPlace(char* data, std::size_t length)
+{
+    for (std::size_t i = 0; i < length;)
+        i += UpperCaseCharacterInPlace(data + i, length - i);
 }
 
 void UpperCaseLocaleInPlace(std::string& text)

@@ -1,0 +1,257 @@
+// The Context kreller's engine driven by the real walk, against ripgrep on the same generated
+// corpus, warm cache, in the same run: one keyword, and three (A and B but not C). Also checks that
+// both find the same files, and times the engine's stages on one buffer. Run by hand: see README.
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "conditions/ParsFunc.h"
+#include "core/SearchWalk.h"
+#include "krellers/context_engine.h"
+#include "platform/Text.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char* kKeywordA = "zephyrquilt";
+constexpr const char* kKeywordB = "marmalade";
+constexpr const char* kKeywordC = "obsidian";
+
+// Registry functions carry no context yet: this pointer binds EXISTS to the engine.
+TContextEngine* gEngine = nullptr;
+
+bool EngineExists(int count, ExprValue* arguments, ExprValue& result)
+{
+    return gEngine->Text().Exists(count, arguments, result);
+}
+
+// Words of ordinary text, a few of them with letters beyond ASCII; no keyword is among them or
+// can form from them.
+std::string TextPool(std::mt19937& random, std::size_t size)
+{
+    static const char* const words[] = {
+        "the", "of", "and", "a", "to", "in", "is", "you", "that", "it", "he", "was", "for", "on", "are",
+        "as", "with", "his", "they", "at", "be", "this", "have", "from", "or", "one", "had", "by",
+        "word", "but", "not", "what", "all", "were", "we", "when", "your", "can", "said", "there",
+        "use", "an", "each", "which", "she", "do", "how", "their", "if", "will", "up", "other",
+        "about", "out", "many", "then", "them", "these", "so", "some", "her", "would", "make",
+        "like", "him", "into", "time", "has", "look", "two", "more", "write", "go", "see", "number",
+        "invoice", "report", "Quarterly", "Summary", "Total", "café", "Größe", "straße", "привет",
+        "данные", "naïve", "Ελλάδα", "fiancée", "2024-03-01", "12,345.67", "(see", "below)", "--"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(words) - 1);
+    std::string pool;
+    pool.reserve(size + 64);
+    for (int inLine = 0; pool.size() < size; ++inLine) {
+        pool += words[pick(random)];
+        pool += inLine % 12 == 11 ? '\n' : ' ';
+    }
+    return pool;
+}
+
+std::string CaseVariant(std::string keyword, int variant)
+{
+    if (variant == 1)
+        platform::UpperCaseAsciiInPlace(keyword);
+    if (variant == 2)
+        keyword[0] = static_cast<char>(keyword[0] - 'a' + 'A');
+    return keyword;
+}
+
+struct TCorpus {
+    std::int64_t files = 0;
+    std::int64_t bytes = 0;
+    std::int64_t withA = 0;
+};
+
+// 3,200 files of 256 bytes to 1 MiB (log-uniform) and a dozen of 8 MiB, in 40 directories of two
+// levels. Keyword A in about 5 % of the files, B in 40 %, C in 20 %, each independently.
+TCorpus MakeCorpus(const fs::path& root)
+{
+    std::mt19937 random(2026);
+    const std::string pool = TextPool(random, std::size_t{16} << 20);
+    std::uniform_real_distribution<double> logSize(std::log(256.0), std::log(1048576.0));
+    std::uniform_real_distribution<double> chance(0.0, 1.0);
+    TCorpus corpus;
+    for (int f = 0; f < 3212; ++f) {
+        const fs::path dir = root / ("d" + std::to_string(f % 8)) / ("e" + std::to_string(f % 5));
+        fs::create_directories(dir);
+        const auto size = f < 12 ? std::size_t{8} << 20 : static_cast<std::size_t>(std::exp(logSize(random)));
+        std::string text = pool.substr(random() % (pool.size() - size / 2), size);
+        while (text.size() < size)
+            text += pool.substr(0, size - text.size());
+        for (auto [keyword, p] : {std::pair{kKeywordA, 0.05}, std::pair{kKeywordB, 0.4}, std::pair{kKeywordC, 0.2}}) {
+            if (chance(random) >= p)
+                continue;
+            text.insert(random() % text.size(), " " + CaseVariant(keyword, static_cast<int>(random() % 3)) + " ");
+            corpus.withA += keyword == kKeywordA;
+        }
+        std::ofstream(dir / ("file_" + std::to_string(f) + ".txt"), std::ios::binary) << text;
+        ++corpus.files;
+        corpus.bytes += static_cast<std::int64_t>(text.size());
+    }
+    return corpus;
+}
+
+class TBenchHost : public TWalkHost {
+public:
+    explicit TBenchHost(TContextEngine& engine) : engine_(engine) {}
+    std::string expression;
+    std::set<std::string> found;
+
+    void LetEventsRun() override { QCoreApplication::processEvents(); }
+    bool DirectoryPasses(const FileEntry&, const std::string&) override { return true; }
+    bool FilePassesKrellers(const FileEntry&, const std::string& path) override
+    {
+        try {
+            return engine_.TestFile(path, expression, {});
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+    void AddFoundFile(const FileEntry&, const std::string& path) override { found.insert(path); }
+
+private:
+    TContextEngine& engine_;
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename F>
+double Seconds(F&& run)
+{
+    const auto start = Clock::now();
+    run();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string Shell(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char block[65536];
+        for (std::size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;)
+            output.append(block, got);
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+std::set<std::string> Lines(const std::string& text)
+{
+    std::set<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.insert(line);
+    return lines;
+}
+
+std::string RgCommand(const char* keyword, const fs::path& root)
+{
+    return std::string("rg -j1 -l -i -F ") + keyword + " '" + root.string() + "'";
+}
+
+std::string Exists(const char* keyword)
+{
+    return "EXISTS('" + platform::UpperCaseLocale(keyword) + "')";
+}
+
+// The engine's stages, each over one buffer of the corpus's kind of text.
+void TimeStages()
+{
+    std::mt19937 random(5);
+    const std::string pool = TextPool(random, std::size_t{256} << 20);
+    const double gb = static_cast<double>(pool.size()) / 1e9;
+    std::string text = pool;
+    const double upper = Seconds([&] { UpperCaseLocaleRange(text.data(), text.size(), 0, text.size()); });
+    std::string reference = pool;
+    const double upperByte = Seconds([&] { platform::UpperCaseLocaleInPlace(reference); });
+    bool found = false;
+    const double search = Seconds([&] { found = ContainsBytes(text, "ZEPHYRQUILT"); });
+    const double memmemTime = Seconds([&] { found |= ::memmem(text.data(), text.size(), "ZEPHYRQUILT", 11) != nullptr; });
+    const double memchrTime = Seconds([&] { found |= std::memchr(text.data(), '\x01', text.size()) != nullptr; });
+    std::printf("stages on %.0f MB of text in memory (GB/s): upper-case %.2f (byte at a time: %.2f), "
+                "search %.2f (memmem: %.2f, memchr: %.2f)%s\n",
+                gb * 1e3, gb / upper, gb / upperByte, gb / search, gb / memmemTime, gb / memchrTime,
+                found || text != reference ? " MISMATCH" : "");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    const fs::path root = fs::temp_directory_path() / "fk_bench_context";
+    fs::remove_all(root);
+    const TCorpus corpus = MakeCorpus(root);
+    std::printf("corpus: %lld files, %.1f MB, keyword A in %lld files, below %s\n", static_cast<long long>(corpus.files),
+                static_cast<double>(corpus.bytes) / 1e6, static_cast<long long>(corpus.withA), root.c_str());
+
+    TSearchWalk* walkOfRun = nullptr;
+    TContextEngine engine({[] { QCoreApplication::processEvents(); },
+                           [&] { return walkOfRun->IgnoreCurrent || walkOfRun->StopRequested; }});
+    gEngine = &engine;
+    RegisterFunction("EXISTS", EngineExists);
+    TBenchHost host(engine);
+    TSearchWalk walk(host);
+    walkOfRun = &walk;
+    auto search = [&](const std::string& expression) {
+        host.expression = expression;
+        host.found.clear();
+        walk.ResetCounters();
+        walk.ScanDirectory(root.string());
+    };
+
+    const std::string one = Exists(kKeywordA);
+    const std::string three = "(" + Exists(kKeywordA) + ")\n && (" + Exists(kKeywordB) + ")\n && !(" + Exists(kKeywordC) + ")";
+    const std::string rg = RgCommand(kKeywordA, root) + " >/dev/null";
+    std::vector<double> ours1, ours3, theirs;
+    search(one);  // warms the cache
+    (void)std::system(rg.c_str());
+    for (int i = 0; i < rounds; ++i) {
+        ours1.push_back(Seconds([&] { search(one); }));
+        theirs.push_back(Seconds([&] { (void)std::system(rg.c_str()); }));
+        ours3.push_back(Seconds([&] { search(three); }));
+    }
+
+    search(one);
+    const auto rgA = Lines(Shell(RgCommand(kKeywordA, root)));
+    std::printf("one keyword: %zu files found, rg lists %zu: %s\n", host.found.size(), rgA.size(),
+                host.found == rgA ? "the same files" : "DIFFERENT FILES");
+    search(three);
+    std::set<std::string> expected;
+    const auto rgB = Lines(Shell(RgCommand(kKeywordB, root))), rgC = Lines(Shell(RgCommand(kKeywordC, root)));
+    for (const std::string& path : rgA)
+        if (rgB.count(path) && !rgC.count(path))
+            expected.insert(path);
+    std::printf("three keywords: %zu files found, rg lists give %zu: %s\n", host.found.size(), expected.size(),
+                host.found == expected ? "the same files" : "DIFFERENT FILES");
+
+    const double gb = static_cast<double>(corpus.bytes) / 1e9;
+    std::printf("engine, one keyword:    %.3f s (%.2f GB/s, median of %d)\n", Median(ours1), gb / Median(ours1), rounds);
+    std::printf("engine, three keywords: %.3f s (%.2f GB/s)\n", Median(ours3), gb / Median(ours3));
+    std::printf("rg -j1 -l -i -F:        %.3f s (%.2f GB/s)\n", Median(theirs), gb / Median(theirs));
+    std::printf("ratio one keyword/rg: %.2f (aim 1.5); three keywords/rg: %.2f (aim 2)\n",
+                Median(ours1) / Median(theirs), Median(ours3) / Median(theirs));
+    TimeStages();
+    if (argc <= 2 || std::strcmp(argv[2], "keep") != 0)
+        fs::remove_all(root);
+    return 0;
+}

@@ -1,0 +1,110 @@
+#include "krellers/context_engine.h"
+
+#include "platform/ContentFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Empties the text on every way out of a test, errors included.
+class TTextClearer {
+public:
+    explicit TTextClearer(TContextText& text) : text_(text) {}
+    ~TTextClearer() { text_.Clear(); }
+    TTextClearer(const TTextClearer&) = delete;
+    TTextClearer& operator=(const TTextClearer&) = delete;
+
+private:
+    TContextText& text_;
+};
+
+// A UTF-8 character is at most this long: one that starts this far before the end of what was
+// read so far is complete.
+constexpr std::size_t kLongestCharacter = 4;
+
+} // namespace
+
+bool ContextValuePasses(const ExprValue& value)
+{
+    switch (value.type) {
+    case vtBoolean:
+        return value.boolean;
+    case vtInteger:
+        return (static_cast<std::uint32_t>(value.integer) & 0xFF) != 0;
+    case vtFloat: {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value.real, sizeof bits);
+        return (bits & 0xFF) != 0;
+    }
+    case vtNull:
+    case vtString:
+        break;
+    }
+    return false;
+}
+
+bool TContextEngine::TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
+{
+    const TTextClearer clearer(text_);
+    if (watch_.CurrentFileAbandoned() || !LoadText(path, cartridgeText) || watch_.CurrentFileAbandoned())
+        return false;
+    return ContextValuePasses(parser_.Evaluate(expression));
+}
+
+bool TContextEngine::LoadText(const std::string& path, const TCartridgeText& cartridgeText)
+{
+    if (std::optional<std::string> text = cartridgeText ? cartridgeText(path) : std::nullopt) {
+        text_.Adopt(std::move(*text));
+        return UpperCaseAll();
+    }
+    return ReadFile(path);
+}
+
+// Reads in large steps into one buffer sized from the file and upper-cases each step while it is
+// still in the cache. A file that shrinks meanwhile gives what was there; growth is not read.
+bool TContextEngine::ReadFile(const std::string& path)
+{
+    platform::TContentFile file(path);
+    if (file.Kind() == platform::TContentFile::TKind::Unopenable)
+        return false;
+    const auto size = static_cast<std::size_t>(file.SizeWhenOpened());
+    char* buffer = text_.Reserve(size);
+    std::size_t read = 0, upperCased = 0;
+    while (read < size) {
+        if (GivenUp())
+            return false;
+        const std::size_t got = file.Read(buffer + read, std::min(StepBytes, size - read));
+        read += got;
+        if (got == 0)
+            break;
+        if (read > kLongestCharacter)
+            upperCased = UpperCaseLocaleRange(buffer, read, upperCased, std::max(upperCased, read - kLongestCharacter));
+    }
+    UpperCaseLocaleRange(buffer, read, upperCased, read);
+    text_.SetLength(read);
+    return true;
+}
+
+bool TContextEngine::UpperCaseAll()
+{
+    char* text = text_.Data();
+    const std::size_t length = text_.View().size();
+    for (std::size_t at = 0; at < length;) {
+        if (GivenUp())
+            return false;
+        at = UpperCaseLocaleRange(text, length, at, std::min(length, at + StepBytes));
+    }
+    return true;
+}
+
+bool TContextEngine::GivenUp()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastEvents_ >= EventInterval) {
+        lastEvents_ = now;
+        watch_.ProcessEvents();
+    }
+    return watch_.CurrentFileAbandoned();
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include "conditions/Parser.h"
+#include "krellers/context_text.h"
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What the engine asks of the search while it works through a file: letting pending window
+// events run (the user's chance to give the file up or stop the search), and whether the user did.
+struct TContextWatch {
+    std::function<void()> ProcessEvents;
+    std::function<bool()> CurrentFileAbandoned;
+};
+
+// The text a context cartridge makes of the file at a path, or nothing when no cartridge takes it.
+using TCartridgeText = std::function<std::optional<std::string>(const std::string& path)>;
+
+// Whether a condition's value passes the file: boolean true does, false and null do not. A body
+// edited by hand may give another type: then the lowest byte of the value's 8-byte payload
+// decides (an integer's low 8 bits, a float's lowest bit-pattern byte; a string has no payload).
+bool ContextValuePasses(const ExprValue& value);
+
+// Tests files by their text: reads the file (or takes a cartridge's text), upper-cases it by the
+// locale rule and evaluates a condition whose EXISTS calls search that text (Text().Exists; the
+// caller registers EXISTS so that it reaches this engine's text). The text of one file at a time.
+class TContextEngine {
+public:
+    explicit TContextEngine(TContextWatch watch) : watch_(std::move(watch)) {}
+
+    const TContextText& Text() const { return text_; }
+    TExprParser& Parser() { return parser_; }
+
+    // Whether the file at path meets expression. Fails without evaluating when the file cannot be
+    // opened or the user gives it up meanwhile. A FIFO, socket or device is never opened: its text
+    // is empty. Errors of the cartridge or the evaluator pass through; the text is emptied on every
+    // way out.
+    bool TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
+
+    // Events run at most and at least about this often while a file is handled.
+    std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
+    // Bytes read or upper-cased between two looks at the clock and the abandonment flag: small
+    // enough to stay in the processor's cache between reading and upper-casing.
+    std::size_t StepBytes = std::size_t{256} << 10;
+
+private:
+    bool LoadText(const std::string& path, const TCartridgeText& cartridgeText);
+    bool ReadFile(const std::string& path);
+    bool UpperCaseAll();
+    // Lets events run when they are due, then says whether the file was given up.
+    bool GivenUp();
+
+    TContextWatch watch_;
+    TContextText text_;
+    TExprParser parser_;
+    std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
+};

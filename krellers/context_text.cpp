@@ -1,0 +1,190 @@
+#include "krellers/context_text.h"
+
+#include "platform/Text.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Generic vectors: the compiler maps them on the machine's vector registers (an SSE2 register
+// on a plain x86-64 build), with no intrinsics of one instruction set in the code.
+constexpr std::size_t kLanes = 16;
+using TLanes = signed char __attribute__((vector_size(kLanes)));
+constexpr std::size_t kWords = kLanes / sizeof(std::uint64_t);
+
+TLanes Load(const char* at)
+{
+    TLanes lanes;
+    std::memcpy(&lanes, at, kLanes);
+    return lanes;
+}
+
+void Store(char* at, TLanes lanes)
+{
+    std::memcpy(at, &lanes, kLanes);
+}
+
+TLanes Splat(char c)
+{
+    TLanes lanes;
+    for (std::size_t i = 0; i < kLanes; ++i)
+        lanes[i] = static_cast<signed char>(c);
+    return lanes;
+}
+
+// The lanes as 64-bit words, to test many of them at once.
+void ToWords(TLanes lanes, std::uint64_t (&words)[kWords])
+{
+    std::memcpy(words, &lanes, kLanes);
+}
+
+bool AllAscii(TLanes lanes)
+{
+    // As signed bytes, everything from 0x80 up is negative.
+    std::uint64_t words[kWords];
+    ToWords(lanes < 0, words);
+    std::uint64_t any = 0;
+    for (std::uint64_t word : words)
+        any |= word;
+    return any == 0;
+}
+
+// a-z to A-Z; only for lanes that are all ASCII, where signed comparisons are byte comparisons.
+TLanes UpperCaseAsciiLanes(TLanes lanes)
+{
+    const TLanes lower = (lanes >= 'a') & (lanes <= 'z');
+    return lanes ^ (lower & 0x20);
+}
+
+std::size_t UpperCaseOneCharacter(char* text, std::size_t length, std::size_t at)
+{
+    const char byte = text[at];
+    if (static_cast<unsigned char>(byte) < 0x80) {
+        if (byte >= 'a' && byte <= 'z')
+            text[at] = static_cast<char>(byte - 'a' + 'A');
+        return at + 1;
+    }
+    return at + platform::UpperCaseCharacterInPlace(text + at, length - at);
+}
+
+// A candidate start that the filter let through but that is no occurrence costs a comparison;
+// once they come more often than one in this many bytes (a text like "AAAA..." searched for
+// "AAB"), the rest of the search goes to memmem, which is linear whatever the text.
+constexpr std::size_t kBytesPerFalseCandidate = 8;
+
+bool KeywordAt(const char* at, std::string_view keyword)
+{
+    return std::memcmp(at + 1, keyword.data() + 1, keyword.size() - 2) == 0;
+}
+
+bool MemMem(std::string_view text, std::size_t from, std::string_view keyword)
+{
+    return from < text.size() && ::memmem(text.data() + from, text.size() - from, keyword.data(), keyword.size()) != nullptr;
+}
+
+} // namespace
+
+std::size_t UpperCaseLocaleRange(char* text, std::size_t length, std::size_t from, std::size_t until)
+{
+    std::size_t at = from;
+    while (at < until) {
+        if (until - at >= kLanes) {
+            const TLanes lanes = Load(text + at);
+            if (AllAscii(lanes)) {
+                Store(text + at, UpperCaseAsciiLanes(lanes));
+                at += kLanes;
+                continue;
+            }
+            // A stretch with other bytes in it goes character by character.
+            for (const std::size_t stretchEnd = at + kLanes; at < stretchEnd;)
+                at = UpperCaseOneCharacter(text, length, at);
+            continue;
+        }
+        at = UpperCaseOneCharacter(text, length, at);
+    }
+    return at;
+}
+
+// The filter compares the keyword's first and last bytes with kLanes candidate starts at once
+// and compares the rest only where both agree.
+bool ContainsBytes(std::string_view text, std::string_view keyword)
+{
+    if (keyword.empty() || keyword.size() > text.size())
+        return false;
+    if (keyword.size() == 1)
+        return std::memchr(text.data(), keyword[0], text.size()) != nullptr;
+    const std::size_t last = keyword.size() - 1;
+    const std::size_t starts = text.size() - last;  // candidate starts are 0 .. starts-1
+    const TLanes first = Splat(keyword.front());
+    const TLanes final = Splat(keyword.back());
+    std::size_t falseCandidates = 0;
+    std::size_t at = 0;
+    for (; at + kLanes <= starts; at += kLanes) {
+        const TLanes hits = (Load(text.data() + at) == first) & (Load(text.data() + at + last) == final);
+        std::uint64_t words[kWords];
+        ToWords(hits, words);
+        for (std::size_t w = 0; w < kWords; ++w) {
+            if (words[w] == 0)
+                continue;
+            for (std::size_t lane = w * sizeof words[w]; lane < (w + 1) * sizeof words[w]; ++lane) {
+                if (hits[lane] == 0)
+                    continue;
+                if (KeywordAt(text.data() + at + lane, keyword))
+                    return true;
+                ++falseCandidates;
+            }
+        }
+        if (falseCandidates > 16 + at / kBytesPerFalseCandidate)
+            return MemMem(text, at + kLanes, keyword);
+    }
+    return MemMem(text, at, keyword);
+}
+
+std::string_view TContextText::View() const
+{
+    return adopted_ ? std::string_view(adoptedText_) : std::string_view(buffer_.get(), length_);
+}
+
+bool TContextText::Exists(int argumentCount, ExprValue* arguments, ExprValue& result) const
+{
+    if (argumentCount != 1)
+        return false;
+    const ExprValue& keyword = arguments[0];
+    result.SetBoolean(keyword.type == vtString && Contains(keyword.text));
+    return true;
+}
+
+char* TContextText::Reserve(std::size_t size)
+{
+    Clear();
+    if (size > capacity_) {
+        buffer_.reset();  // the old buffer goes before the new one comes: never two of them
+        buffer_.reset(new char[size]);
+        capacity_ = size;
+    }
+    return buffer_.get();
+}
+
+void TContextText::SetLength(std::size_t length)
+{
+    length_ = length <= capacity_ ? length : capacity_;
+}
+
+void TContextText::Adopt(std::string text)
+{
+    Clear();
+    adoptedText_ = std::move(text);
+    adopted_ = true;
+}
+
+void TContextText::Clear()
+{
+    length_ = 0;
+    adopted_ = false;
+    std::string().swap(adoptedText_);
+    if (capacity_ > kKeptCapacity) {
+        buffer_.reset();
+        capacity_ = 0;
+    }
+}

@@ -1,0 +1,70 @@
+#include "platform/ContentFile.h"
+
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+bool IsSpecialFile(mode_t mode)
+{
+    return S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode);
+}
+
+TContentFile::TKind KindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return TContentFile::TKind::Regular;
+    return IsSpecialFile(mode) ? TContentFile::TKind::Special : TContentFile::TKind::Unopenable;
+}
+
+} // namespace
+
+TContentFile::TContentFile(const std::string& path) : path_(path)
+{
+    // The type is looked at before opening, so that a FIFO or a device is never opened at all.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || (kind_ = KindOf(info.st_mode)) != TKind::Regular)
+        return;
+    // O_NONBLOCK: should a FIFO have taken the file's place since, the open does not wait on it.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
+        kind_ = TKind::Unopenable;
+        return;
+    }
+    if ((kind_ = KindOf(info.st_mode)) != TKind::Regular)
+        return;
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+TContentFile::~TContentFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::size_t TContentFile::Read(char* into, std::size_t length)
+{
+    if (kind_ != TKind::Regular)
+        return 0;
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::read(fd_, into + done, length - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EFileError(path_, errno);
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+} // namespace platform

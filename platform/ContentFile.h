@@ -1,0 +1,38 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A file opened to read its content front to back. Only regular files are opened: FIFOs, sockets
+// and devices are left alone (opening a FIFO blocks, a device may never end) and have no content.
+class TContentFile {
+public:
+    enum class TKind {
+        Regular,     // opened; Read gives its bytes
+        Special,     // a FIFO, socket or device: not opened, no content
+        Unopenable,  // missing, refused, a directory: no content to speak of
+    };
+
+    explicit TContentFile(const std::string& path);
+    ~TContentFile();
+    TContentFile(const TContentFile&) = delete;
+    TContentFile& operator=(const TContentFile&) = delete;
+
+    TKind Kind() const { return kind_; }
+    // The size the file had when it was opened; 0 for anything but a regular file.
+    std::uint64_t SizeWhenOpened() const { return size_; }
+
+    // Reads up to length bytes from where the last read stopped: fewer only at the end of the
+    // file, 0 once there is nothing more. A failing read throws EFileError.
+    std::size_t Read(char* into, std::size_t length);
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    TKind kind_ = TKind::Unopenable;
+    std::uint64_t size_ = 0;
+};
+
+} // namespace platform
