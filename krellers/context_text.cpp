@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -50,6 +52,23 @@ bool AllAscii(TLanes lanes)
     return any == 0;
 }
 
+// Bit i set when lane i holds a byte from 0x80 up.
+std::uint32_t HighLanes(TLanes lanes)
+{
+    std::uint64_t words[kWords];
+    ToWords(lanes, words);
+    std::uint32_t bits = 0;
+    for (std::size_t w = 0; w < kWords; ++w) {
+        std::uint64_t word = words[w];
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);  // lane 0 in the low byte
+        // The top bit of every byte moved to the bottom, then all eight gathered into one byte.
+        const std::uint64_t tops = (word >> 7) & 0x0101010101010101ULL;
+        bits |= static_cast<std::uint32_t>((tops * 0x0102040810204080ULL) >> 56) << (w * 8);
+    }
+    return bits;
+}
+
 // a-z to A-Z; only for lanes that are all ASCII, where signed comparisons are byte comparisons.
 TLanes UpperCaseAsciiLanes(TLanes lanes)
 {
@@ -88,21 +107,30 @@ bool MemMem(std::string_view text, std::size_t from, std::string_view keyword)
 std::size_t UpperCaseLocaleRange(char* text, std::size_t length, std::size_t from, std::size_t until)
 {
     std::size_t at = from;
-    while (at < until) {
-        if (until - at >= kLanes) {
-            const TLanes lanes = Load(text + at);
-            if (AllAscii(lanes)) {
-                Store(text + at, UpperCaseAsciiLanes(lanes));
-                at += kLanes;
-                continue;
-            }
-            // A stretch with other bytes in it goes character by character.
-            for (const std::size_t stretchEnd = at + kLanes; at < stretchEnd;)
-                at = UpperCaseOneCharacter(text, length, at);
+    while (until - at >= kLanes) {
+        // Bytes from 0x80 up are negative as signed bytes, so the ASCII step leaves them alone:
+        // it may run over every lane, and only characters beyond ASCII are left to do.
+        const TLanes lanes = Load(text + at);
+        Store(text + at, UpperCaseAsciiLanes(lanes));
+        if (AllAscii(lanes)) {
+            at += kLanes;
             continue;
         }
-        at = UpperCaseOneCharacter(text, length, at);
+        // Only the characters beyond ASCII are left. One may run on into the next lanes; its
+        // continuation bytes are beyond ASCII too, so the next ASCII step leaves them alone.
+        std::size_t next = at + kLanes;
+        for (std::uint32_t high = HighLanes(lanes); high != 0;) {
+            const auto lane = static_cast<std::size_t>(std::countr_zero(high));
+            const std::size_t end = lane + platform::UpperCaseCharacterInPlace(text + at + lane, length - at - lane);
+            next = std::max(next, at + end);
+            high &= ~((std::uint32_t{1} << end) - 1);  // end is below 32: at most 15 + 4
+        }
+        at = next;
+        if (at >= until)
+            return at;
     }
+    while (at < until)
+        at = UpperCaseOneCharacter(text, length, at);
     return at;
 }
 

@@ -73,21 +73,6 @@ int Decode(const unsigned char* p, std::size_t left, char32_t& c)
     return length;
 }
 
-// Upper case of every two-byte character (U+0080 to U+07FF) that keeps its length, computed once;
-// most non-ASCII letters of European texts live here, so the common case is a table look-up.
-const std::array<char16_t, 0x800>& TwoByteUpperTable()
-{
-    static const std::array<char16_t, 0x800> table = [] {
-        std::array<char16_t, 0x800> t{};
-        for (char32_t c = 0x80; c < 0x800; ++c) {
-            const char32_t upper = UpperOf(c);
-            t[c] = static_cast<char16_t>(EncodedLength(upper) == 2 ? upper : c);
-        }
-        return t;
-    }();
-    return table;
-}
-
 } // namespace
 
 void UpperCaseAsciiInPlace(std::string& text)
@@ -104,23 +89,31 @@ std::string UpperCaseAscii(std::string_view text)
     return result;
 }
 
-std::size_t UpperCaseCharacterInPlace(char* data, std::size_t left)
+namespace detail {
+
+std::array<char16_t, 0x800> MakeTwoByteUpperTable()
 {
-    auto* p = reinterpret_cast<unsigned char*>(data);
-    if (p[0] < 0x80) {
-        if (p[0] >= 'a' && p[0] <= 'z')
-            p[0] = static_cast<unsigned char>(p[0] - 'a' + 'A');
-        return 1;
+    std::array<char16_t, 0x800> table{};
+    for (char32_t c = 0x80; c < 0x800; ++c) {
+        const char32_t upper = UpperOf(c);
+        table[c] = static_cast<char16_t>(EncodedLength(upper) == 2 ? upper : c);
     }
+    return table;
+}
+
+std::size_t UpperCaseLongCharacter(unsigned char* p, std::size_t left)
+{
     char32_t c = 0;
     const int length = Decode(p, left, c);
     if (length == 0)
         return 1;  // an invalid byte stays as it is
-    const char32_t upper = length == 2 ? TwoByteUpperTable()[c] : UpperOf(c);
+    const char32_t upper = UpperOf(c);
     if (upper != c && EncodedLength(upper) == length)
         Encode(upper, length, p);
     return static_cast<std::size_t>(length);
 }
+
+} // namespace detail
 
 void UpperCaseLocaleInPlace(char* data, std::size_t length)
 {
