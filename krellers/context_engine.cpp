@@ -20,9 +20,8 @@ private:
     TContextText& text_;
 };
 
-// A UTF-8 character is at most this long: one that starts this far before the end of what was
-// read so far is complete.
-constexpr std::size_t kLongestCharacter = 4;
+// Thrown through the evaluator when the user gives the file up while its text is upper-cased.
+struct TGivenUp {};
 
 } // namespace
 
@@ -45,25 +44,37 @@ bool ContextValuePasses(const ExprValue& value)
     return false;
 }
 
+TContextEngine::TContextEngine(TContextWatch watch) : watch_(std::move(watch))
+{
+    text_.SetUpperCaser([this] {
+        if (!UpperCaseAll())
+            throw TGivenUp();
+    });
+}
+
 bool TContextEngine::TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
 {
     const TTextClearer clearer(text_);
     if (watch_.CurrentFileAbandoned() || !LoadText(path, cartridgeText) || watch_.CurrentFileAbandoned())
         return false;
-    return ContextValuePasses(parser_.Evaluate(expression));
+    try {
+        return ContextValuePasses(parser_.Evaluate(expression));
+    } catch (const TGivenUp&) {
+        return false;  // while the text was upper-cased for a search
+    }
 }
 
 bool TContextEngine::LoadText(const std::string& path, const TCartridgeText& cartridgeText)
 {
     if (std::optional<std::string> text = cartridgeText ? cartridgeText(path) : std::nullopt) {
         text_.Adopt(std::move(*text));
-        return UpperCaseAll();
+        return true;
     }
     return ReadFile(path);
 }
 
-// Reads in large steps into one buffer sized from the file and upper-cases each step while it is
-// still in the cache. A file that shrinks meanwhile gives what was there; growth is not read.
+// Reads in large steps into one buffer sized from the file. A file that shrinks meanwhile gives
+// what was there; growth is not read.
 bool TContextEngine::ReadFile(const std::string& path)
 {
     platform::TContentFile file(path);
@@ -71,18 +82,15 @@ bool TContextEngine::ReadFile(const std::string& path)
         return false;
     const auto size = static_cast<std::size_t>(file.SizeWhenOpened());
     char* buffer = text_.Reserve(size);
-    std::size_t read = 0, upperCased = 0;
+    std::size_t read = 0;
     while (read < size) {
         if (GivenUp())
             return false;
         const std::size_t got = file.Read(buffer + read, std::min(StepBytes, size - read));
-        read += got;
         if (got == 0)
             break;
-        if (read > kLongestCharacter)
-            upperCased = UpperCaseLocaleRange(buffer, read, upperCased, std::max(upperCased, read - kLongestCharacter));
+        read += got;
     }
-    UpperCaseLocaleRange(buffer, read, upperCased, read);
     text_.SetLength(read);
     return true;
 }
@@ -90,7 +98,7 @@ bool TContextEngine::ReadFile(const std::string& path)
 bool TContextEngine::UpperCaseAll()
 {
     char* text = text_.Data();
-    const std::size_t length = text_.View().size();
+    const std::size_t length = text_.RawView().size();
     for (std::size_t at = 0; at < length;) {
         if (GivenUp())
             return false;

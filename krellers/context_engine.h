@@ -24,12 +24,15 @@ using TCartridgeText = std::function<std::optional<std::string>(const std::strin
 // decides (an integer's low 8 bits, a float's lowest bit-pattern byte; a string has no payload).
 bool ContextValuePasses(const ExprValue& value);
 
-// Tests files by their text: reads the file (or takes a cartridge's text), upper-cases it by the
-// locale rule and evaluates a condition whose EXISTS calls search that text (Text().Exists; the
+// Tests files by their text: reads the file (or takes a cartridge's text) and evaluates a
+// condition whose EXISTS calls search that text as upper-cased by the locale rule (upper-cased
+// when a search needs it) (Text().Exists; the
 // caller registers EXISTS so that it reaches this engine's text). The text of one file at a time.
 class TContextEngine {
 public:
-    explicit TContextEngine(TContextWatch watch) : watch_(std::move(watch)) {}
+    explicit TContextEngine(TContextWatch watch);
+    TContextEngine(const TContextEngine&) = delete;
+    TContextEngine& operator=(const TContextEngine&) = delete;
 
     const TContextText& Text() const { return text_; }
     TExprParser& Parser() { return parser_; }
@@ -42,8 +45,7 @@ public:
 
     // Events run at most and at least about this often while a file is handled.
     std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
-    // Bytes read or upper-cased between two looks at the clock and the abandonment flag: small
-    // enough to stay in the processor's cache between reading and upper-casing.
+    // Bytes read or upper-cased between two looks at the clock and the abandonment flag.
     std::size_t StepBytes = std::size_t{256} << 10;
 
 private:

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -89,17 +90,71 @@ std::size_t UpperCaseOneCharacter(char* text, std::size_t length, std::size_t at
 
 // A candidate start that the filter let through but that is no occurrence costs a comparison;
 // once they come more often than one in this many bytes (a text like "AAAA..." searched for
-// "AAB"), the rest of the search goes to memmem, which is linear whatever the text.
+// "AAB"), the filter gives up and a search that is linear whatever the text takes over.
 constexpr std::size_t kBytesPerFalseCandidate = 8;
-
-bool KeywordAt(const char* at, std::string_view keyword)
-{
-    return std::memcmp(at + 1, keyword.data() + 1, keyword.size() - 2) == 0;
-}
 
 bool MemMem(std::string_view text, std::size_t from, std::string_view keyword)
 {
     return from < text.size() && ::memmem(text.data() + from, text.size() - from, keyword.data(), keyword.size()) != nullptr;
+}
+
+char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+enum class TFilterResult { Found, Absent, GaveUp };
+
+// The filter compares the keyword's first and last bytes with kLanes candidate starts at once,
+// and hands the starts where both agree to sameRest. A keyword byte k matches a text byte equal
+// to k or to other(k). 'at' tells where the filter stopped when it gives up.
+template <typename TOther, typename TSameRest>
+TFilterResult FilterSearch(std::string_view text, std::string_view keyword, TOther other, TSameRest sameRest, std::size_t& at)
+{
+    const std::size_t last = keyword.size() - 1;
+    const std::size_t starts = text.size() - last;  // candidate starts are 0 .. starts-1
+    const TLanes first = Splat(keyword.front()), firstOther = Splat(other(keyword.front()));
+    const TLanes final = Splat(keyword.back()), finalOther = Splat(other(keyword.back()));
+    std::size_t falseCandidates = 0;
+    for (at = 0; at + kLanes <= starts; at += kLanes) {
+        const TLanes head = Load(text.data() + at), tail = Load(text.data() + at + last);
+        const TLanes hits = ((head == first) | (head == firstOther)) & ((tail == final) | (tail == finalOther));
+        std::uint64_t words[kWords];
+        ToWords(hits, words);
+        for (std::size_t w = 0; w < kWords; ++w) {
+            if (words[w] == 0)
+                continue;
+            for (std::size_t lane = w * sizeof words[w]; lane < (w + 1) * sizeof words[w]; ++lane) {
+                if (hits[lane] == 0)
+                    continue;
+                if (sameRest(text.data() + at + lane + 1))
+                    return TFilterResult::Found;
+                ++falseCandidates;
+            }
+        }
+        if (falseCandidates > 16 + at / kBytesPerFalseCandidate) {
+            at += kLanes;
+            return TFilterResult::GaveUp;
+        }
+    }
+    // The last few starts, fewer than the lanes.
+    for (; at < starts; ++at) {
+        const char head = text[at], tail = text[at + last];
+        if ((head == keyword.front() || head == other(keyword.front())) && (tail == keyword.back() || tail == other(keyword.back())) &&
+            sameRest(text.data() + at + 1))
+            return TFilterResult::Found;
+    }
+    return TFilterResult::Absent;
+}
+
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 } // namespace
@@ -134,44 +189,80 @@ std::size_t UpperCaseLocaleRange(char* text, std::size_t length, std::size_t fro
     return at;
 }
 
-// The filter compares the keyword's first and last bytes with kLanes candidate starts at once
-// and compares the rest only where both agree.
 bool ContainsBytes(std::string_view text, std::string_view keyword)
 {
     if (keyword.empty() || keyword.size() > text.size())
         return false;
     if (keyword.size() == 1)
         return std::memchr(text.data(), keyword[0], text.size()) != nullptr;
-    const std::size_t last = keyword.size() - 1;
-    const std::size_t starts = text.size() - last;  // candidate starts are 0 .. starts-1
-    const TLanes first = Splat(keyword.front());
-    const TLanes final = Splat(keyword.back());
-    std::size_t falseCandidates = 0;
-    std::size_t at = 0;
-    for (; at + kLanes <= starts; at += kLanes) {
-        const TLanes hits = (Load(text.data() + at) == first) & (Load(text.data() + at + last) == final);
-        std::uint64_t words[kWords];
-        ToWords(hits, words);
-        for (std::size_t w = 0; w < kWords; ++w) {
-            if (words[w] == 0)
-                continue;
-            for (std::size_t lane = w * sizeof words[w]; lane < (w + 1) * sizeof words[w]; ++lane) {
-                if (hits[lane] == 0)
-                    continue;
-                if (KeywordAt(text.data() + at + lane, keyword))
-                    return true;
-                ++falseCandidates;
-            }
-        }
-        if (falseCandidates > 16 + at / kBytesPerFalseCandidate)
-            return MemMem(text, at + kLanes, keyword);
+    const auto itself = [](char c) { return c; };
+    const auto sameRest = [&keyword](const char* at) { return std::memcmp(at, keyword.data() + 1, keyword.size() - 2) == 0; };
+    std::size_t stop = 0;
+    switch (FilterSearch(text, keyword, itself, sameRest, stop)) {
+    case TFilterResult::Found:
+        return true;
+    case TFilterResult::Absent:
+        return false;
+    case TFilterResult::GaveUp:
+        break;
     }
-    return MemMem(text, at, keyword);
+    return MemMem(text, stop, keyword);
+}
+
+std::optional<bool> ContainsInUpperCased(std::string_view text, std::string_view keyword)
+{
+    if (keyword.empty() || keyword.size() > text.size())
+        return false;
+    if (!IsAscii(keyword))
+        return std::nullopt;
+    // Upper-casing leaves no byte from a to z in the text, and maps no other byte onto ASCII.
+    if (std::any_of(keyword.begin(), keyword.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+        return false;
+    if (keyword.size() == 1)
+        return std::memchr(text.data(), keyword[0], text.size()) || std::memchr(text.data(), AsciiLower(keyword[0]), text.size());
+    const auto sameRest = [&keyword](const char* at) {
+        for (std::size_t i = 1; i + 1 < keyword.size(); ++i, ++at)
+            if (AsciiUpper(*at) != keyword[i])
+                return false;
+        return true;
+    };
+    std::size_t stop = 0;
+    switch (FilterSearch(text, keyword, AsciiLower, sameRest, stop)) {
+    case TFilterResult::Found:
+        return true;
+    case TFilterResult::Absent:
+        return false;
+    case TFilterResult::GaveUp:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::string_view TContextText::RawView() const
+{
+    return adopted_ ? std::string_view(adoptedText_) : std::string_view(buffer_.get(), length_);
 }
 
 std::string_view TContextText::View() const
 {
-    return adopted_ ? std::string_view(adoptedText_) : std::string_view(buffer_.get(), length_);
+    if (!upperCased_) {
+        if (upperCaser_) {
+            upperCaser_();
+        } else {
+            auto* self = const_cast<TContextText*>(this);
+            UpperCaseLocaleRange(self->Data(), length(), 0, length());
+        }
+        upperCased_ = true;
+    }
+    return RawView();
+}
+
+bool TContextText::Contains(std::string_view keyword) const
+{
+    if (!upperCased_)
+        if (const std::optional<bool> found = ContainsInUpperCased(RawView(), keyword))
+            return *found;
+    return ContainsBytes(View(), keyword);
 }
 
 bool TContextText::Exists(int argumentCount, ExprValue* arguments, ExprValue& result) const
@@ -210,6 +301,7 @@ void TContextText::Clear()
 {
     length_ = 0;
     adopted_ = false;
+    upperCased_ = false;
     std::string().swap(adoptedText_);
     if (capacity_ > kKeptCapacity) {
         buffer_.reset();
