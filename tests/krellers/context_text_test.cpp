@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -107,6 +108,32 @@ TEST(ContextSearch, EdgesOfTheTextAndRepetitiveText)
     };
     for (const Row& row : table)
         EXPECT_EQ(ContainsBytes(row.text, row.keyword), row.found) << row.text.substr(0, 40) << " / " << row.keyword;
+}
+
+TEST(ContextSearch, WithoutUpperCasingFindsWhatUpperCasingWouldFind)
+{
+    std::mt19937 random(5);
+    const std::string keywordBytes = "aAbBzZ@[`{\xc3\xa4\xc3\x84\0 "s;
+    for (int round = 0; round < 6000; ++round) {
+        std::string text = RandomText(random, random() % 12, 6);
+        // Mostly upper-cased keywords taken from the text, as Add makes them; some arbitrary ones.
+        std::string keyword;
+        if (round % 3 != 0 && !text.empty()) {
+            const std::size_t at = random() % text.size();
+            keyword = platform::UpperCaseLocale(text).substr(at, 1 + random() % 6);
+        } else {
+            for (std::size_t i = 1 + random() % 4; i > 0; --i)
+                keyword += keywordBytes[random() % keywordBytes.size()];
+        }
+        const bool expected = ContainsBytes(platform::UpperCaseLocale(text), keyword);
+        const std::optional<bool> found = ContainsInUpperCased(text, keyword);
+        if (found) {
+            ASSERT_EQ(*found, expected) << testing::PrintToString(text) << " / " << testing::PrintToString(keyword);
+        }
+        TContextText holder;
+        holder.Adopt(text);
+        ASSERT_EQ(holder.Contains(keyword), expected) << testing::PrintToString(text) << " / " << testing::PrintToString(keyword);
+    }
 }
 
 TEST(ContextText, ExistsTakesOneStringArgumentAsItIs)
