@@ -70,22 +70,11 @@ std::uint32_t HighLanes(TLanes lanes)
     return bits;
 }
 
-// a-z to A-Z; only for lanes that are all ASCII, where signed comparisons are byte comparisons.
+// a-z to A-Z. Bytes from 0x80 up are negative as signed bytes, so they stay as they are.
 TLanes UpperCaseAsciiLanes(TLanes lanes)
 {
     const TLanes lower = (lanes >= 'a') & (lanes <= 'z');
     return lanes ^ (lower & 0x20);
-}
-
-std::size_t UpperCaseOneCharacter(char* text, std::size_t length, std::size_t at)
-{
-    const char byte = text[at];
-    if (static_cast<unsigned char>(byte) < 0x80) {
-        if (byte >= 'a' && byte <= 'z')
-            text[at] = static_cast<char>(byte - 'a' + 'A');
-        return at + 1;
-    }
-    return at + platform::UpperCaseCharacterInPlace(text + at, length - at);
 }
 
 // A candidate start that the filter let through but that is no occurrence costs a comparison;
@@ -163,8 +152,7 @@ std::size_t UpperCaseLocaleRange(char* text, std::size_t length, std::size_t fro
 {
     std::size_t at = from;
     while (until - at >= kLanes) {
-        // Bytes from 0x80 up are negative as signed bytes, so the ASCII step leaves them alone:
-        // it may run over every lane, and only characters beyond ASCII are left to do.
+        // The ASCII step leaves bytes from 0x80 up alone, so it may run over every lane.
         const TLanes lanes = Load(text + at);
         Store(text + at, UpperCaseAsciiLanes(lanes));
         if (AllAscii(lanes)) {
@@ -185,7 +173,7 @@ std::size_t UpperCaseLocaleRange(char* text, std::size_t length, std::size_t fro
             return at;
     }
     while (at < until)
-        at = UpperCaseOneCharacter(text, length, at);
+        at += platform::UpperCaseCharacterInPlace(text + at, length - at);
     return at;
 }
 
