@@ -63,11 +63,11 @@ struct TNativeKrellers {
 class TUserSettingsLink : public TMainSettings {
 public:
     explicit TUserSettingsLink(TD_settings_user& settings) : settings_(settings) {}
-    TBuiltInKrellers BuiltInKrellers() override { return settings_.BuiltInKrellers(); }
-    std::string DefaultPath() override { return settings_.DefaultPath(); }
-    void SetDefaultPath(const std::string& path) override { settings_.SetDefaultPath(path); }
-    std::string LastVisit() override { return settings_.LastVisit(); }
-    void SetLastVisit(const std::string& date) override { settings_.SetLastVisit(date); }
+    TBuiltInKrellers BuiltInKrellers() override { return settings_.Store().BuiltInKrellers(); }
+    std::string DefaultPath() override { return settings_.Store().DefaultPath(); }
+    void SetDefaultPath(const std::string& path) override { settings_.Store().SetDefaultPath(path); }
+    std::string LastVisit() override { return settings_.Store().LastVisit(); }
+    void SetLastVisit(const std::string& date) override { settings_.Store().SetLastVisit(date); }
     bool ShowSettings(TSettingsUserPage page) override
     {
         settings_.ShowOnPage(page);

@@ -18,17 +18,17 @@ namespace {
 constexpr int kNameColumnWidth = 160;
 constexpr int kFileColumnWidth = 120;
 
-// A plug-in list row; it owns the wrapper of its plug-in.
+// A plug-in list row; the wrapper of its plug-in belongs to the plug-in host.
 class TCrtrItem : public QTreeWidgetItem {
 public:
     // Tells these rows from plain ones, which the base's AddItem can still put into the list.
     static constexpr int ItemType = QTreeWidgetItem::UserType + 1;
 
-    explicit TCrtrItem(std::unique_ptr<TListedCrtr> crtr) : QTreeWidgetItem(ItemType), crtr_(std::move(crtr)) {}
-    TListedCrtr* Crtr() const { return crtr_.get(); }
+    explicit TCrtrItem(TListedCrtr* crtr) : QTreeWidgetItem(ItemType), crtr_(crtr) {}
+    TListedCrtr* Crtr() const { return crtr_; }
 
 private:
-    std::unique_ptr<TListedCrtr> crtr_;
+    TListedCrtr* crtr_;
 };
 
 const TAboutCrtrTexts kCartridgeTexts = {
@@ -93,9 +93,9 @@ bool TO_crtrs::eventFilter(QObject* watched, QEvent* event)
     return TO_selected_list::eventFilter(watched, event);
 }
 
-void TO_crtrs::AddCrtr(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCrtr> crtr)
+void TO_crtrs::AddCrtr(const std::string& name, const std::string& fileName, TListedCrtr* crtr)
 {
-    AppendItem(new TCrtrItem(std::move(crtr)), name, fileName);
+    AppendItem(new TCrtrItem(crtr), name, fileName);
 }
 
 TListedCrtr* TO_crtrs::CrtrItemAt(int index) const
@@ -118,24 +118,13 @@ void TO_crtrs::SetUpSelected()
     }
 }
 
-void TO_crtrs::UnloadAll()
-{
-    for (int i = 0; i < ItemCount(); ++i)
-        if (TListedCrtr* crtr = CrtrItemAt(i))
-            crtr->UnloadDll();
-}
-
 TO_crtrs_context::TO_crtrs_context(QWidget* parent) : TO_crtrs(parent)
 {
     setObjectName("TO_crtrs_context");
     SetColumns({{"Cartridge name", kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
 }
 
-void TO_crtrs_context::AddCartridge(const std::string& name, const std::string& fileName,
-                                    std::unique_ptr<TListedCrtr> crtr)
-{
-    AddCrtr(name, fileName, std::move(crtr));
-}
+void TO_crtrs_context::ShowPlugins(const TPluginHost& host) { ShowCrtrs(host.Cartridges()); }
 
 TO_crtrs_ckreller::TO_crtrs_ckreller(QWidget* parent) : TO_crtrs(parent)
 {
@@ -143,15 +132,11 @@ TO_crtrs_ckreller::TO_crtrs_ckreller(QWidget* parent) : TO_crtrs(parent)
     SetColumns({{"Custom kreller name", kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
 }
 
-void TO_crtrs_ckreller::AddKreller(const std::string& name, const std::string& fileName,
-                                   std::unique_ptr<TListedCkreller> crtr)
-{
-    AddCrtr(name, fileName, std::move(crtr));
-}
+void TO_crtrs_ckreller::ShowPlugins(const TPluginHost& host) { ShowCrtrs(host.CustomKrellers()); }
 
 TNoxCrtr_ckreller* TO_crtrs_ckreller::CrtrAt(int index) const
 {
-    // Only AddKreller fills this list, so every wrapper in it is a custom kreller.
+    // Only ShowPlugins fills this list, so every wrapper in it is a custom kreller.
     return static_cast<TListedCkreller*>(CrtrItemAt(index));
 }
 

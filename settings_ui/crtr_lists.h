@@ -1,5 +1,5 @@
 #pragma once
-#include "plugins/crtr_ckreller.h"
+#include "plugins/plugin_host.h"
 #include "settings_ui/file_groups.h"
 
 #include <QDialog>
@@ -9,22 +9,8 @@
 class QCheckBox;
 class QLabel;
 
-// What a plug-in list needs of the wrapper of a loaded plug-in library. The plug-in host's
-// wrappers implement it; the list owns the wrappers it shows.
-class TListedCrtr {
-public:
-    virtual ~TListedCrtr() = default;
-    // SET_UP: the plug-in shows its own settings. The answer is of no interest to the list.
-    virtual std::string CallSetUp() = 0;
-    // The shutdown handshake and release of the library.
-    virtual bool UnloadDll() = 0;
-};
-
-// A loaded custom kreller: listed like any plug-in, and used by the kreller framework.
-class TListedCkreller : public TListedCrtr, public TNoxCrtr_ckreller {};
-
-// The loaded plug-ins of one kind: one row per plug-in (display name, library file name), in the
-// order they were loaded.
+// The loaded plug-ins of one kind, as the plug-in host holds them: one row per plug-in (display
+// name, library file name), in the order they were loaded. The rows only refer to the wrappers.
 class TO_crtrs : public TO_selected_list {
     Q_OBJECT
 public:
@@ -34,14 +20,21 @@ public:
     TListedCrtr* CrtrItemAt(int index) const;
     // CallSetUp on the selected plug-in, if any; a failing plug-in is ignored.
     void SetUpSelected();
-    // UnloadDll on every plug-in, first to last; rows and wrappers stay.
-    void UnloadAll();
+    // Shows the host's plug-ins of the list's kind.
+    virtual void ShowPlugins(const TPluginHost& host) = 0;
 
 protected:
     // Enter in the list acts like a double click and goes no further (it must not close a dialog).
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Appends a row that owns crtr.
-    void AddCrtr(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCrtr> crtr);
+    // Shows the plug-ins, one row each.
+    template <class TLoaded>
+    void ShowCrtrs(const std::vector<TLoaded>& loaded)
+    {
+        ClearItems();
+        for (const TLoaded& crtr : loaded)
+            AddCrtr(crtr.Name, crtr.FileName, crtr.Crtr.get());
+    }
+    void AddCrtr(const std::string& name, const std::string& fileName, TListedCrtr* crtr);
 };
 
 // Context cartridges: "Cartridge name", library file.
@@ -49,7 +42,7 @@ class TO_crtrs_context : public TO_crtrs {
     Q_OBJECT
 public:
     explicit TO_crtrs_context(QWidget* parent = nullptr);
-    void AddCartridge(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCrtr> crtr);
+    void ShowPlugins(const TPluginHost& host) override;
 };
 
 // Custom krellers: "Custom kreller name", library file.
@@ -57,7 +50,7 @@ class TO_crtrs_ckreller : public TO_crtrs {
     Q_OBJECT
 public:
     explicit TO_crtrs_ckreller(QWidget* parent = nullptr);
-    void AddKreller(const std::string& name, const std::string& fileName, std::unique_ptr<TListedCkreller> crtr);
+    void ShowPlugins(const TPluginHost& host) override;
     // The custom kreller of the row at index, or nullptr.
     TNoxCrtr_ckreller* CrtrAt(int index) const;
 };

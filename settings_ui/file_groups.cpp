@@ -1,8 +1,6 @@
 #include "settings_ui/file_groups.h"
 
-#include "platform/Text.h"
 #include "settings_ui/ui_text.h"
-#include "tagged/settings.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,55 +12,11 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <set>
 
 namespace {
 
-const char* const kGroupsNode = "FILE_GROUPS";
-const char* const kGroupElement = "FILE_GROUP";
-const char* const kExtensionElement = "GI";
-const char* const kNameAttr = "NAME";
-const char* const kExtensionAttr = "EXT";
 const char* const kNewGroupName = "NewGroup";
-
-std::vector<std::string> SplitAtSemicolons(const std::string& text)
-{
-    std::vector<std::string> pieces;
-    std::string::size_type start = 0;
-    for (;;) {
-        const auto semicolon = text.find(';', start);
-        if (semicolon == std::string::npos) {
-            pieces.push_back(text.substr(start));
-            return pieces;
-        }
-        pieces.push_back(text.substr(start, semicolon - start));
-        start = semicolon + 1;
-    }
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b)
-{
-    return platform::UpperCaseLocale(a) == platform::UpperCaseLocale(b);
-}
-
-std::string JoinedExtensionsOf(const TNoxPigger& group)
-{
-    std::vector<std::string> extensions;
-    for (const TNoxPigger* item = group.FindChild(kExtensionElement); item; item = group.FindNextSibling(item))
-        extensions.push_back(item->GetAttr(kExtensionAttr));
-    return JoinExtensions(extensions);
-}
-
-void WriteGroup(TNoxPigger& groupsNode, const TFileGroup& group)
-{
-    auto* element = new TNoxPigger(&groupsNode);
-    element->SetName(kGroupElement);
-    element->SetAttr(kNameAttr, group.Name);
-    for (const std::string& extension : SplitExtensionsForStoring(group.Extensions)) {
-        auto* item = new TNoxPigger(element);
-        item->SetName(kExtensionElement);
-        item->SetAttr(kExtensionAttr, extension);
-    }
-}
 
 // Draws the rows of a file group list, struck out where the list says so.
 class TStrikeDelegate : public QStyledItemDelegate {
@@ -82,84 +36,6 @@ private:
 };
 
 } // namespace
-
-// ---- Rules of the stored and edited forms ----
-
-std::vector<std::string> SplitExtensionsForStoring(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    // A final semicolon is no cut: it stays with the last extension.
-    const bool finalSemicolon = text.back() == ';';
-    std::vector<std::string> pieces = SplitAtSemicolons(finalSemicolon ? text.substr(0, text.size() - 1) : text);
-    if (finalSemicolon)
-        pieces.back() += ';';
-    return pieces;
-}
-
-std::vector<std::string> SplitExtensionsForEditing(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    std::vector<std::string> pieces = SplitAtSemicolons(text);
-    if (text.back() == ';')
-        pieces.pop_back();
-    return pieces;
-}
-
-std::string JoinExtensions(const std::vector<std::string>& extensions)
-{
-    std::string joined;
-    for (std::size_t i = 0; i < extensions.size(); ++i) {
-        if (i > 0)
-            joined += ';';
-        joined += extensions[i];
-    }
-    return joined;
-}
-
-std::string CleanedExtension(const std::string& input)
-{
-    std::string cleaned;
-    for (const char c : input)
-        if (c != ' ' && c != '.' && c != '/' && c != '\\')
-            cleaned += c;
-    return cleaned;
-}
-
-TExtensionAdded AddExtension(std::vector<std::string>& extensions, const std::string& input)
-{
-    const std::string extension = CleanedExtension(input);
-    if (extension.empty())
-        return {};
-    for (std::size_t i = 0; i < extensions.size(); ++i)
-        if (EqualIgnoringCase(extensions[i], extension))
-            return {static_cast<int>(i), false};
-    extensions.push_back(extension);
-    return {static_cast<int>(extensions.size()) - 1, true};
-}
-
-std::vector<TFileGroup> ReadFileGroups(TD_settings& settings)
-{
-    std::vector<TFileGroup> groups;
-    const TNoxPigger* node = settings.GetNode(&settings.Document(), kGroupsNode);
-    for (int i = 0; i < node->ChildCount(); ++i) {
-        const TNoxPigger& group = *node->Child(i);
-        groups.push_back({group.GetAttr(kNameAttr), JoinedExtensionsOf(group)});
-    }
-    return groups;
-}
-
-void WriteFileGroups(TD_settings& settings, const std::vector<TFileGroup>& groups)
-{
-    TNoxPigger& root = settings.Document();
-    // Every FILE_GROUPS element goes: a second one left over would be read as the groups next time.
-    while (TNoxPigger* old = root.FindChild(kGroupsNode))
-        delete old;
-    TNoxPigger* node = settings.GetNode(&root, kGroupsNode);
-    for (const TFileGroup& group : groups)
-        WriteGroup(*node, group);
-}
 
 // ---- TO_selected_list ----
 
@@ -288,33 +164,37 @@ TO_file_groups::TO_file_groups(QWidget* parent) : TO_selected_list(parent)
     connect(LV1, &QTreeWidget::itemChanged, LV1->viewport(), qOverload<>(&QWidget::update));
 }
 
-void TO_file_groups::Attach(TD_settings* settings, TD_file_group_exts* editor)
+void TO_file_groups::Attach(TFileGroups* groups, TD_file_group_exts* editor)
 {
-    settings_ = settings;
+    groups_ = groups;
     editor_ = editor;
+    subscription_ = groups_ ? groups_->Subscribe([this] { LoadGroups(); }) : TFileGroups::TSubscription();
+    LoadGroups();
 }
 
 void TO_file_groups::LoadGroups()
 {
+    // Checks belong to this view: a group keeps its check across changes made elsewhere.
+    std::set<std::string> unchecked;
+    for (int i = 0; i < ItemCount(); ++i)
+        if (CheckBoxes() && !CheckedAt(i))
+            unchecked.insert(CaptionAt(i));
+    const int selected = SelectedIndex();
     ClearItems();
-    if (!settings_)
+    if (!groups_)
         return;
-    for (const TFileGroup& group : ReadFileGroups(*settings_))
+    for (const TFileGroup& group : groups_->Groups()) {
         AddItem(group.Name, group.Extensions);
-}
-
-void TO_file_groups::SaveGroups()
-{
-    if (settings_)
-        WriteFileGroups(*settings_, Groups());
+        if (unchecked.count(group.Name))
+            SetCheckedAt(ItemCount() - 1, false);
+    }
+    SelectIndex(selected);
+    emit SelectionChanged();
 }
 
 std::vector<TFileGroup> TO_file_groups::Groups() const
 {
-    std::vector<TFileGroup> groups;
-    for (int i = 0; i < ItemCount(); ++i)
-        groups.push_back({CaptionAt(i), TextAt(i)});
-    return groups;
+    return groups_ ? groups_->Groups() : std::vector<TFileGroup>{};
 }
 
 void TO_file_groups::SetAllChecks(const std::function<bool(bool)>& newState)
@@ -329,24 +209,28 @@ void TO_file_groups::InvertChecks() { SetAllChecks([](bool checked) { return !ch
 
 void TO_file_groups::AddGroup()
 {
-    AddItem(kNewGroupName, std::string());
-    SelectIndex(ItemCount() - 1);
-    if (!EditGroup())
-        DeleteGroup();
+    TFileGroup group{kNewGroupName, std::string()};
+    if (!groups_ || !editor_ || !editor_->EditFileGroup(group))
+        return;
+    SelectIndex(static_cast<int>(groups_->Add(std::move(group))));
 }
 
 void TO_file_groups::DeleteGroup()
 {
-    DeleteSelected();
-    SaveGroups();
+    const int index = SelectedIndex();
+    if (groups_ && index >= 0)
+        groups_->Remove(static_cast<std::size_t>(index));
 }
 
 bool TO_file_groups::EditGroup()
 {
-    QTreeWidgetItem* row = Selected();
-    if (!row || !editor_ || !editor_->EditFileGroup(row))
+    const int index = SelectedIndex();
+    if (!groups_ || !editor_ || index < 0)
         return false;
-    SaveGroups();
+    TFileGroup group = groups_->At(static_cast<std::size_t>(index));
+    if (!editor_->EditFileGroup(group))
+        return false;
+    groups_->Replace(static_cast<std::size_t>(index), std::move(group));
     return true;
 }
 
@@ -409,31 +293,28 @@ void TD_file_group_exts::BuildControls()
     layout->addLayout(buttons);
 }
 
-bool TD_file_group_exts::EditFileGroup(QTreeWidgetItem* row)
+bool TD_file_group_exts::EditFileGroup(TFileGroup& group)
 {
     Confirmed = false;
-    if (!row)
-        return false;
-    LoadRow(*row);
+    LoadGroup(group);
     exec();
     if (Confirmed)
-        StoreRow(*row);
+        group = EditedGroup();
     return Confirmed;
 }
 
-void TD_file_group_exts::LoadRow(const QTreeWidgetItem& row)
+void TD_file_group_exts::LoadGroup(const TFileGroup& group)
 {
-    Edit_name->setText(row.text(0));
+    Edit_name->setText(ToQ(group.Name));
     LBexts->clear();
-    for (const std::string& extension : SplitExtensionsForEditing(FromQ(row.text(1))))
+    for (const std::string& extension : SplitExtensionsForEditing(group.Extensions))
         LBexts->addItem(ToQ(extension));
     UpdateRemoveButton();
 }
 
-void TD_file_group_exts::StoreRow(QTreeWidgetItem& row) const
+TFileGroup TD_file_group_exts::EditedGroup() const
 {
-    row.setText(0, Edit_name->text());
-    row.setText(1, ToQ(JoinExtensions(Extensions())));
+    return {FromQ(Edit_name->text()), JoinExtensions(Extensions())};
 }
 
 std::vector<std::string> TD_file_group_exts::Extensions() const

@@ -1,4 +1,6 @@
 #pragma once
+#include "tagged/file_groups.h"
+
 #include <QDialog>
 #include <QWidget>
 #include <functional>
@@ -11,46 +13,12 @@ class QListWidget;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TD_settings;
 class TD_file_group_exts;
 
 // A yes/no question to the user; true for "Yes". The program hands in its confirmation dialog.
 using TAskFunc = std::function<bool(const std::string& question)>;
 // A modal input box (title, prompt); nothing when the user cancelled.
 using TInputFunc = std::function<std::optional<std::string>(const std::string& title, const std::string& prompt)>;
-
-// A named list of file extensions, as the File mask kreller passes or restricts it as a whole.
-// Extensions are kept as the user sees them: without dots, joined by semicolons ("doc;txt").
-struct TFileGroup {
-    std::string Name;
-    std::string Extensions;
-    bool operator==(const TFileGroup&) const = default;
-};
-
-// ---- Rules of the stored and edited forms ----
-
-// The pieces that are stored as one GI element each: the text cut at every semicolon except a
-// final one, which stays part of the last piece. An empty text has no pieces.
-std::vector<std::string> SplitExtensionsForStoring(const std::string& text);
-// The entries of the edit dialog's list: the text cut at every semicolon; an empty piece between
-// two semicolons is an entry, nothing follows a final semicolon.
-std::vector<std::string> SplitExtensionsForEditing(const std::string& text);
-std::string JoinExtensions(const std::vector<std::string>& extensions);
-// What the user typed, without the blanks, dots and slashes people put around extensions.
-std::string CleanedExtension(const std::string& input);
-
-// Where an extension typed into the edit dialog went: the entry to select, or none.
-struct TExtensionAdded {
-    int Index = -1;        // -1: nothing was left to add
-    bool Appended = false; // false: an entry that is equal ignoring case was already listed
-    bool operator==(const TExtensionAdded&) const = default;
-};
-TExtensionAdded AddExtension(std::vector<std::string>& extensions, const std::string& input);
-
-// The groups under FILE_GROUPS (created empty when missing), one per child whatever its name.
-std::vector<TFileGroup> ReadFileGroups(TD_settings& settings);
-// Replaces FILE_GROUPS by the groups, in order, as the settings document's last child.
-void WriteFileGroups(TD_settings& settings, const std::vector<TFileGroup>& groups);
 
 // ---- List frames ----
 
@@ -96,18 +64,18 @@ private:
     bool checkBoxes_ = false;
 };
 
-// The file groups of the settings document: one row per group (name, extensions). Each instance
-// keeps its own copy and rewrites the whole FILE_GROUPS element on every change made through it.
+// A view of the program's file groups: one row per group (name, extensions). Its edits go into
+// the groups at once, and it shows every change made elsewhere, keeping its checks by group name.
 class TO_file_groups : public TO_selected_list {
     Q_OBJECT
 public:
     explicit TO_file_groups(QWidget* parent = nullptr);
 
-    // The settings document the groups live in and the dialog that edits one group.
-    void Attach(TD_settings* settings, TD_file_group_exts* editor);
+    // The groups shown and the dialog that edits one group.
+    void Attach(TFileGroups* groups, TD_file_group_exts* editor);
 
+    // Shows the groups as they are now.
     void LoadGroups();
-    void SaveGroups();
     std::vector<TFileGroup> Groups() const;
 
     void CheckAll();
@@ -116,7 +84,7 @@ public:
 
     // A new group "NewGroup", edited at once; removed again unless the edit is confirmed.
     void AddGroup();
-    // Deletes the selected group and saves; the caller asks for confirmation.
+    // Deletes the selected group; the caller asks for confirmation.
     void DeleteGroup();
     // False when no group is selected or the edit was not confirmed.
     bool EditGroup();
@@ -129,7 +97,8 @@ public:
 private:
     void SetAllChecks(const std::function<bool(bool)>& newState);
 
-    TD_settings* settings_ = nullptr;
+    TFileGroups* groups_ = nullptr;
+    TFileGroups::TSubscription subscription_;
     TD_file_group_exts* editor_ = nullptr;
     bool strikeChecked_ = false;
 };
@@ -140,8 +109,8 @@ class TD_file_group_exts : public QDialog {
 public:
     explicit TD_file_group_exts(TAskFunc ask, QWidget* parent = nullptr);
 
-    // Shows the row's group modally; on "Ok" writes it back to the row. True when confirmed.
-    bool EditFileGroup(QTreeWidgetItem* row);
+    // Shows the group modally; on "Ok" writes the edit back into it. True when confirmed.
+    bool EditFileGroup(TFileGroup& group);
 
     // Replaces the input box (tests answer it themselves).
     void SetInputBox(TInputFunc input) { input_ = std::move(input); }
@@ -153,8 +122,8 @@ public:
 
 private:
     void BuildControls();
-    void LoadRow(const QTreeWidgetItem& row);
-    void StoreRow(QTreeWidgetItem& row) const;
+    void LoadGroup(const TFileGroup& group);
+    TFileGroup EditedGroup() const;
     std::vector<std::string> Extensions() const;
     void btn_addClick();
     void btn_removeClick();

@@ -5,6 +5,7 @@
 #include "settings_ui/ui_text.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFont>
 #include <QGroupBox>
@@ -20,45 +21,47 @@
 
 namespace {
 
-const char* const kDefaultPathKey = "DEFAULT_PATH";
-const char* const kExcludedDirectoriesKey = "DONT_SEARCH_IN";
-const char* const kBuiltInKrellersKey = "MAIN_KRELLERS";
-const char* const kLastVisitKey = "LVD";
-const char* const kSwitchedOff = "N";
+constexpr int kPathBytesRole = Qt::UserRole;
 const char* const kHelpTopic = "start_dir";
 
 const char* const kRestartQuestion = "The set of \"native\" krelles has been edited.\n"
                                      "To apply the changes program needs restart.\n"
                                      "Close the program now?";
 
-// One built-in kreller: its attribute under MAIN_KRELLERS, its switch, its check box.
+// One built-in kreller: its switch and its check box.
 struct TSwitchBinding {
-    const char* Attr;
     bool TBuiltInKrellers::*Flag;
     QCheckBox* TD_settings_user::*Box;
 };
 
 const TSwitchBinding kSwitches[] = {
-    {"FILEMASK", &TBuiltInKrellers::FileMask, &TD_settings_user::CB_filemask},
-    {"DIRS", &TBuiltInKrellers::Dirs, &TD_settings_user::CB_dirs},
-    {"FILESIZE", &TBuiltInKrellers::FileSize, &TD_settings_user::CB_filesize},
-    {"FILETIME", &TBuiltInKrellers::FileTime, &TD_settings_user::CB_filetime},
-    {"CONTEXT", &TBuiltInKrellers::Context, &TD_settings_user::CB_context},
+    {&TBuiltInKrellers::FileMask, &TD_settings_user::CB_filemask},
+    {&TBuiltInKrellers::Dirs, &TD_settings_user::CB_dirs},
+    {&TBuiltInKrellers::FileSize, &TD_settings_user::CB_filesize},
+    {&TBuiltInKrellers::FileTime, &TD_settings_user::CB_filetime},
+    {&TBuiltInKrellers::Context, &TD_settings_user::CB_context},
 };
 
+// The list items keep the paths' exact bytes; their text is only for the eye.
 std::vector<std::string> ListEntries(const QListWidget& list)
 {
     std::vector<std::string> entries;
     for (int i = 0; i < list.count(); ++i)
-        entries.push_back(FromQ(list.item(i)->text()));
+        entries.push_back(list.item(i)->data(kPathBytesRole).toByteArray().toStdString());
     return entries;
+}
+
+void AddListEntry(QListWidget& list, const std::string& entry)
+{
+    auto* item = new QListWidgetItem(ToQ(entry), &list);
+    item->setData(kPathBytesRole, QByteArray::fromStdString(entry));
 }
 
 void SetListEntries(QListWidget& list, const std::vector<std::string>& entries)
 {
     list.clear();
     for (const std::string& entry : entries)
-        list.addItem(ToQ(entry));
+        AddListEntry(list, entry);
 }
 
 QVBoxLayout* ButtonColumn(std::initializer_list<QPushButton*> buttons)
@@ -75,44 +78,10 @@ std::optional<std::string> SystemFolderBrowser(QWidget* parent, const std::strin
     const QString folder = QFileDialog::getExistingDirectory(parent, ToQ(title), QString());
     if (folder.isEmpty())
         return std::nullopt;
-    return FromQ(folder);
+    return QFile::encodeName(folder).toStdString();
 }
 
 } // namespace
-
-// ---- Rules behind the dialog ----
-
-std::string NormalisedDirectory(const std::string& folder)
-{
-    std::string directory = folder;
-    while (directory.size() > 1 && directory.back() == '/')
-        directory.pop_back();
-    return platform::WithTrailingSlash(directory);
-}
-
-bool AddDirectoryOnce(std::vector<std::string>& directories, const std::string& folder)
-{
-    const std::string directory = NormalisedDirectory(folder);
-    for (const std::string& listed : directories)
-        if (NormalisedDirectory(listed) == directory)
-            return false;
-    directories.push_back(directory);
-    return true;
-}
-
-TBuiltInKrellers ReadBuiltInKrellers(const TNoxPigger& node)
-{
-    TBuiltInKrellers krellers;
-    for (const TSwitchBinding& binding : kSwitches)
-        krellers.*binding.Flag = node.GetAttr(binding.Attr) != kSwitchedOff;
-    return krellers;
-}
-
-void WriteBuiltInKrellers(TNoxPigger& node, const TBuiltInKrellers& krellers)
-{
-    for (const TSwitchBinding& binding : kSwitches)
-        node.SetAttr(binding.Attr, krellers.*binding.Flag ? "" : kSwitchedOff);
-}
 
 bool RestartAfterClose(bool restartRequested, bool nativeSetEdited, const TAskFunc& ask)
 {
@@ -161,7 +130,7 @@ void TD_settings_user::BuildControls()
     pages->addTab(TS_krellers, "Krellers");
 
     FileGroupDialog = new TD_file_group_exts([this](const std::string& question) { return Ask(question); }, this);
-    O_fg1->Attach(this, FileGroupDialog);
+    O_fg1->Attach(&Store().FileGroups(), FileGroupDialog);
     About_crtr = new TFabout_crtr(this);
     About_ckrellers = new TFabout_ckrellers(this);
     About_crtr->SetLinkAddress(services_.PluginsPageAddress);
@@ -188,10 +157,9 @@ QWidget* TD_settings_user::BuildDirectoriesPage()
 {
     auto* page = new QWidget;
     page->setObjectName("TS_dirs");
-    Edit_DSP = new QLineEdit(ToQ(platform::DefaultStartPath()), page);
+    Edit_DSP = new QLineEdit(page);
     Edit_DSP->setObjectName("Edit_DSP");
     Edit_DSP->setReadOnly(true);
-    connect(Edit_DSP, &QLineEdit::textChanged, this, &TD_settings_user::Edit_DSPChange);
     LB_prohibited = new QListWidget(page);
     LB_prohibited->setObjectName("LB_prohibited");
     connect(LB_prohibited, &QListWidget::itemSelectionChanged, this, &TD_settings_user::UpdateButtons);
@@ -304,31 +272,45 @@ QWidget* TD_settings_user::BuildKrellersPage()
 
 void TD_settings_user::AfterLoad()
 {
-    Edit_DSP->setText(ToQ(Document().GetAttr(kDefaultPathKey)));
-    DefaultPath();
-    std::vector<std::string> excluded;
-    ReadList(excluded, kExcludedDirectoriesKey);
-    SetListEntries(*LB_prohibited, excluded);
-    SetBuiltInKrellers(ReadBuiltInKrellers(*GetNode(&Document(), kBuiltInKrellersKey)));
+    Store().CompleteKeys();
+    ShowStore();
+}
+
+void TD_settings_user::ShowStore()
+{
+    Edit_DSP->setText(ToQ(Store().DefaultPath()));
+    SetListEntries(*LB_prohibited, Store().ExcludedDirectories());
+    ShowBuiltInKrellers(Store().BuiltInKrellers());
     O_fg1->LoadGroups();
+    if (services_.Plugins) {
+        O_crtrs_context1->ShowPlugins(*services_.Plugins);
+        O_crtrs_ckreller1->ShowPlugins(*services_.Plugins);
+    }
+    UpdateButtons();
 }
 
 // ---- Accessors ----
 
 std::string TD_settings_user::DefaultPath()
 {
-    if (Edit_DSP->text().isEmpty())
-        Edit_DSP->setText(ToQ(platform::DefaultStartPath()));
-    return FromQ(Edit_DSP->text());
+    const std::string path = Store().DefaultPath();
+    Edit_DSP->setText(ToQ(path));
+    return path;
 }
 
-void TD_settings_user::SetDefaultPath(const std::string& path) { Edit_DSP->setText(ToQ(path)); }
+void TD_settings_user::SetDefaultPath(const std::string& path)
+{
+    Store().SetDefaultPath(path);
+    Edit_DSP->setText(ToQ(Store().DefaultPath()));
+}
 
-std::string TD_settings_user::LastVisit() { return Document().GetAttr(kLastVisitKey); }
+std::string TD_settings_user::LastVisit() { return Store().LastVisit(); }
 
-void TD_settings_user::SetLastVisit(const std::string& date) { Document().SetAttr(kLastVisitKey, date); }
+void TD_settings_user::SetLastVisit(const std::string& date) { Store().SetLastVisit(date); }
 
-TBuiltInKrellers TD_settings_user::BuiltInKrellers() const
+TBuiltInKrellers TD_settings_user::BuiltInKrellers() { return Store().BuiltInKrellers(); }
+
+TBuiltInKrellers TD_settings_user::ShownBuiltInKrellers() const
 {
     TBuiltInKrellers krellers;
     for (const TSwitchBinding& binding : kSwitches)
@@ -336,26 +318,25 @@ TBuiltInKrellers TD_settings_user::BuiltInKrellers() const
     return krellers;
 }
 
-void TD_settings_user::SetBuiltInKrellers(const TBuiltInKrellers& krellers)
+void TD_settings_user::ShowBuiltInKrellers(const TBuiltInKrellers& krellers)
 {
     for (const TSwitchBinding& binding : kSwitches)
         (this->*binding.Box)->setChecked(krellers.*binding.Flag);
 }
 
-std::vector<std::string> TD_settings_user::DefaultExcludedDirectories() const { return ListEntries(*LB_prohibited); }
+std::vector<std::string> TD_settings_user::DefaultExcludedDirectories() { return Store().ExcludedDirectories(); }
 
 void TD_settings_user::SetDefaultExcludedDirectories(const std::vector<std::string>& directories)
 {
+    Store().SetExcludedDirectories(directories);
     SetListEntries(*LB_prohibited, directories);
     UpdateButtons();
 }
 
-std::vector<TFileGroup> TD_settings_user::FileGroups() const { return O_fg1->Groups(); }
-
 void TD_settings_user::StoreControls()
 {
-    WriteList(ListEntries(*LB_prohibited), kExcludedDirectoriesKey);
-    WriteBuiltInKrellers(*GetNode(&Document(), kBuiltInKrellersKey), BuiltInKrellers());
+    Store().SetExcludedDirectories(ListEntries(*LB_prohibited));
+    Store().SetBuiltInKrellers(ShownBuiltInKrellers());
 }
 
 void TD_settings_user::UpdateButtons()
@@ -378,6 +359,7 @@ int TD_settings_user::ShowOnPage(TSettingsUserPage page)
 
 void TD_settings_user::showEvent(QShowEvent* event)
 {
+    ShowStore();
     RestartRequested = false;
     NativeSetEdited = false;
     TD_settings::showEvent(event);
@@ -412,11 +394,6 @@ std::optional<std::string> TD_settings_user::BrowseFolder(const std::string& tit
 
 // ---- Commands ----
 
-void TD_settings_user::Edit_DSPChange()
-{
-    Document().SetAttr(kDefaultPathKey, platform::Trimmed(FromQ(Edit_DSP->text())));
-}
-
 void TD_settings_user::BrowseDefaultPath()
 {
     if (const std::optional<std::string> folder = BrowseFolder("Select default search path:"))
@@ -430,7 +407,7 @@ void TD_settings_user::btn_add_dirClick()
         return;
     std::vector<std::string> directories = ListEntries(*LB_prohibited);
     if (AddDirectoryOnce(directories, *folder))
-        LB_prohibited->addItem(ToQ(directories.back()));
+        AddListEntry(*LB_prohibited, directories.back());
 }
 
 void TD_settings_user::btn_remove_dirClick()

@@ -16,16 +16,6 @@ class QPushButton;
 // The pages the dialog can be shown on.
 enum class TSettingsUserPage { Directories, FileGroups, ContextKreller, Krellers };
 
-// Which built-in krellers are offered in the kreller list.
-struct TBuiltInKrellers {
-    bool Dirs = true;
-    bool FileMask = true;
-    bool FileSize = true;
-    bool FileTime = true;
-    bool Context = true;
-    bool operator==(const TBuiltInKrellers&) const = default;
-};
-
 // A folder browser with a title; nothing when the user picked no folder.
 using TFolderBrowseFunc = std::function<std::optional<std::string>(const std::string& title)>;
 
@@ -37,27 +27,16 @@ struct TSettingsUserServices {
     std::function<void(const std::string&)> ShowHelpTopic; // opens a help page
     TFolderBrowseFunc BrowseFolder;                        // empty: the system's folder dialog
     std::string PluginsPageAddress;                        // the web page the plug-in dialogs link to
+    const TPluginHost* Plugins = nullptr;                  // the loaded plug-ins the lists show
 };
-
-// ---- Rules behind the dialog ----
-
-// The directory as it is listed: exactly one '/' at its end ("/" stays "/").
-std::string NormalisedDirectory(const std::string& folder);
-// Appends the normalised folder unless the list already holds it (entries compared normalised,
-// byte for byte: paths keep their case). True when it was appended.
-bool AddDirectoryOnce(std::vector<std::string>& directories, const std::string& folder);
-
-// The switches as MAIN_KRELLERS holds them: "N" is off, anything else on.
-TBuiltInKrellers ReadBuiltInKrellers(const TNoxPigger& node);
-// "N" for a switch that is off, no attribute for one that is on.
-void WriteBuiltInKrellers(TNoxPigger& node, const TBuiltInKrellers& krellers);
 
 // Whether closing the dialog is to end the program: when the user already asked for it, or when
 // the built-in set changed and the user agrees to close now.
 bool RestartAfterClose(bool restartRequested, bool nativeSetEdited, const TAskFunc& ask);
 
-// The user settings dialog and owner of the program's settings document. Created once at program
-// start (which loads the settings file) and shown modally on one of its pages.
+// The user settings dialog and owner of the program's settings store. Created once at program
+// start (which loads the settings file) and shown modally on one of its pages. Its controls show
+// the store when it is shown and hand their values back when it closes.
 class TD_settings_user : public TD_settings {
     Q_OBJECT
 public:
@@ -72,22 +51,22 @@ public:
     // Shows the dialog modally on page; the QDialog result.
     int ShowOnPage(TSettingsUserPage page);
 
-    // The default start path; when the field is empty it first gets the home directory.
+    // The stored default start path; when there is none it first becomes the home directory.
     std::string DefaultPath();
-    // Puts path into the field, which stores DEFAULT_PATH.
+    // Stores DEFAULT_PATH and shows it in the field.
     void SetDefaultPath(const std::string& path);
     // LVD: when the user last followed the progress dialog's web link.
     std::string LastVisit();
     void SetLastVisit(const std::string& date);
 
-    TBuiltInKrellers BuiltInKrellers() const;
-    std::vector<std::string> DefaultExcludedDirectories() const;
-    // Replaces the list's entries (the Directories kreller's save command; call StoreControls after).
+    TBuiltInKrellers BuiltInKrellers();
+    std::vector<std::string> DefaultExcludedDirectories();
+    // Stores the directories and shows them in the list.
     void SetDefaultExcludedDirectories(const std::vector<std::string>& directories);
-    std::vector<TFileGroup> FileGroups() const;
+    std::vector<TFileGroup> FileGroups() { return Store().FileGroups().Groups(); }
 
-    // Copies the excluded directories and the switches into the document.
-    void StoreControls();
+    // Copies the excluded directories and the switches into the store.
+    void StoreControls() override;
     void UpdateButtons();
 
     bool RestartRequested = false;
@@ -127,12 +106,13 @@ private:
     QWidget* BuildKrellersPage();
     QCheckBox* NativeSwitch(const char* caption, const char* objectName, QWidget* parent);
     QPushButton* Button(const char* caption, const char* objectName, QWidget* parent, void (TD_settings_user::*handler)());
-    void SetBuiltInKrellers(const TBuiltInKrellers& krellers);
+    void ShowBuiltInKrellers(const TBuiltInKrellers& krellers);
+    TBuiltInKrellers ShownBuiltInKrellers() const;
+    void ShowStore();
     void FormClose();
     bool Ask(const std::string& question) const;
     std::optional<std::string> BrowseFolder(const std::string& title);
 
-    void Edit_DSPChange();
     void BrowseDefaultPath();
     void btn_add_dirClick();
     void btn_remove_dirClick();

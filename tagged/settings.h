@@ -1,5 +1,5 @@
 #pragma once
-#include "tagged/NoxPigger.h"
+#include "tagged/settings_store.h"
 
 #include <QDialog>
 #include <functional>
@@ -9,22 +9,9 @@
 class QTabWidget;
 class QWidget;
 
-// Where a program keeps its settings file: beside the program, with the program's name and the
-// extension ".set"; in <ConfigHome>/<program name>/ when the program's directory cannot be written.
-struct TSettingsPlace {
-    std::string ProgramPath;  // full path of the program
-    std::string ConfigHome;   // the user's configuration directory; empty: no fallback
-    std::function<bool(const std::string& dir)> CanWriteDirectory;
-
-    // The running program, the user's real configuration directory and the real access check.
-    static TSettingsPlace OfRunningProgram();
-    // Decided once, from the state of the directories now.
-    std::string SettingsFileName() const;
-};
-
-// The settings dialog base and owner of the settings document: created once at program start,
-// it loads the settings file; "Ok" and destruction write it back. Other modules read and write
-// settings through Document() (root attributes), GetNode (child elements) and ReadList/WriteList.
+// The settings dialog base and owner of the settings store: created once at program start, it
+// loads the settings file; "Ok" and destruction write it back. Other modules read and write
+// settings through Store(), never through the dialog's controls.
 class TD_settings : public QDialog {
     Q_OBJECT
 
@@ -36,8 +23,9 @@ public:
     // Writes the settings file.
     ~TD_settings() override;
 
-    TNoxPigger& Document() { return document_; }
-    const std::string& SettingsFileName() const { return settingsFileName_; }
+    TSettingsStore& Store() { return store_; }
+    TNoxPigger& Document() { return store_.Document(); }
+    const std::string& SettingsFileName() const { return store_.FileName(); }
 
     // Replaces the document by the settings file. A file that cannot be read or parsed is kept
     // as <file>.damaged; then, as for a missing file, the defaults are written at once.
@@ -75,19 +63,16 @@ protected:
     // The base's one page, "main".
     QWidget* MainPage() const { return TS_main; }
 
+    // "Ok": the dialog's values go into the store first, so the file written holds all of them.
+    virtual void StoreControls() {}
+
 private slots:
     void btn_okClick();
 
 private:
-    enum class TFileState { Loaded, Missing, Damaged };
-
     void BuildControls();
-    TFileState ReadSettingsFile();
-    bool KeepDamagedFile();
-    TNoxPigger* ListNode(const std::string& name);
 
-    TNoxPigger document_;
-    std::string settingsFileName_;
+    TSettingsStore store_;
     QTabWidget* PC_settings = nullptr;
     QWidget* TS_main = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "settings_ui/file_groups.h"
 
-#include "tagged/settings.h"
+#include "tagged/settings_store.h"
 
 #include "TempTree.h"
 #include "dialog_driver.h"
@@ -16,123 +16,43 @@ namespace {
 
 using Pieces = std::vector<std::string>;
 
-struct SplitCase {
-    std::string text;
-    Pieces stored;
-    Pieces edited;
-};
-
-class ExtensionSplitting : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(ExtensionSplitting, StoredAndEditedPieces)
-{
-    EXPECT_EQ(SplitExtensionsForStoring(GetParam().text), GetParam().stored);
-    EXPECT_EQ(SplitExtensionsForEditing(GetParam().text), GetParam().edited);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, ExtensionSplitting,
-                         ::testing::Values(SplitCase{"", {}, {}},
-                                           SplitCase{"doc", {"doc"}, {"doc"}},
-                                           SplitCase{"doc;txt", {"doc", "txt"}, {"doc", "txt"}},
-                                           SplitCase{"doc;;txt", {"doc", "", "txt"}, {"doc", "", "txt"}},
-                                           SplitCase{"doc;", {"doc;"}, {"doc"}},
-                                           SplitCase{"doc;txt;", {"doc", "txt;"}, {"doc", "txt"}},
-                                           SplitCase{";", {";"}, {""}}));
-
-TEST(AddExtension, CleansTheInputAndFindsWhatIsListedInAnyCase)
-{
-    Pieces extensions{"doc"};
-    EXPECT_EQ(AddExtension(extensions, " .TXT"), (TExtensionAdded{1, true}));
-    EXPECT_EQ(AddExtension(extensions, "txt"), (TExtensionAdded{1, false}));
-    EXPECT_EQ(AddExtension(extensions, " ./\\"), (TExtensionAdded{-1, false}));
-    // A semicolon stays: the entry becomes two extensions once the group is stored.
-    EXPECT_EQ(AddExtension(extensions, "a;b"), (TExtensionAdded{2, true}));
-    EXPECT_EQ(extensions, (Pieces{"doc", "TXT", "a;b"}));
-    EXPECT_EQ(SplitExtensionsForStoring(JoinExtensions(extensions)), (Pieces{"doc", "TXT", "a", "b"}));
-}
-
-class FileGroupsStore : public ::testing::Test {
-protected:
-    std::unique_ptr<TD_settings> OpenSettings()
-    {
-        return std::make_unique<TD_settings>(TSettingsPlace{tree.Path("FileKreller"), "", nullptr});
-    }
-
-    TempTree tree;
-};
-
-TEST_F(FileGroupsStore, StoredFormSurvivesTheSettingsFile)
-{
-    const std::vector<TFileGroup> groups{{"Texts", "doc;;txt"}, {"", "jpg"}, {"Empty", ""}};
-    {
-        auto settings = OpenSettings();
-        WriteFileGroups(*settings, groups);
-        TNoxPigger* node = settings->Document().FindChild("FILE_GROUPS");
-        const TNoxPigger* texts = node->Child(0);
-        ASSERT_EQ(texts->ChildCount(), 3);
-        EXPECT_EQ(texts->Child(1)->Name(), "GI");
-        EXPECT_TRUE(texts->Child(1)->AttrNames().empty());
-        EXPECT_TRUE(node->Child(1)->AttrNames().empty());
-        EXPECT_EQ(node->Child(2)->ChildCount(), 0);
-    }
-    auto reopened = OpenSettings();
-    EXPECT_EQ(ReadFileGroups(*reopened), groups);
-}
-
-TEST_F(FileGroupsStore, WritingReplacesEveryOldElementAndAppendsItLast)
-{
-    auto settings = OpenSettings();
-    settings->Document().SetAsText("<SETTINGS><FILE_GROUPS><G NAME=\"old\"/></FILE_GROUPS>"
-                                   "<FILE_GROUPS><G NAME=\"older\"/></FILE_GROUPS><LAST_ONE/></SETTINGS>");
-    WriteFileGroups(*settings, {{"new", "a"}});
-    const TNoxPigger& root = settings->Document();
-    ASSERT_EQ(root.ChildCount(), 2);
-    EXPECT_EQ(root.Child(1)->Name(), "FILE_GROUPS");
-    EXPECT_EQ(ReadFileGroups(*settings), (std::vector<TFileGroup>{{"new", "a"}}));
-}
-
-TEST_F(FileGroupsStore, ChildrenOfAnyNameAreGroups)
-{
-    auto settings = OpenSettings();
-    settings->Document().SetAsText("<SETTINGS><FILE_GROUPS><OTHER NAME=\"x\"><GI EXT=\"a\"/><NOT_GI EXT=\"b\"/>"
-                                   "<GI EXT=\"c\"/></OTHER></FILE_GROUPS></SETTINGS>");
-    EXPECT_EQ(ReadFileGroups(*settings), (std::vector<TFileGroup>{{"x", "a;c"}}));
-}
-
-class FileGroupsList : public FileGroupsStore {
+class FileGroupsList : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings = OpenSettings();
+        settings = std::make_unique<TSettingsStore>(tree.Path("FileKreller.set"));
+        settings->Load();
         dialog = std::make_unique<TD_file_group_exts>([this](const std::string& q) {
             questions.push_back(q);
             return true;
         });
-        list.Attach(settings.get(), dialog.get());
+        list.Attach(&settings->FileGroups(), dialog.get());
     }
 
-    std::unique_ptr<TD_settings> settings;
+    TempTree tree;
+    std::unique_ptr<TSettingsStore> settings;
     std::unique_ptr<TD_file_group_exts> dialog;
     TO_file_groups list;
     std::vector<std::string> questions;
 };
 
-TEST_F(FileGroupsList, CancelledNewGroupIsRemovedAndTheGroupsRewritten)
+TEST_F(FileGroupsList, CancelledNewGroupChangesNothing)
 {
+    settings->FileGroups().Assign({{"kept", ""}});
     settings->Document().SetAsText("<SETTINGS><FILE_GROUPS><G NAME=\"kept\"/></FILE_GROUPS><LVD/></SETTINGS>");
-    list.LoadGroups();
     OnNextModal("TD_file_group_exts", [](QDialog& d) {
         EXPECT_EQ(Named<QLineEdit>(d, "Edit_name").text(), "NewGroup");
         Named<QPushButton>(d, "btn_cancel").click();
     });
     list.AddGroup();
     EXPECT_EQ(list.Groups(), (std::vector<TFileGroup>{{"kept", ""}}));
-    EXPECT_EQ(settings->Document().Child(1)->Name(), "FILE_GROUPS");
+    EXPECT_EQ(list.ItemCount(), 1);
+    EXPECT_EQ(settings->Document().Child(0)->Name(), "FILE_GROUPS");
 }
 
 TEST_F(FileGroupsList, ConfirmedEditWritesNameAsTypedAndTheExtensions)
 {
-    list.AddItem("G", "doc;txt");
+    settings->FileGroups().Add({"G", "doc;txt"});
     list.SelectIndex(0);
     dialog->SetInputBox([](const std::string& title, const std::string& prompt) {
         EXPECT_EQ(title, "New extention");
@@ -149,17 +69,53 @@ TEST_F(FileGroupsList, ConfirmedEditWritesNameAsTypedAndTheExtensions)
     });
     EXPECT_TRUE(list.EditGroup());
     EXPECT_EQ(questions, (Pieces{"Remove txt from the list?"}));
-    EXPECT_EQ(ReadFileGroups(*settings), (std::vector<TFileGroup>{{" Pictures ", "doc;PNG"}}));
+    EXPECT_EQ(ReadFileGroups(settings->Document()), (std::vector<TFileGroup>{{" Pictures ", "doc;PNG"}}));
 }
 
 TEST_F(FileGroupsList, EditWithoutSelectionOrConfirmationChangesNothing)
 {
-    list.AddItem("G", "doc");
+    settings->FileGroups().Assign({{"G", "doc"}});
+    settings->Document().SetAsText("<SETTINGS/>");
     EXPECT_FALSE(list.EditGroup());
     list.SelectIndex(0);
     OnNextModal("TD_file_group_exts", [](QDialog& d) { d.reject(); });
     EXPECT_FALSE(list.EditGroup());
     EXPECT_EQ(settings->Document().FindChild("FILE_GROUPS"), nullptr);
+}
+
+// The settings page and the File mask kreller show the same groups: what one view changes the
+// other shows at once, and neither writes back a stale copy over the other's change.
+TEST_F(FileGroupsList, TwoViewsOfOneGroupListStayInStep)
+{
+    TO_file_groups other;
+    other.SetCheckBoxes(true);
+    other.Attach(&settings->FileGroups(), dialog.get());
+    settings->FileGroups().Assign({{"Texts", "txt"}, {"Pictures", "png"}});
+    ASSERT_EQ(other.ItemCount(), 2);
+    other.SetCheckedAt(0, false);
+
+    OnNextModal("TD_file_group_exts", [](QDialog& d) {
+        Named<QLineEdit>(d, "Edit_name").setText("Sounds");
+        Named<QPushButton>(d, "btn_ok").click();
+    });
+    list.AddGroup();
+    EXPECT_EQ(other.CaptionAt(2), "Sounds");
+    EXPECT_FALSE(other.CheckedAt(0)) << "a view keeps its own checks across changes made elsewhere";
+    EXPECT_TRUE(other.CheckedAt(2));
+
+    other.SelectIndex(1);
+    other.DeleteGroup();
+    EXPECT_EQ(list.ItemCount(), 2);
+    list.SelectIndex(0);
+    OnNextModal("TD_file_group_exts", [](QDialog& d) {
+        Named<QLineEdit>(d, "Edit_name").setText("Docs");
+        Named<QPushButton>(d, "btn_ok").click();
+    });
+    EXPECT_TRUE(list.EditGroup());
+    const std::vector<TFileGroup> expected{{"Docs", "txt"}, {"Sounds", ""}};
+    EXPECT_EQ(other.Groups(), expected);
+    EXPECT_EQ(other.CaptionAt(0), "Docs");
+    EXPECT_EQ(ReadFileGroups(settings->Document()), expected);
 }
 
 TEST(FileGroupsChecks, CheckCommandsAndStruckOutRows)

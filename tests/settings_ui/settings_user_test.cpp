@@ -198,6 +198,21 @@ TEST_F(SettingsUser, ExcludedDirectoriesAreAddedOnceRemovedOnYesAndStored)
     EXPECT_EQ(reopened->DefaultExcludedDirectories(), (std::vector<std::string>{"/data/a/"}));
 }
 
+// "Ok" writes the file with everything the dialog changed, not only at the next "Ok" or at exit.
+TEST_F(SettingsUser, OkWritesTheExcludedDirectoriesAndSwitchesAtOnce)
+{
+    auto dialog = Open();
+    Run(*dialog, TSettingsUserPage::Directories, [this](QDialog& d) {
+        picked = "/data/skip";
+        Named<QPushButton>(d, "btn_add_dir").click();
+        Named<QCheckBox>(d, "CB_context").click();
+    });
+    const std::string written = SettingsFile();
+    EXPECT_NE(written.find("VAL=\"/data/skip/\""), std::string::npos) << written;
+    EXPECT_NE(written.find("CONTEXT=\"N\""), std::string::npos) << written;
+    EXPECT_EQ(dialog->BuiltInKrellers().Context, false);
+}
+
 TEST_F(SettingsUser, LastVisitDateIsKept)
 {
     Open()->SetLastVisit("01.02.2024");
@@ -264,26 +279,39 @@ TEST(PluginInfoDialogs, TellAboutLibraryFiles)
     }
 }
 
-class FakeKreller : public TListedCkreller {
+template <class TListed>
+class FakeListed : public TListed {
 public:
     std::string CallSetUp() override { ++setUps; return ""; }
     bool UnloadDll() override { ++unloads; return true; }
     std::string GetCrtrName() override { return "fake"; }
+    int setUps = 0;
+    int unloads = 0;
+};
+
+class FakeCartridge : public FakeListed<TListedCartridge> {
+public:
+    bool AcceptFile(const std::string&) override { return false; }
+    std::string GetContext(const std::string&) override { return ""; }
+};
+
+class FakeKreller : public FakeListed<TListedCkreller> {
+public:
     void SendCondition(const std::string&) override {}
     std::string ShowEdit() override { return ""; }
     bool FileMeets(const FileEntry&, const std::string&) override { return false; }
     bool CanShowFile(const std::string&) override { return false; }
     void ShowFile(const std::string&) override {}
-    int setUps = 0;
-    int unloads = 0;
 };
 
 TEST_F(SettingsUser, CartridgeSettingsNeedASelectedCartridge)
 {
     auto dialog = Open();
-    auto owned = std::make_unique<FakeKreller>();
-    FakeKreller& cartridge = *owned;
-    dialog->O_crtrs_context1->AddCartridge("Cartridge", "libcartridge.so", std::move(owned));
+    TPluginHost host;
+    auto owned = std::make_unique<FakeCartridge>();
+    FakeCartridge& cartridge = *owned;
+    host.AddCartridge({"Cartridge", "libcartridge.so", std::move(owned)});
+    dialog->O_crtrs_context1->ShowPlugins(host);
     auto& settings = Named<QPushButton>(*dialog, "btn_crtr_settings");
     EXPECT_EQ(dialog->O_crtrs_context1->LV1->headerItem()->text(1), "Library file");
 
@@ -295,16 +323,17 @@ TEST_F(SettingsUser, CartridgeSettingsNeedASelectedCartridge)
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(dialog->O_crtrs_context1->LV1, &enter);
     EXPECT_EQ(cartridge.setUps, 2);
-    dialog->O_crtrs_context1->UnloadAll();
-    EXPECT_EQ(cartridge.unloads, 1);
+    EXPECT_EQ(cartridge.unloads, 0);
 }
 
 TEST_F(SettingsUser, CustomKrellerListHandsOutItsKrellers)
 {
     auto dialog = Open();
+    TPluginHost host;
     auto owned = std::make_unique<FakeKreller>();
     TNoxCrtr_ckreller* kreller = owned.get();
-    dialog->O_crtrs_ckreller1->AddKreller("fake", "libfake.so", std::move(owned));
+    host.AddCustomKreller({"fake", "libfake.so", std::move(owned)});
+    dialog->O_crtrs_ckreller1->ShowPlugins(host);
     EXPECT_EQ(dialog->O_crtrs_ckreller1->CaptionAt(0), "fake");
     EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(0), kreller);
     EXPECT_EQ(dialog->O_crtrs_ckreller1->CrtrAt(1), nullptr);
@@ -336,7 +365,7 @@ TEST_F(SettingsUser, PluginInfoDialogIsCentredOnTheScreenNotOnTheSettings)
 TEST_F(SettingsUser, GroupButtonsFollowTheSelectionAndDeleteAsks)
 {
     auto dialog = Open();
-    dialog->O_fg1->AddItem("G", "doc");
+    dialog->Store().FileGroups().Add({"G", "doc"});
     auto& remove = Named<QPushButton>(*dialog, "btn_delete_group");
     EXPECT_FALSE(remove.isEnabled());
     dialog->O_fg1->SelectIndex(0);

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+// What the Context kreller needs of a loaded context cartridge: a plug-in that turns files of some
+// format into text. The plug-in host implements it over the library's exports.
+//
+// Texts are UTF-8 bytes; paths are the file system's bytes. Implementations keep plug-in failures
+// to themselves: a cartridge that fails accepts nothing and gives no text.
+class TNoxCrtr_context {
+public:
+    virtual ~TNoxCrtr_context() = default;
+
+    // The cartridge's display name.
+    virtual std::string GetCrtrName() = 0;
+
+    // Whether the cartridge reads this file.
+    virtual bool AcceptFile(const std::string& path) = 0;
+
+    // The file's text as the cartridge reads it; empty when it cannot.
+    virtual std::string GetContext(const std::string& path) = 0;
+};

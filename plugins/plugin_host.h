@@ -1,0 +1,71 @@
+#pragma once
+#include "plugins/crtr_ckreller.h"
+#include "plugins/crtr_context.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// What the host needs of the wrapper of any loaded plug-in library.
+class TListedCrtr {
+public:
+    virtual ~TListedCrtr() = default;
+    // SET_UP: the plug-in shows its own settings. The answer is of no interest to the host.
+    virtual std::string CallSetUp() = 0;
+    // The shutdown handshake and release of the library.
+    virtual bool UnloadDll() = 0;
+};
+
+// A loaded custom kreller: listed like any plug-in, and used by the kreller framework.
+class TListedCkreller : public TListedCrtr, public TNoxCrtr_ckreller {};
+// A loaded context cartridge: listed like any plug-in, and used by the Context kreller.
+class TListedCartridge : public TListedCrtr, public TNoxCrtr_context {};
+
+// One loaded plug-in: its display name, its library file's name and its wrapper.
+template <class TCrtr>
+struct TLoadedCrtr {
+    std::string Name;
+    std::string FileName;
+    std::unique_ptr<TCrtr> Crtr;
+};
+using TLoadedCartridge = TLoadedCrtr<TListedCartridge>;
+using TLoadedCkreller = TLoadedCrtr<TListedCkreller>;
+
+// Finds and loads the plug-in libraries of a folder. The platform layer implements it over the
+// system's dynamic loader; tests hand in fakes.
+class TLibraryLoader {
+public:
+    virtual ~TLibraryLoader() = default;
+    // Every library in the folder that loads and answers as a context cartridge, in load order.
+    virtual std::vector<TLoadedCartridge> LoadCartridges(const std::string& folder) = 0;
+    // Every library in the folder that loads and answers as a custom kreller, in load order.
+    virtual std::vector<TLoadedCkreller> LoadCustomKrellers(const std::string& folder) = 0;
+};
+
+// Owner of the loaded plug-ins, created once by the main window: the context cartridges and the
+// custom krellers, each list in the order the plug-ins were loaded. Lists and krellers only look.
+class TPluginHost {
+public:
+    TPluginHost() = default;
+    TPluginHost(const TPluginHost&) = delete;
+    TPluginHost& operator=(const TPluginHost&) = delete;
+    // Unloads every plug-in that is still loaded.
+    ~TPluginHost();
+
+    // Appends what the loader finds in the two folders.
+    void LoadPlugins(TLibraryLoader& loader, const std::string& cartridgeFolder, const std::string& krellerFolder);
+    void AddCartridge(TLoadedCartridge cartridge);
+    void AddCustomKreller(TLoadedCkreller kreller);
+
+    const std::vector<TLoadedCartridge>& Cartridges() const { return cartridges_; }
+    const std::vector<TLoadedCkreller>& CustomKrellers() const { return customKrellers_; }
+    // The cartridges as the Context kreller asks them, in load order.
+    std::vector<TNoxCrtr_context*> ContextCartridges() const;
+
+    // The shutdown handshake with every plug-in, cartridges first, each once; the lists empty.
+    void UnloadAll();
+
+private:
+    std::vector<TLoadedCartridge> cartridges_;
+    std::vector<TLoadedCkreller> customKrellers_;
+};

@@ -1,0 +1,78 @@
+#include "plugins/plugin_host.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+
+namespace {
+
+// Counts its unloads in a log shared by the test; may fail on its way out.
+class FakeCartridge : public TListedCartridge {
+public:
+    FakeCartridge(std::vector<std::string>& log, std::string name, bool failsToUnload = false)
+        : log_(log), name_(std::move(name)), failsToUnload_(failsToUnload) {}
+    std::string CallSetUp() override { return ""; }
+    bool UnloadDll() override
+    {
+        log_.push_back("unload " + name_);
+        if (failsToUnload_)
+            throw std::runtime_error("plug-in failure");
+        return true;
+    }
+    std::string GetCrtrName() override { return name_; }
+    bool AcceptFile(const std::string& path) override { return path.ends_with(".pdf"); }
+    std::string GetContext(const std::string&) override { return "text of " + name_; }
+
+private:
+    std::vector<std::string>& log_;
+    std::string name_;
+    bool failsToUnload_;
+};
+
+class FakeLoader : public TLibraryLoader {
+public:
+    explicit FakeLoader(std::vector<std::string>& log) : log_(log) {}
+    std::vector<TLoadedCartridge> LoadCartridges(const std::string& folder) override
+    {
+        folders.push_back(folder);
+        std::vector<TLoadedCartridge> loaded;
+        loaded.push_back({"A", "liba.so", std::make_unique<FakeCartridge>(log_, "A", true)});
+        loaded.push_back({"broken", "libbroken.so", nullptr});
+        loaded.push_back({"B", "libb.so", std::make_unique<FakeCartridge>(log_, "B")});
+        return loaded;
+    }
+    std::vector<TLoadedCkreller> LoadCustomKrellers(const std::string& folder) override
+    {
+        folders.push_back(folder);
+        return {};
+    }
+    std::vector<std::string> folders;
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(PluginHost, OwnsWhatTheLoaderFindsAndUnloadsEachOnce)
+{
+    std::vector<std::string> log;
+    FakeLoader loader(log);
+    {
+        TPluginHost host;
+        host.LoadPlugins(loader, "../context_crtrs", "../custom_krellers");
+        EXPECT_EQ(loader.folders, (std::vector<std::string>{"../context_crtrs", "../custom_krellers"}));
+        ASSERT_EQ(host.Cartridges().size(), 2u) << "an entry without a wrapper is no plug-in";
+        EXPECT_EQ(host.Cartridges()[1].FileName, "libb.so");
+        const std::vector<TNoxCrtr_context*> cartridges = host.ContextCartridges();
+        ASSERT_EQ(cartridges.size(), 2u);
+        EXPECT_TRUE(cartridges[0]->AcceptFile("/x/a.pdf"));
+        EXPECT_EQ(cartridges[1]->GetContext("/x/a.pdf"), "text of B");
+
+        host.UnloadAll();
+        EXPECT_TRUE(host.Cartridges().empty());
+    }
+    // A plug-in failing to unload stops neither the others nor the host's own end.
+    EXPECT_EQ(log, (std::vector<std::string>{"unload A", "unload B"}));
+}
+
+} // namespace
