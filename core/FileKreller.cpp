@@ -7,7 +7,7 @@
 #include "core/publisher.h"
 #include "core/sure.h"
 #include "core/text_view.h"
-#include "krellers/kreller_size.h"
+#include "krellers/native_krellers.h"
 #include "settings_ui/settings_user.h"
 
 // Every window is created once, in a fixed order, and reused until the program ends.
@@ -26,18 +26,16 @@ int main(int argc, char** argv)
     TFbreak_scanning breakScanning(&mainWindow);
     TF_text_view textView([&msg](const std::string& text) { msg.Inform(text); }, &mainWindow);
     TF_about about(&mainWindow);
-    TD_kreller_size krellerSize(&mainWindow);
 
     TSettingsUserServices services;
     services.Ask = [&sure](const std::string& question) { return sure.Ask(question); };
     services.CloseMainWindow = [&mainWindow] { PostCloseRequest(&mainWindow); };
     services.ShowHelpTopic = [&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); };
     services.PluginsPageAddress = std::string(PublisherWebHost) + "/plugins";
+    services.Plugins = &mainWindow.Plugins();
     settings.SetServices(services);
     mainWindow.AttachDialogs({&sure, &msg, &breakScanning, &textView, &about});
-    TNativeKrellers natives;
-    natives.FileSize = &krellerSize;
-    mainWindow.AttachNativeKrellers(natives);
+    mainWindow.AttachNativeKrellers(CreateNativeKrellers(mainWindow.KrellerServices(), &mainWindow));
 
     // Without a window manager "maximised" means nothing, so the window takes the screen itself.
     if (const QScreen* screen = mainWindow.screen())

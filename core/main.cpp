@@ -91,7 +91,11 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     UpdateCommands();
 }
 
-TFmain::~TFmain() = default;
+TFmain::~TFmain()
+{
+    // The view goes before the chain it shows.
+    delete LV_krellers_;
+}
 
 void TFmain::AttachSettings(TMainSettings* settings)
 {
@@ -109,10 +113,23 @@ void TFmain::AttachDialogs(const TMainDialogs& dialogs)
 void TFmain::AttachNativeKrellers(const TNativeKrellers& krellers)
 {
     natives_ = krellers;
-    const THelpTopicHandler help = [this](const std::string& topic) { ShowHelpTopic(topic); };
-    for (TD_kreller* kreller : {natives_.Dirs, natives_.FileMask, natives_.FileSize, natives_.FileTime, natives_.Context})
-        if (kreller)
-            kreller->SetHelpTopicHandler(help);
+}
+
+TKrellerServices TFmain::KrellerServices()
+{
+    TKrellerServices services;
+    services.Ask = [this](const std::string& question) { return dialogs_.Sure && dialogs_.Sure->Ask(question); };
+    services.Inform = [this](const std::string& text) {
+        if (dialogs_.Msg)
+            dialogs_.Msg->Inform(text);
+    };
+    services.BrowseFolder = [this](const std::string& start) { return BrowseFolder(start); };
+    services.ShowHelpTopic = [this](const std::string& topic) { ShowHelpTopic(topic); };
+    services.Settings = settings_->Store();
+    services.Plugins = &plugins_;
+    services.CurrentFileAbandoned = [this] { return CurrentFileAbandoned(); };
+    services.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    return services;
 }
 
 // ---- Layout ----
@@ -182,7 +199,7 @@ void TFmain::BuildLayout()
     toolRow->addWidget(SB_exit);
 
     // The kreller list.
-    LV_krellers_ = new TKrellerListView(central);
+    LV_krellers_ = new TKrellerListView(krellers_, central);
     connect(SB_kreller, &QToolButton::clicked, LV_krellers_->EditKrellerAction(), &QAction::trigger);
     connect(LV_krellers_, &TKrellerListView::KrellersChanged, this, [this] { UpdateCommands(); });
     connect(LV_krellers_, &TKrellerListView::RunRequested, this, [this] { RunGuarded([this] { SB_runClick(); }); });
@@ -369,6 +386,8 @@ void TFmain::BuildKrellerList()
         if (row.kreller == natives_.Dirs)
             DirsItem = &added;
     }
+    for (const TLoadedCkreller& custom : plugins_.CustomKrellers())
+        LV_krellers_->AppendCustomRow(custom.Crtr.get());
     LV_krellers_->LV_krellersClick();
     UpdateCommands();
 }
@@ -597,10 +616,17 @@ void TFmain::AddStartPath(const std::string& path)
     UpdateCommands();
 }
 
+std::optional<std::string> TFmain::BrowseFolder(const std::string& start)
+{
+    const QString dir = QFileDialog::getExistingDirectory(this, QString(), QFile::decodeName(QByteArray::fromStdString(start)));
+    if (dir.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(dir).toStdString();
+}
+
 void TFmain::SB_add_pathClick()
 {
-    const QString dir = QFileDialog::getExistingDirectory(this, QString());
-    AddStartPath(QFile::encodeName(dir).toStdString());
+    AddStartPath(BrowseFolder({}).value_or(std::string()));
     UpdateCommands();
 }
 

@@ -2,11 +2,15 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/SearchWalk.h"
 #include "core/find_direction.h"
 #include "core/progress.h"
+#include "krellers/kreller_list.h"
+#include "krellers/native_krellers.h"
+#include "plugins/plugin_host.h"
 #include "settings_ui/settings_user.h"
 
 class QAction;
@@ -26,12 +30,13 @@ class TFbreak_scanning;
 class TFoundListModel;
 class TFsure;
 class TKrellerListView;
-struct TKrellerRow;
 
 // What the main window reads from and writes to the user's settings.
 class TMainSettings {
 public:
     virtual ~TMainSettings() = default;
+    // The settings store the krellers are handed; none for settings that are not stored.
+    virtual TSettingsStore* Store() { return nullptr; }
     virtual TBuiltInKrellers BuiltInKrellers() = 0;
     virtual std::string DefaultPath() = 0;
     virtual void SetDefaultPath(const std::string& path) = 0;
@@ -50,19 +55,11 @@ struct TMainDialogs {
     TF_about* About = nullptr;
 };
 
-// The built-in kreller objects, by row; a missing one has no row.
-struct TNativeKrellers {
-    TD_kreller* Dirs = nullptr;
-    TD_kreller* FileMask = nullptr;
-    TD_kreller* FileSize = nullptr;
-    TD_kreller* FileTime = nullptr;
-    TD_kreller* Context = nullptr;
-};
-
 // The settings of the user settings dialog, as the main window sees them.
 class TUserSettingsLink : public TMainSettings {
 public:
     explicit TUserSettingsLink(TD_settings_user& settings) : settings_(settings) {}
+    TSettingsStore* Store() override { return &settings_.Store(); }
     TBuiltInKrellers BuiltInKrellers() override { return settings_.Store().BuiltInKrellers(); }
     std::string DefaultPath() override { return settings_.Store().DefaultPath(); }
     void SetDefaultPath(const std::string& path) override { settings_.Store().SetDefaultPath(path); }
@@ -92,6 +89,10 @@ public:
     void AttachSettings(TMainSettings* settings);
     void AttachDialogs(const TMainDialogs& dialogs);
     void AttachNativeKrellers(const TNativeKrellers& krellers);
+    // What the window offers every native kreller; CreateNativeKrellers hands it to each.
+    TKrellerServices KrellerServices();
+    TPluginHost& Plugins() { return plugins_; }
+    TKrellerList& KrellerChain() { return krellers_; }
 
     // Run state.
     bool FirstActivation = true;
@@ -129,6 +130,8 @@ public:
 
     // Start paths.
     void SB_add_pathClick();
+    // The system's folder dialog, opened at start; the picked folder's path bytes, or nothing.
+    std::optional<std::string> BrowseFolder(const std::string& start);
     void AddStartPath(const std::string& path);
     void SB_del_pathClick();
     void SB_save_pathClick();
@@ -183,6 +186,9 @@ private:
     std::string StartPathAt(int row) const;
     QListWidgetItem* AppendStartPathItem(const std::string& path);
 
+    // The plug-ins outlive the kreller chain, whose custom kreller rows use them.
+    TPluginHost plugins_;
+    TKrellerList krellers_;
     TSearchWalk walk_;
     TMainSettings* settings_ = nullptr;
     TMainDialogs dialogs_;

@@ -45,15 +45,10 @@ void TD_kreller::AddHelpButton(const std::string& topic)
     connect(help, &QPushButton::clicked, this, [this, topic] { ShowHelp(topic); });
 }
 
-void TD_kreller::SetHelpTopicHandler(THelpTopicHandler handler)
-{
-    helpTopicHandler_ = std::move(handler);
-}
-
 void TD_kreller::ShowHelp(const std::string& topic) const
 {
-    if (helpTopicHandler_)
-        helpTopicHandler_(topic);
+    if (services_.ShowHelpTopic)
+        services_.ShowHelpTopic(topic);
 }
 
 void TD_kreller::btn_okClick()

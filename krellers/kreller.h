@@ -1,5 +1,6 @@
 #pragma once
 #include "krellers/condition_strings.h"
+#include "krellers/kreller_services.h"
 #include "platform/FileSystem.h"
 
 #include <QDialog>
@@ -10,14 +11,11 @@ class QPushButton;
 class QVBoxLayout;
 class TNoxCrtr_ckreller;
 
-// Opens a help page by topic; the main window hands in its ShowHelpTopic.
-using THelpTopicHandler = std::function<void(const std::string& topic)>;
-
 // One filter stage of a search: a modal dialog that edits one condition, keeps it in text form and
 // answers for a file whether it meets it.
 //
 // A native kreller derives from this class, puts its controls into ContentArea(), keeps its condition
-// in a plain value, and overrides LoadCondition (call the base first, then show the value in the
+// in a plain value, reaches the rest of the program only through Services(), and overrides LoadCondition (call the base first, then show the value in the
 // controls), StoreCondition (read the controls back, rebuild the text with SetCondition, then call the
 // base) and TestFile (ask the value). A plain TD_kreller with a plug-in attached forwards everything
 // to the plug-in; without one it passes nothing.
@@ -52,7 +50,9 @@ public:
     bool Accepted() const { return accepted_; }
     bool ResetRequested() const { return resetRequested_; }
 
-    void SetHelpTopicHandler(THelpTopicHandler handler);
+    // The program's services; the native kreller set hands them in when it creates the kreller.
+    void SetServices(TKrellerServices services) { services_ = std::move(services); }
+    const TKrellerServices& Services() const { return services_; }
 
 protected:
     // Where a kreller puts its controls: the area left of the button column.
@@ -80,7 +80,7 @@ private:
     TConditionStrings* boundStrings_ = nullptr;
     bool accepted_ = false;
     bool resetRequested_ = false;
-    THelpTopicHandler helpTopicHandler_;
+    TKrellerServices services_;
 
     QWidget* content_ = nullptr;
     QVBoxLayout* buttonColumn_ = nullptr;

@@ -45,8 +45,8 @@ QIcon DrawKrellerIcon(bool checked, bool custom)
 
 } // namespace
 
-TKrellerListView::TKrellerListView(QWidget* parent)
-    : QTreeWidget(parent),
+TKrellerListView::TKrellerListView(TKrellerList& list, QWidget* parent)
+    : QTreeWidget(parent), list_(list),
       images_{DrawKrellerIcon(true, false), DrawKrellerIcon(false, false), DrawKrellerIcon(true, true),
               DrawKrellerIcon(false, true)}
 {

@@ -9,12 +9,13 @@ class QAction;
 class QMenu;
 
 // The main window's kreller list LV_krellers: one checkable row per kreller of the chain, caption
-// and condition description in two columns. It shows a TKrellerList and turns the user's clicks into
-// its rules; the window builds the rows through it and listens to its signals.
+// and condition description in two columns. It shows a TKrellerList that the window owns and turns
+// the user's clicks into its rules; the window builds the rows through it and listens to its signals.
 class TKrellerListView : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit TKrellerListView(QWidget* parent = nullptr);
+    // The list must outlive the view.
+    explicit TKrellerListView(TKrellerList& list, QWidget* parent = nullptr);
 
     TKrellerList& Krellers() { return list_; }
 
@@ -61,7 +62,7 @@ private:
     void UpdateOwnCommands();
     void ShowPopupMenu(const QPoint& position);
 
-    TKrellerList list_;
+    TKrellerList& list_;
     std::array<QIcon, 4> images_; // indexed by TKrellerImage
     bool searching_ = false;
     bool showing_ = false; // set while rows are written into items, so that is not taken for a click

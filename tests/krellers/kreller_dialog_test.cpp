@@ -67,7 +67,9 @@ TEST(KrellerDialog, HelpButtonOpensItsTopicThroughTheWindow)
     KrellerWithHelp kreller;
     std::vector<std::string> topics;
     Child<QPushButton>(kreller, "btn_help")->click(); // no handler yet: nothing happens
-    kreller.SetHelpTopicHandler([&topics](const std::string& topic) { topics.push_back(topic); });
+    TKrellerServices services;
+    services.ShowHelpTopic = [&topics](const std::string& topic) { topics.push_back(topic); };
+    kreller.SetServices(services);
     Child<QPushButton>(kreller, "btn_help")->click();
     EXPECT_EQ(topics, (std::vector<std::string>{"kreller_date"}));
 }
@@ -217,7 +219,8 @@ protected:
 
     TD_kreller_size kreller;
     SizeControls controls;
-    TKrellerListView view;
+    TKrellerList list;
+    TKrellerListView view{list};
 };
 
 TEST_F(SizeRowTest, OkWithOnlyAnUpperBoundStoresItAndSwitchesTheRowOn)
@@ -317,7 +320,8 @@ public:
 TEST(KrellerListView, AnEditThatFailsIsReportedAndLeavesTheRowAlone)
 {
     UnreadableKreller kreller;
-    TKrellerListView view;
+    TKrellerList list;
+    TKrellerListView view(list);
     TKrellerRow& row = view.AppendNativeRow("Context condition", &kreller);
     row.Strings = {"Context condition", "<broken"};
     row.Checked = true;
@@ -342,7 +346,8 @@ TEST(KrellerListView, AnEditThatFailsIsReportedAndLeavesTheRowAlone)
 
 TEST(KrellerListView, PopupMenuAsksTheWindow)
 {
-    TKrellerListView view;
+    TKrellerList list;
+    TKrellerListView view(list);
     EXPECT_EQ(view.objectName(), "LV_krellers");
     QMenu* menu = view.PopupMenu();
     EXPECT_EQ(menu->objectName(), "PopupMenu_krellers");
@@ -369,7 +374,8 @@ TEST(KrellerListView, PopupMenuAsksTheWindow)
 TEST(KrellerListView, SearchDisablesTheListAndItsCommands)
 {
     TD_kreller kreller;
-    TKrellerListView view;
+    TKrellerList list;
+    TKrellerListView view(list);
     view.AppendNativeRow("File size condition", &kreller);
     view.setCurrentItem(view.topLevelItem(0));
     QAction* run = view.PopupMenu()->actions().at(1);

@@ -1,0 +1,22 @@
+#include "krellers/native_krellers.h"
+
+#include "krellers/kreller_size.h"
+
+namespace {
+
+template <class TKreller>
+TD_kreller* Created(const TKrellerServices& services, QWidget* parent)
+{
+    auto* kreller = new TKreller(parent);
+    kreller->SetServices(services);
+    return kreller;
+}
+
+} // namespace
+
+TNativeKrellers CreateNativeKrellers(const TKrellerServices& services, QWidget* parent)
+{
+    TNativeKrellers krellers;
+    krellers.FileSize = Created<TD_kreller_size>(services, parent);
+    return krellers;
+}
