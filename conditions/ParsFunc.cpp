@@ -501,11 +501,6 @@ bool Date(int count, ExprValue*, ExprValue& result)
 
 // ---- registry -------------------------------------------------------------------------------
 
-struct RegisteredFunction {
-    std::string name;
-    ExprFunction function;
-};
-
 std::string UpperAscii(std::string_view text)
 {
     std::string upper(text);
@@ -515,64 +510,106 @@ std::string UpperAscii(std::string_view text)
     return upper;
 }
 
-std::vector<RegisteredFunction>::iterator PlaceOf(std::vector<RegisteredFunction>& registry, std::string_view name)
+// The place of the name in entries sorted by name, or where it would go.
+template <class TEntries>
+auto PlaceIn(TEntries& entries, std::string_view upperName)
 {
-    return std::lower_bound(registry.begin(), registry.end(), name, [](const RegisteredFunction& entry, std::string_view key) { return entry.name < key; });
-}
-
-void Insert(std::vector<RegisteredFunction>& registry, std::string_view name, ExprFunction function)
-{
-    std::string upper = UpperAscii(name);
-    auto place = PlaceOf(registry, upper);
-    if (place != registry.end() && place->name == upper)
-        return;
-    registry.insert(place, {std::move(upper), function});
-}
-
-std::vector<RegisteredFunction> BuiltIns()
-{
-    std::vector<RegisteredFunction> registry;
-    Insert(registry, "FORMATDATETIME", FormatDateTime);
-    Insert(registry, "FORMATFLOAT", FormatFloat);
-    Insert(registry, "INT", Conversion<vtInteger>);
-    Insert(registry, "BOOL", Conversion<vtBoolean>);
-    Insert(registry, "STRING", Conversion<vtString>);
-    Insert(registry, "FLOAT", Conversion<vtFloat>);
-    Insert(registry, "CASE", Case);
-    Insert(registry, "ISNULL", IsNull);
-    Insert(registry, "IIF", Iif);
-    Insert(registry, "NULL", Null);
-    Insert(registry, "TRUE", True);
-    Insert(registry, "FALSE", False);
-    Insert(registry, "HEX", PaddedDigits<HexDigits>);
-    Insert(registry, "BIN", PaddedDigits<BinaryDigits>);
-    Insert(registry, "SUBSTR", Substr);
-    Insert(registry, "FRAC", Frac);
-    Insert(registry, "TRUNC", Trunc);
-    Insert(registry, "ROUND", Round);
-    Insert(registry, "DATE", Date);
-    Insert(registry, "ABS", Abs);
-    return registry;
-}
-
-// One registry for the process, filled with the built-ins the first time anything asks for it,
-// which is before any other module can register.
-std::vector<RegisteredFunction>& Registry()
-{
-    static std::vector<RegisteredFunction> registry = BuiltIns();
-    return registry;
+    return std::lower_bound(entries.begin(), entries.end(), upperName,
+                            [](const auto& entry, std::string_view key) { return entry.Name < key; });
 }
 
 } // namespace
 
-void RegisterFunction(std::string_view name, ExprFunction function)
+TFunctionRegistry::TFunctionRegistry()
 {
-    Insert(Registry(), name, function);
+    Register("FORMATDATETIME", FormatDateTime);
+    Register("FORMATFLOAT", FormatFloat);
+    Register("INT", Conversion<vtInteger>);
+    Register("BOOL", Conversion<vtBoolean>);
+    Register("STRING", Conversion<vtString>);
+    Register("FLOAT", Conversion<vtFloat>);
+    Register("CASE", Case);
+    Register("ISNULL", IsNull);
+    Register("IIF", Iif);
+    Register("NULL", Null);
+    Register("TRUE", True);
+    Register("FALSE", False);
+    Register("HEX", PaddedDigits<HexDigits>);
+    Register("BIN", PaddedDigits<BinaryDigits>);
+    Register("SUBSTR", Substr);
+    Register("FRAC", Frac);
+    Register("TRUNC", Trunc);
+    Register("ROUND", Round);
+    Register("DATE", Date);
+    Register("ABS", Abs);
 }
 
-ExprFunction FindFunction(std::string_view name)
+std::vector<TFunctionRegistry::TEntry>::iterator TFunctionRegistry::PlaceOf(std::string_view upperName)
 {
-    auto& registry = Registry();
-    auto place = PlaceOf(registry, name);
-    return place != registry.end() && place->name == name ? place->function : nullptr;
+    return PlaceIn(entries_, upperName);
+}
+
+bool TFunctionRegistry::Register(std::string_view name, ExprFunction function)
+{
+    std::string upper = UpperAscii(name);
+    auto place = PlaceOf(upper);
+    if (place != entries_.end() && place->Name == upper)
+        return false;
+    entries_.insert(place, {std::move(upper), std::move(function)});
+    return true;
+}
+
+const ExprFunction* TFunctionRegistry::Find(std::string_view name) const
+{
+    auto place = PlaceIn(entries_, name);
+    return place != entries_.end() && place->Name == name ? &place->Function : nullptr;
+}
+
+ExprFunction TFunctionRegistry::Exchange(std::string_view name, ExprFunction function)
+{
+    const std::string upper = UpperAscii(name);
+    auto place = PlaceOf(upper);
+    if (place == entries_.end() || place->Name != upper) {
+        entries_.insert(place, {upper, std::move(function)});
+        return {};
+    }
+    std::swap(place->Function, function);
+    return function;
+}
+
+void TFunctionRegistry::Unregister(std::string_view name)
+{
+    const std::string upper = UpperAscii(name);
+    auto place = PlaceOf(upper);
+    if (place != entries_.end() && place->Name == upper)
+        entries_.erase(place);
+}
+
+TFunctionRegistry& DefaultFunctions()
+{
+    static TFunctionRegistry registry;
+    return registry;
+}
+
+TScopedFunction::TScopedFunction(TFunctionRegistry& registry, std::string_view name, ExprFunction function)
+    : registry_(registry), name_(name), previous_(registry.Exchange(name, std::move(function)))
+{
+}
+
+TScopedFunction::~TScopedFunction()
+{
+    if (previous_)
+        registry_.Exchange(name_, std::move(previous_));
+    else
+        registry_.Unregister(name_);
+}
+
+void RegisterFunction(std::string_view name, ExprFunction function)
+{
+    DefaultFunctions().Register(name, std::move(function));
+}
+
+const ExprFunction* FindFunction(std::string_view name)
+{
+    return DefaultFunctions().Find(name);
 }

@@ -63,6 +63,10 @@ EParserError::EParserError(const std::string& text, std::size_t position)
 {
 }
 
+TExprParser::TExprParser(const TFunctionRegistry& functions) : functions_(&functions) {}
+
+TExprParser::TExprParser() : TExprParser(DefaultFunctions()) {}
+
 ExprValue TExprParser::Evaluate(std::string_view text)
 {
     text_ = text;
@@ -252,11 +256,11 @@ void TExprParser::ParseFunctionCall(ExprValue& accumulator)
             Fail("Unclosed brace", start);
         ++position_;
     }
-    ExprFunction function = FindFunction(name);
+    const ExprFunction* function = functions_->Find(name);
     if (function == nullptr)
         Fail("Unknown function: " + name, start);
     accumulator.SetNull();
-    if (count > kMaxArguments || !function(count, arguments, accumulator))
+    if (count > kMaxArguments || !(*function)(count, arguments, accumulator))
         Fail("Error in function: " + name, start);
 }
 

@@ -21,8 +21,14 @@ private:
 // Scans and evaluates an expression text in one pass, from scratch each time. Holds scanning
 // state only, so one object evaluates any number of texts, one at a time; a function called
 // during an evaluation must not evaluate with the same object.
+class TFunctionRegistry;
+
 class TExprParser {
 public:
+    // Calls the functions of the registry given, by default the program's.
+    explicit TExprParser(const TFunctionRegistry& functions);
+    TExprParser();
+
     // The value of the text (null for an empty one). Raises EParserError for faults of the text,
     // and lets EConvertError and EMathError of conversions and arithmetic pass as they are.
     ExprValue Evaluate(std::string_view text);
@@ -40,6 +46,7 @@ private:
         std::size_t end = 0;
     };
 
+    const TFunctionRegistry* functions_;
     std::string_view text_;
     std::size_t position_ = 1;
     OperatorCache lastOperator_;

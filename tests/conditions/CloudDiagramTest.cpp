@@ -288,9 +288,10 @@ TEST_F(WorkedExample, GivesTheExpressionTextExactly)
 
 TEST_F(WorkedExample, PassesExactlyTheFilesOfThePinnedRegions)
 {
-    ASSERT_EQ(FindFunction("EXISTS"), FakeExists);
+    TFunctionRegistry functions;
+    functions.Register("EXISTS", FakeExists);
     const std::string expression = diagram.BuildExpression();
-    TExprParser parser;
+    TExprParser parser(functions);
     for (const std::string text : {"", "A", "B", "C", "AB", "AC", "BC", "ABC"}) {
         FakeFileText() = text;
         const bool a = text.find('A') != std::string::npos;

@@ -367,12 +367,12 @@ TEST(FunctionRegistry, DateIsTheLocalDayCount)
 
 class CloudExpression : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (FindFunction("EXISTS") != FakeExists)
-            GTEST_SKIP() << "another EXISTS was registered before the test's own";
-    }
+    // The program's EXISTS (or none) stays as it is: the fake lives in a registry of the test's own.
+    CloudExpression() { functions.Register("EXISTS", FakeExists); }
     void TearDown() override { FakeFileText().clear(); }
+
+    TFunctionRegistry functions;
+    TExprParser parser{functions};
 
     // Clouds A, B, C; A and B overlap; pins in A only, in A and B, and outside all.
     const std::string expression = "(((EXISTS('A'))\n && !(EXISTS('B'))) \n|| ((EXISTS('A'))\n && (EXISTS('B')))) \n"
@@ -381,7 +381,6 @@ protected:
 
 TEST_F(CloudExpression, PassesTheFilesOfPinnedRegions)
 {
-    TExprParser parser;
     for (const char* text : {"", "A", "AB", "AC", "ABC"}) {
         FakeFileText() = text;
         EXPECT_EQ(parser.Evaluate(expression), Boolean(true)) << "file text " << text;
@@ -395,10 +394,57 @@ TEST_F(CloudExpression, PassesTheFilesOfPinnedRegions)
 TEST_F(CloudExpression, SearchesTheKeywordUnconverted)
 {
     FakeFileText() = "1 INVOICE";
-    TExprParser parser;
     EXPECT_EQ(parser.Evaluate("exists('INVOICE')"), Boolean(true));
     EXPECT_EQ(parser.Evaluate("EXISTS(1)"), Boolean(false));
     EXPECT_EQ(parser.Evaluate("EXISTS('')"), Boolean(false));
+}
+
+// A function that carries its context, a scoped fake in the program's own registry, and a parser
+// with a registry of its own, all in one test program without one locking out the other.
+TEST(FunctionRegistry, ContextCarryingFunctionsAndScopedFakes)
+{
+    struct TFileContext {
+        std::string text;
+    } context{"total 42"};
+    TFunctionRegistry own;
+    own.Register("EXISTS", [&context](int count, ExprValue* args, ExprValue& result) {
+        if (count != 1 || args[0].type != vtString)
+            return false;
+        result.SetBoolean(context.text.find(args[0].text) != std::string::npos);
+        return true;
+    });
+    TExprParser contextParser(own);
+    EXPECT_EQ(contextParser.Evaluate("EXISTS('42')"), Boolean(true));
+    context.text = "nothing";
+    EXPECT_EQ(contextParser.Evaluate("EXISTS('42')"), Boolean(false));
+
+    // The program's registry holds the tests' shared EXISTS; a scoped stand-in replaces it for a while.
+    TExprParser programParser;
+    FakeFileText() = "x";
+    EXPECT_EQ(programParser.Evaluate("EXISTS('x')"), Boolean(true));
+    {
+        TScopedFunction fake(DefaultFunctions(), "exists", [](int, ExprValue*, ExprValue& result) {
+            result.SetBoolean(false);
+            return true;
+        });
+        EXPECT_EQ(programParser.Evaluate("EXISTS('x')"), Boolean(false));
+        {
+            TScopedFunction inner(DefaultFunctions(), "TRUE", [](int, ExprValue*, ExprValue& result) {
+                result.SetInteger(7);
+                return true;
+            });
+            EXPECT_EQ(programParser.Evaluate("TRUE"), Integer(7));
+        }
+        EXPECT_EQ(programParser.Evaluate("TRUE"), Boolean(true)) << "the built-in comes back";
+    }
+    EXPECT_EQ(programParser.Evaluate("EXISTS('x')"), Boolean(true)) << "the shared EXISTS comes back";
+    FakeFileText().clear();
+    {
+        TScopedFunction added(DefaultFunctions(), "ONLY_HERE", [](int, ExprValue*, ExprValue&) { return true; });
+        EXPECT_NE(FindFunction("ONLY_HERE"), nullptr);
+    }
+    EXPECT_EQ(FindFunction("ONLY_HERE"), nullptr);
+    EXPECT_FALSE(own.Register("exists", LeavesResultAlone)) << "the first registration stays";
 }
 
 // ---- state between evaluations and hostile nesting --------------------------------------------
