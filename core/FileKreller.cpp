@@ -1,7 +1,7 @@
-#include <QApplication>
 #include <QScreen>
 
 #include "core/about.h"
+#include "core/application.h"
 #include "core/main.h"
 #include "core/msg.h"
 #include "core/publisher.h"
@@ -13,8 +13,7 @@
 // Every window is created once, in a fixed order, and reused until the program ends.
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("FileKreller");
+    TFApplication app(argc, argv);
 
     TFmain mainWindow;
     TD_settings_user settings(TSettingsUserServices{}, &mainWindow);  // loads the settings file

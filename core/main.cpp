@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -20,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "core/FoundList.h"
+#include "core/application.h"
 #include "core/about.h"
 #include "core/find_dialog.h"
 #include "core/found_list_file.h"
@@ -85,7 +85,7 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     findDialog_ = new TD_find(this);
     findDialog_->SetDirectionOffered(true);
     connect(findDialog_, &TD_find::FindNext, this, [this](const QString& text, FindDirection direction) {
-        RunGuarded([&] { FindDialog1Find(text, direction); });
+        FindDialog1Find(text, direction);
     });
     SetStartPaths({settings_->DefaultPath()}, 0);
     UpdateCommands();
@@ -142,7 +142,7 @@ QToolButton* TFmain::ToolButton(const QString& text, const char* objectName, voi
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(false);
     if (handler)
-        connect(button, &QToolButton::clicked, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
     return button;
 }
 
@@ -154,7 +154,7 @@ QAction* TFmain::MenuAction(QMenu* menu, const QString& text, const char* object
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (handler)
-        connect(action, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     return action;
 }
 
@@ -202,7 +202,7 @@ void TFmain::BuildLayout()
     LV_krellers_ = new TKrellerListView(krellers_, central);
     connect(SB_kreller, &QToolButton::clicked, LV_krellers_->EditKrellerAction(), &QAction::trigger);
     connect(LV_krellers_, &TKrellerListView::KrellersChanged, this, [this] { UpdateCommands(); });
-    connect(LV_krellers_, &TKrellerListView::RunRequested, this, [this] { RunGuarded([this] { SB_runClick(); }); });
+    connect(LV_krellers_, &TKrellerListView::RunRequested, this, [this] { SB_runClick(); });
     connect(LV_krellers_, &TKrellerListView::ContextCartridgesRequested, this,
             [this] { settings_->ShowSettings(TSettingsUserPage::ContextKreller); });
     connect(LV_krellers_, &TKrellerListView::CustomKrellersRequested, this,
@@ -239,7 +239,7 @@ void TFmain::BuildLayout()
         LV_found->header()->resizeSection(column, widths[column]);
     LV_found->installEventFilter(this);
     connect(LV_found, &QTreeView::clicked, this, [this] { LV_foundClick(); });
-    connect(LV_found, &QTreeView::doubleClicked, this, [this] { RunGuarded([this] { SB_openClick(); }); });
+    connect(LV_found, &QTreeView::doubleClicked, this, [this] { SB_openClick(); });
     connect(LV_found->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!Searching)
             UpdateCommands();
@@ -688,11 +688,11 @@ bool TFmain::eventFilter(QObject* watched, QEvent* event)
     if (watched == LV_found && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            RunGuarded([this] { SB_openClick(); });
+            SB_openClick();
             return true;
         }
         if (key == Qt::Key_F3) {
-            RunGuarded([this] { SB_viewClick(); });
+            SB_viewClick();
             return true;
         }
     }
@@ -807,16 +807,7 @@ void TFmain::WriteLastVisit(const std::string& date)
 
 // ---- Errors ----
 
-void TFmain::RunGuarded(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-    }
-}
-
 void TFmain::ShowError(const std::string& text)
 {
-    QMessageBox::critical(this, QApplication::applicationName(), QString::fromUtf8(text));
+    ShowErrorMessage(this, text);
 }

@@ -179,7 +179,6 @@ private:
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
     QAction* MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
                         const QKeySequence& shortcut = {});
-    void RunGuarded(const std::function<void()>& command);
     void ShowError(const std::string& text);
     void FormClose();
     void LV_foundChange();
