@@ -1,0 +1,208 @@
+// The main window's controls, their layout and its menus.
+#include "core/main.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "core/FoundList.h"
+#include "krellers/kreller_list_view.h"
+
+QToolButton* TFmain::ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)())
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(objectName);
+    button->setText(text);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(false);
+    if (handler)
+        connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
+    return button;
+}
+
+QAction* TFmain::MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
+                            const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(objectName);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return action;
+}
+
+void TFmain::BuildLayout()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName("Panel_main");
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 0);
+
+    // Start paths with their buttons, then the tool buttons.
+    auto* pathsCaption = new QLabel("Start paths list:", central);
+    LB_paths = new QListWidget(central);
+    LB_paths->setObjectName("LB_paths");
+    LB_paths->setMaximumHeight(90);
+    connect(LB_paths, &QListWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
+    SB_add_path = ToolButton("Add to list", "SB_add_path", &TFmain::SB_add_pathClick);
+    SB_del_path = ToolButton("Delete from list", "SB_del_path", &TFmain::SB_del_pathClick);
+    SB_save_path = ToolButton("Save as default", "SB_save_path", &TFmain::SB_save_pathClick);
+    auto* pathButtons = new QVBoxLayout;
+    for (QToolButton* b : {SB_add_path, SB_del_path, SB_save_path}) {
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        pathButtons->addWidget(b);
+    }
+    pathButtons->addStretch();
+    auto* pathsRow = new QHBoxLayout;
+    pathsRow->addWidget(LB_paths, 1);
+    pathsRow->addLayout(pathButtons);
+
+    SB_kreller = ToolButton("Edit kreller", "SB_kreller", nullptr);
+    SB_run = ToolButton("Run (F9)", "SB_run", &TFmain::SB_runClick);
+    SB_findinfound = ToolButton("Search in found filenames (F7)", "SB_findinfound", &TFmain::SB_findinfoundClick);
+    SB_view_plugin = ToolButton("View file via plugin", "SB_view_plugin", &TFmain::SB_view_pluginClick);
+    SB_view = ToolButton("View File as text (F3)", "SB_view", &TFmain::SB_viewClick);
+    SB_open = ToolButton("Open file", "SB_open", &TFmain::SB_openClick);
+    SB_exit = ToolButton("Exit", "SB_exit", nullptr);
+    connect(SB_exit, &QToolButton::clicked, this, &QWidget::close);
+    auto* toolRow = new QHBoxLayout;
+    for (QToolButton* b : {SB_kreller, SB_run, SB_findinfound, SB_view_plugin, SB_view, SB_open})
+        toolRow->addWidget(b);
+    toolRow->addStretch();
+    toolRow->addWidget(SB_exit);
+
+    // The kreller list.
+    LV_krellers_ = new TKrellerListView(krellers_, central);
+    connect(SB_kreller, &QToolButton::clicked, LV_krellers_->EditKrellerAction(), &QAction::trigger);
+    connect(LV_krellers_, &TKrellerListView::KrellersChanged, this, [this] { UpdateCommands(); });
+    connect(LV_krellers_, &TKrellerListView::RunRequested, this, [this] { SB_runClick(); });
+    connect(LV_krellers_, &TKrellerListView::ContextCartridgesRequested, this,
+            [this] { settings_->ShowSettings(TSettingsUserPage::ContextKreller); });
+    connect(LV_krellers_, &TKrellerListView::CustomKrellersRequested, this,
+            [this] { settings_->ShowSettings(TSettingsUserPage::Krellers); });
+
+    // "Search results:" with its indicator, then the found list.
+    auto* resultsCaption = new QLabel("Search results:", central);
+    auto* foundStat = new QToolButton(central);
+    foundStat->setObjectName("SB_found_stat");
+    foundStat->setToolTip("Found stat");
+    foundStat->setFixedSize(16, 16);
+    foundStat->setStyleSheet("QToolButton { border-radius: 8px; border: 1px solid #406020;"
+                             " background: qradialgradient(cx:0.4, cy:0.4, radius:0.6, fx:0.3, fy:0.3,"
+                             " stop:0 #d8ffb0, stop:1 #50a020); }");
+    connect(foundStat, &QToolButton::clicked, this, [this] { search_result_info(); });
+    auto* resultsRow = new QHBoxLayout;
+    resultsRow->addWidget(resultsCaption);
+    resultsRow->addWidget(foundStat);
+    resultsRow->addStretch();
+
+    LV_found = new QTreeView(central);
+    LV_found->setObjectName("LV_found");
+    LV_found->setModel(found_);
+    LV_found->setRootIsDecorated(false);
+    LV_found->setUniformRowHeights(true);  // a million rows stay quick only with uniform heights
+    LV_found->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LV_found->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV_found->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LV_found->setIconSize(QSize(16, 16));
+    LV_found->setAllColumnsShowFocus(true);
+    LV_found->setContextMenuPolicy(Qt::CustomContextMenu);
+    const int widths[] = {300, 330, 60, 60};
+    for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
+        LV_found->header()->resizeSection(column, widths[column]);
+    LV_found->installEventFilter(this);
+    connect(LV_found, &QTreeView::clicked, this, [this] { LV_foundClick(); });
+    connect(LV_found, &QTreeView::doubleClicked, this, [this] { SB_openClick(); });
+    connect(LV_found->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!Searching)
+            UpdateCommands();
+    });
+    connect(LV_found, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu_found->popup(LV_found->viewport()->mapToGlobal(at)); });
+
+    auto* results = new QWidget(central);
+    auto* resultsLayout = new QVBoxLayout(results);
+    resultsLayout->setContentsMargins(0, 0, 0, 0);
+    resultsLayout->addLayout(resultsRow);
+    resultsLayout->addWidget(LV_found);
+    auto* splitter = new QSplitter(Qt::Vertical, central);
+    splitter->setObjectName("Splitter_main");
+    splitter->addWidget(LV_krellers_);
+    splitter->addWidget(results);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 3);
+
+    layout->addWidget(pathsCaption);
+    layout->addLayout(pathsRow);
+    layout->addLayout(toolRow);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(this);
+        statusPanels_[i]->setObjectName(QString("StatusPanel%1").arg(i + 1));
+        statusBar()->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
+    }
+    statusPanels_[0]->setMinimumWidth(80);
+    statusPanels_[1]->setMinimumWidth(80);
+}
+
+void TFmain::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu("File");
+    file->setObjectName("N_File");
+    N_Loadfoundfileslist = MenuAction(file, "Load found files list", "N_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
+    N_Savefoundfileslist = MenuAction(file, "Save found files list as...", "N_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+    N_Settings = MenuAction(file, "Settings", "N_Settings", &TFmain::SB_settingsClick);
+    QMenu* plugins = file->addMenu("Plugins");
+    plugins->setObjectName("N_Plugins");
+    QAction* custom = MenuAction(plugins, "Cuctom krellers", "N_Cuctomkrellers", nullptr);
+    connect(custom, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsUserPage::Krellers); });
+    QAction* cartridges = MenuAction(plugins, "Context cartridges", "N_Contextcartridges", nullptr);
+    connect(cartridges, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsUserPage::ContextKreller); });
+    file->addSeparator();
+    N_Exit = MenuAction(file, "Exit", "N_Exit", nullptr);
+    connect(N_Exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* search = menuBar()->addMenu("Search");
+    search->setObjectName("N_Search");
+    N_Adddirectory = MenuAction(search, "Add directory to start paths list", "N_Adddirectory", &TFmain::SB_add_pathClick);
+    N_Deletedirectory = MenuAction(search, "Delete directory from starth paths list", "N_Deletedirectory", &TFmain::SB_del_pathClick);
+    N_Editcurrentkreller = MenuAction(search, "Edit current kreller", "N_Editcurrentkreller", nullptr);
+    connect(N_Editcurrentkreller, &QAction::triggered, LV_krellers_->EditKrellerAction(), &QAction::trigger);
+    N_Startsearch = MenuAction(search, "Start search", "N_Startsearch", &TFmain::SB_runClick, QKeySequence(Qt::Key_F9));
+    N_Searchinfoundfilenames = MenuAction(search, "Search in found filenames", "N_Searchinfoundfilenames",
+                                          &TFmain::SB_findinfoundClick, QKeySequence(Qt::Key_F7));
+    N_SearchinWEB = MenuAction(search, "Search in WEB", "N_SearchinWEB", &TFmain::SearchInWeb, QKeySequence(Qt::Key_F12));
+
+    QMenu* foundList = menuBar()->addMenu("Found list");
+    foundList->setObjectName("N_Foundlist");
+    N_Viewfile = MenuAction(foundList, "View file", "N_Viewfile", &TFmain::SB_viewClick);
+    N_Viewfileviaplugin = MenuAction(foundList, "View file via plugin", "N_Viewfileviaplugin", &TFmain::SB_view_pluginClick);
+    N_Openfile = MenuAction(foundList, "Open file", "N_Openfile", &TFmain::SB_openClick);
+
+    QMenu* help = menuBar()->addMenu("Help");
+    help->setObjectName("N_Help");
+    QAction* helpIndex = MenuAction(help, "Help...", "N_Help1", nullptr, QKeySequence(Qt::Key_F1));
+    connect(helpIndex, &QAction::triggered, this, [this] { ShowHelpTopic("index"); });
+    MenuAction(help, "About", "N_About", &TFmain::N_AboutClick);
+
+    PopupMenu_found = new QMenu(this);
+    PopupMenu_found->setObjectName("PopupMenu_found");
+    P_Viewfileastext = MenuAction(PopupMenu_found, "View file as text", "P_Viewfileastext", &TFmain::SB_viewClick);
+    P_Viewfileviaplugin = MenuAction(PopupMenu_found, "View file via plugin", "P_Viewfileviaplugin", &TFmain::SB_view_pluginClick);
+    P_Openfile = MenuAction(PopupMenu_found, "Open file", "P_Openfile", &TFmain::SB_openClick);
+    PopupMenu_found->addSeparator();
+    P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
+    P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+}
+
