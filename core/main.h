@@ -187,7 +187,7 @@ private:
 
     // The plug-ins outlive the kreller chain, whose custom kreller rows use them.
     TPluginHost plugins_;
-    TKrellerList krellers_;
+    TKrellerList krellers_{CreateCustomKreller};
     TSearchWalk walk_;
     TMainSettings* settings_ = nullptr;
     TMainDialogs dialogs_;

@@ -1,4 +1,5 @@
 #pragma once
+#include "krellers/chain_kreller.h"
 #include "krellers/condition_strings.h"
 #include "krellers/kreller_services.h"
 #include "platform/FileSystem.h"
@@ -19,34 +20,34 @@ class TNoxCrtr_ckreller;
 // controls), StoreCondition (read the controls back, rebuild the text with SetCondition, then call the
 // base) and TestFile (ask the value). A plain TD_kreller with a plug-in attached forwards everything
 // to the plug-in; without one it passes nothing.
-class TD_kreller : public QDialog {
+class TD_kreller : public QDialog, public TChainKreller {
     Q_OBJECT
 public:
     explicit TD_kreller(QWidget* parent = nullptr);
 
     // Takes the condition from a row's strings (may be none); they stay bound for StoreCondition.
-    virtual void LoadCondition(TConditionStrings* strings);
+    void LoadCondition(TConditionStrings* strings) override;
     // Writes Description and ConditionLines back into the bound strings.
     virtual void StoreCondition();
     // Runs the modal edit on a row's strings; true when the dialog was closed with "Ok" or "Reset".
     // A plug-in kreller lets the plug-in's own editor replace the strings and answers false.
-    virtual bool EditCondition(TConditionStrings& strings);
+    bool EditCondition(TConditionStrings& strings) override;
     // Does the file meet the condition last loaded.
-    virtual bool TestFile(const FileEntry& entry, const std::string& path);
+    bool TestFile(const FileEntry& entry, const std::string& path) override;
 
     void ClearCondition();
     // Forgets the bound strings without touching them, for when their row goes away.
-    void UnbindStrings() { boundStrings_ = nullptr; }
+    void UnbindStrings() override { boundStrings_ = nullptr; }
     void AttachPlugin(TNoxCrtr_ckreller* wrapper);
-    void DetachPlugin();
-    bool IsPluginKreller() const;
-    bool PluginAcceptsFile(const std::string& path) const;
-    void ShowFileViaPlugin(const std::string& path, const TConditionStrings& strings);
+    void DetachPlugin() override;
+    bool IsPluginKreller() const override;
+    bool PluginAcceptsFile(const std::string& path) const override;
+    void ShowFileViaPlugin(const std::string& path, const TConditionStrings& strings) override;
 
     TNoxCrtr_ckreller* Plugin() const { return plugin_; }
     const std::string& Description() const { return description_; }
     const TConditionStrings& ConditionLines() const { return conditionLines_; }
-    TConditionStrings* BoundStrings() const { return boundStrings_; }
+    TConditionStrings* BoundStrings() const override { return boundStrings_; }
     bool Accepted() const { return accepted_; }
     bool ResetRequested() const { return resetRequested_; }
 

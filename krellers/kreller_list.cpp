@@ -1,14 +1,13 @@
 #include "krellers/kreller_list.h"
 
-#include "krellers/kreller.h"
 #include "plugins/crtr_ckreller.h"
 
 bool TKrellerRow::IsCustom() const
 {
-    return Kreller && Kreller->IsPluginKreller();
+    return custom_;
 }
 
-TKrellerList::TKrellerList() = default;
+TKrellerList::TKrellerList(TCustomKrellerFactory customKrellers) : customKrellers_(std::move(customKrellers)) {}
 
 TKrellerList::~TKrellerList()
 {
@@ -32,7 +31,7 @@ TKrellerRow& TKrellerList::Append(std::unique_ptr<TKrellerRow> row)
     return *rows_.back();
 }
 
-TKrellerRow& TKrellerList::AppendNativeRow(const std::string& caption, TD_kreller* kreller)
+TKrellerRow& TKrellerList::AppendNativeRow(const std::string& caption, TChainKreller* kreller)
 {
     auto row = std::make_unique<TKrellerRow>();
     row->Caption = caption;
@@ -44,9 +43,10 @@ TKrellerRow& TKrellerList::AppendNativeRow(const std::string& caption, TD_krelle
 TKrellerRow& TKrellerList::AppendCustomRow(TNoxCrtr_ckreller* wrapper)
 {
     auto row = std::make_unique<TKrellerRow>();
-    row->ownedKreller_ = std::make_unique<TD_kreller>();
-    row->ownedKreller_->AttachPlugin(wrapper);
+    if (customKrellers_)
+        row->ownedKreller_ = customKrellers_(wrapper);
     row->Kreller = row->ownedKreller_.get();
+    row->custom_ = true;
     row->Caption = wrapper->GetCrtrName();
     row->ImageIndex = kiCustomUnchecked;
     return Append(std::move(row));

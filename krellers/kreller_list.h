@@ -1,14 +1,18 @@
 #pragma once
+#include "krellers/chain_kreller.h"
 #include "krellers/condition_strings.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class TD_kreller;
 class TNoxCrtr_ckreller;
+
+// Makes the kreller object of a custom kreller row, forwarding to the plug-in.
+using TCustomKrellerFactory = std::function<std::unique_ptr<TChainKreller>(TNoxCrtr_ckreller* plugin)>;
 
 // Images of the kreller list.
 enum TKrellerImage : int {
@@ -23,7 +27,7 @@ enum TKrellerImage : int {
 struct TKrellerRow {
     std::string Caption;
     bool Checked = false;
-    TD_kreller* Kreller = nullptr; // native dialogs live elsewhere; a custom kreller's is owned below
+    TChainKreller* Kreller = nullptr; // native dialogs live elsewhere; a custom kreller's is owned below
     TConditionStrings Strings;
     int ImageIndex = kiNativeUnchecked;
 
@@ -32,21 +36,24 @@ struct TKrellerRow {
 
 private:
     friend class TKrellerList;
-    std::unique_ptr<TD_kreller> ownedKreller_;
+    std::unique_ptr<TChainKreller> ownedKreller_;
+    bool custom_ = false;
 };
 
 // The chain of krellers in list order, with the rules of checking and editing rows. Rows keep their
 // addresses for the life of the list, so a kreller may stay bound to a row's strings.
 class TKrellerList {
 public:
-    TKrellerList();
+    // customKrellers makes the kreller objects of custom kreller rows.
+    explicit TKrellerList(TCustomKrellerFactory customKrellers = {});
     ~TKrellerList();
     TKrellerList(const TKrellerList&) = delete;
     TKrellerList& operator=(const TKrellerList&) = delete;
 
     // A native kreller's row: unchecked, no condition.
-    TKrellerRow& AppendNativeRow(const std::string& caption, TD_kreller* kreller);
-    // A custom kreller's row: a plain TD_kreller forwarding to the plug-in, captioned by its name.
+    TKrellerRow& AppendNativeRow(const std::string& caption, TChainKreller* kreller);
+    // A custom kreller's row: a kreller object from the factory, captioned by the plug-in's name;
+    // without a factory the row has none and passes nothing on.
     TKrellerRow& AppendCustomRow(TNoxCrtr_ckreller* wrapper);
     // Empties the list: native krellers forget the rows' strings, custom kreller objects let go of their
     // plug-ins and are released. Call it while the native kreller dialogs still exist.
@@ -72,6 +79,7 @@ private:
     TKrellerRow& Append(std::unique_ptr<TKrellerRow> row);
     void ReleaseCustomKrellers();
 
+    TCustomKrellerFactory customKrellers_;
     std::vector<std::unique_ptr<TKrellerRow>> rows_;
 };
 

@@ -109,7 +109,7 @@ void TKrellerListView::ShowPopupMenu(const QPoint& position)
     popupMenu_->popup(viewport()->mapToGlobal(position));
 }
 
-TKrellerRow& TKrellerListView::AppendNativeRow(const std::string& caption, TD_kreller* kreller)
+TKrellerRow& TKrellerListView::AppendNativeRow(const std::string& caption, TChainKreller* kreller)
 {
     TKrellerRow& row = list_.AppendNativeRow(caption, kreller);
     Refresh();

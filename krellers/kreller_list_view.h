@@ -20,7 +20,7 @@ public:
     TKrellerList& Krellers() { return list_; }
 
     // Building blocks of the window's BuildKrellerList; the view follows at once.
-    TKrellerRow& AppendNativeRow(const std::string& caption, TD_kreller* kreller);
+    TKrellerRow& AppendNativeRow(const std::string& caption, TChainKreller* kreller);
     TKrellerRow& AppendCustomRow(TNoxCrtr_ckreller* wrapper);
     void ClearKrellerList();
 

@@ -20,3 +20,10 @@ TNativeKrellers CreateNativeKrellers(const TKrellerServices& services, QWidget* 
     krellers.FileSize = Created<TD_kreller_size>(services, parent);
     return krellers;
 }
+
+std::unique_ptr<TChainKreller> CreateCustomKreller(TNoxCrtr_ckreller* plugin)
+{
+    auto kreller = std::make_unique<TD_kreller>();
+    kreller->AttachPlugin(plugin);
+    return kreller;
+}

@@ -1,8 +1,12 @@
 #pragma once
+#include "krellers/chain_kreller.h"
 #include "krellers/kreller_services.h"
+
+#include <memory>
 
 class QWidget;
 class TD_kreller;
+class TNoxCrtr_ckreller;
 
 // The built-in kreller objects, by row; a missing one has no row.
 struct TNativeKrellers {
@@ -16,3 +20,6 @@ struct TNativeKrellers {
 // Creates the program's native krellers, once at start-up, each with the services; they belong to
 // parent. This is the one place a new native kreller is added.
 TNativeKrellers CreateNativeKrellers(const TKrellerServices& services, QWidget* parent);
+
+// The kreller object of a custom kreller row: a plain kreller dialog forwarding to the plug-in.
+std::unique_ptr<TChainKreller> CreateCustomKreller(TNoxCrtr_ckreller* plugin);

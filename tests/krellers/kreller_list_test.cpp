@@ -1,5 +1,6 @@
 #include "krellers/kreller.h"
 #include "krellers/kreller_list.h"
+#include "krellers/native_krellers.h"
 #include "plugins/crtr_ckreller.h"
 
 #include <functional>
@@ -188,13 +189,13 @@ TEST(KrellerList, CustomRowForwardsToItsPlugin)
 {
     StrictMock<MockCrtr> plugin;
     EXPECT_CALL(plugin, GetCrtrName()).WillOnce(Return("Pictures"));
-    TKrellerList list;
+    TKrellerList list(CreateCustomKreller);
     auto& row = list.AppendCustomRow(&plugin);
     EXPECT_EQ(row.Caption, "Pictures");
     EXPECT_EQ(row.ImageIndex, kiCustomUnchecked);
     ASSERT_NE(row.Kreller, nullptr);
     EXPECT_TRUE(row.IsCustom());
-    EXPECT_EQ(row.Kreller->Plugin(), &plugin);
+    EXPECT_EQ(static_cast<TD_kreller*>(row.Kreller)->Plugin(), &plugin);
 
     // Editing hands the row's text to the plug-in and takes its editor's text back as the condition.
     row.Strings = {"Old", "A=1"};
@@ -213,7 +214,7 @@ TEST(KrellerList, CustomRowForwardsToItsPlugin)
     EXPECT_TRUE(list.FilePassesKrellers(Entry(), "/p.jpg"));
     EXPECT_FALSE(list.FilePassesKrellers(Entry(), "/q.txt"));
 
-    TD_kreller* kreller = row.Kreller;
+    TChainKreller* kreller = row.Kreller;
     EXPECT_CALL(plugin, CanShowFile("/q.txt")).WillOnce(Return(false));
     EXPECT_FALSE(kreller->PluginAcceptsFile("/q.txt"));
     EXPECT_CALL(plugin, CanShowFile("/p.jpg")).WillOnce(Return(true));

@@ -1,0 +1,30 @@
+#pragma once
+#include "krellers/condition_strings.h"
+#include "platform/FileSystem.h"
+
+#include <string>
+
+class TNoxCrtr_ckreller;
+
+// What the kreller chain needs of a kreller object. The kreller dialogs implement it; the chain
+// and its tests need no window.
+class TChainKreller {
+public:
+    virtual ~TChainKreller() = default;
+
+    // Takes the condition from a row's strings (may be none); they stay bound for later writes.
+    virtual void LoadCondition(TConditionStrings* strings) = 0;
+    // Runs the edit on a row's strings; true when it ended with "Ok" or "Reset".
+    virtual bool EditCondition(TConditionStrings& strings) = 0;
+    // Does the file meet the condition last loaded.
+    virtual bool TestFile(const FileEntry& entry, const std::string& path) = 0;
+
+    virtual TConditionStrings* BoundStrings() const = 0;
+    // Forgets the bound strings without touching them, for when their row goes away.
+    virtual void UnbindStrings() = 0;
+
+    virtual bool IsPluginKreller() const = 0;
+    virtual void DetachPlugin() = 0;
+    virtual bool PluginAcceptsFile(const std::string& path) const = 0;
+    virtual void ShowFileViaPlugin(const std::string& path, const TConditionStrings& strings) = 0;
+};
