@@ -28,6 +28,22 @@ std::int32_t NumberAttr(const TNoxPigger& element, const char* name)
     return TextToInteger(element.GetAttr(name));
 }
 
+// value × numerator / denominator rounded to nearest, ties to even, in integers: in floating point
+// 90 × 0.35 comes out just below 31.5 and would round down.
+std::int32_t RoundedFraction(std::int32_t value, std::int64_t numerator, std::int64_t denominator)
+{
+    const std::int64_t product = value * numerator;
+    std::int64_t quotient = product / denominator;
+    std::int64_t remainder = product % denominator;
+    if (remainder < 0) {
+        remainder += denominator;
+        --quotient;
+    }
+    if (2 * remainder > denominator || (2 * remainder == denominator && quotient % 2 != 0))
+        ++quotient;
+    return SaturateToPixel(quotient);
+}
+
 } // namespace
 
 std::int32_t SaturateToPixel(std::int64_t value)
@@ -50,8 +66,8 @@ std::int32_t RoundToPixel(double value)
 
 void TNOXlc::SetDefaultCaptionOffset()
 {
-    CSX = RoundToPixel(R * 0.3);
-    CSY = RoundToPixel(R * 0.35);
+    CSX = RoundedFraction(R, 3, 10);
+    CSY = RoundedFraction(R, 7, 20);
 }
 
 double DistanceToCentre(const TNOXlc& cloud, std::int64_t x, std::int64_t y)
@@ -156,7 +172,7 @@ TNOXlc* TCloudDiagram::AddCloud(const std::string& caption, const std::string& b
     KeepInside(*added);
     // The first pin goes where the caller meant the cloud to be, not where the margin moved it.
     if (autoPin_ && pins_.empty())
-        AddPin(SaturateToPixel(std::int64_t{x} - RoundToPixel(r * 0.2)), y);
+        AddPin(SaturateToPixel(std::int64_t{x} - RoundedFraction(r, 1, 5)), y);
     Notify(TDiagramChange::Changed);
     return added;
 }
@@ -195,10 +211,12 @@ void TCloudDiagram::DeleteCurrentCloud()
 {
     if (!active_ || !current_)
         return;
+    // Gone from the list before anyone hears of it: the view drops a drag of it, the owner's
+    // OnSelect counts the clouds that are left.
     const TNOXlc* doomed = current_;
-    SelectCloud(nullptr);
     std::erase_if(clouds_, [doomed](const auto& c) { return c.get() == doomed; });
     Notify(TDiagramChange::CloudRemoved);
+    SelectCloud(nullptr);
     if (OnDelete)
         OnDelete();
 }

@@ -97,6 +97,10 @@ TEST(CloudGeometry, CaptionOffsetsRoundTiesToEven)
         {5, 2, 2},    // 1.5 goes up to 2, 1.75 to 2
         {30, 9, 10},  // 10.5 goes down to 10
         {70, 21, 24}, // 24.5 goes down to 24
+        {90, 27, 32}, // 31.5 goes up to 32, though 90 * 0.35 falls short of it in floating point
+        {170, 51, 60},
+        {-15, -4, -5}, // -4.5 goes up to -4, -5.25 to -5
+        {-5, -2, -2},
         {0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -187,7 +191,11 @@ TEST_F(Diagram, SelectingAndDeletingTellTheOwner)
 {
     int selects = 0;
     int deletes = 0;
-    diagram.OnSelect = [&] { ++selects; };
+    int cloudsSeenBySelect = -1;
+    diagram.OnSelect = [&] {
+        ++selects;
+        cloudsSeenBySelect = diagram.CloudCount();
+    };
     diagram.OnDelete = [&] { ++deletes; };
     TNOXlc* a = Add("A", 100, 100, 60);
     TNOXlc* b = Add("B", 300, 100, 60);
@@ -199,6 +207,7 @@ TEST_F(Diagram, SelectingAndDeletingTellTheOwner)
 
     diagram.DeleteCurrentCloud();
     EXPECT_EQ(deletes, 1);
+    EXPECT_EQ(cloudsSeenBySelect, 1) << "the deleted cloud is gone before the owner hears of it";
     EXPECT_EQ(diagram.CurrentCloud(), nullptr);
     ASSERT_EQ(diagram.CloudCount(), 1);
     EXPECT_EQ(diagram.CloudAt(0), b);
