@@ -13,12 +13,23 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr int kClientWidth = 400;
 constexpr int kClientHeight = 430;
 // Where the circle preview's top-left corner sits in the "View" group.
 const QPoint kPreviewOrigin(176, 22);
+
+// Clouds may have any radius and caption offset; the previews stay within what a widget can take.
+constexpr std::int64_t kLargestPreview = 32767;
+
+int PreviewExtent(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, -kLargestPreview, kLargestPreview));
+}
 
 // The circle preview: a circle filling the widget.
 class TCirclePreview : public QWidget {
@@ -88,7 +99,8 @@ void TFLCEdit::BuildView()
     NewLabel(group, "Radius:", 12, 76);
     SE1 = new QSpinBox(group);
     SE1->setObjectName("SE1");
-    SE1->setRange(0, 9999);
+    // Any radius a cloud can have is shown as it is; only 20 to 100 are taken.
+    SE1->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     SE1->setGeometry(12, 94, 64, 24);
     connect(SE1, &QSpinBox::valueChanged, this, &TFLCEdit::SE1Change);
     Label_OOR = NewLabel(group, "(out of range)", 82, 98);
@@ -178,8 +190,7 @@ void TFLCEdit::Fill()
     Edit1->setText(QString::fromStdString(cloud_->Caption));
     CB_edit->setChecked(false);
     SE1->setValue(cloud_->R);
-    SetTextColour(SE1, palette().color(QPalette::Text));
-    Label_OOR->hide();
+    ShowRadiusInRange(RadiusInRange(cloud_->R));
     Edit_body->setPlainText(QString::fromStdString(cloud_->Body));
     PlaceCaptionPreview();
 }
@@ -187,11 +198,12 @@ void TFLCEdit::Fill()
 // The circle preview shows the radius; the caption preview sits where the caption sits on the cloud.
 void TFLCEdit::PlaceCaptionPreview()
 {
-    const int r = cloud_->R;
-    Shape1->setGeometry(QRect(kPreviewOrigin, QSize(2 * r, 2 * r)));
+    const std::int64_t r = cloud_->R;
+    const int diameter = std::max(0, PreviewExtent(2 * r));
+    Shape1->setGeometry(QRect(kPreviewOrigin, QSize(diameter, diameter)));
     LabelC->setText(QString::fromStdString(cloud_->Caption));
     LabelC->adjustSize();
-    LabelC->move(kPreviewOrigin + QPoint(r + cloud_->CSX, r + cloud_->CSY));
+    LabelC->move(kPreviewOrigin + QPoint(PreviewExtent(r + cloud_->CSX), PreviewExtent(r + cloud_->CSY)));
     LabelC->raise();
 }
 
@@ -219,9 +231,8 @@ void TFLCEdit::SE1Change(int radius)
 {
     if (!cloud_)
         return;
-    const bool inRange = radius >= kMinEditRadius && radius <= kMaxEditRadius;
-    SetTextColour(SE1, inRange ? palette().color(QPalette::Text) : QColor(Qt::red));
-    Label_OOR->setVisible(!inRange);
+    const bool inRange = RadiusInRange(radius);
+    ShowRadiusInRange(inRange);
     if (!inRange)
         return;
     cloud_->R = radius;
@@ -229,12 +240,24 @@ void TFLCEdit::SE1Change(int radius)
     CloudChanged();
 }
 
+bool TFLCEdit::RadiusInRange(std::int64_t radius)
+{
+    return radius >= kMinEditRadius && radius <= kMaxEditRadius;
+}
+
+// A radius the dialog does not take shows red with the warning beside it.
+void TFLCEdit::ShowRadiusInRange(bool inRange)
+{
+    SetTextColour(SE1, inRange ? palette().color(QPalette::Text) : QColor(Qt::red));
+    Label_OOR->setVisible(!inRange);
+}
+
 void TFLCEdit::MoveCaption(int dx, int dy)
 {
     if (!cloud_)
         return;
-    cloud_->CSX += dx;
-    cloud_->CSY += dy;
+    cloud_->CSX = SaturateToPixel(std::int64_t{cloud_->CSX} + dx);
+    cloud_->CSY = SaturateToPixel(std::int64_t{cloud_->CSY} + dy);
     PlaceCaptionPreview();
     CloudChanged();
 }
@@ -300,8 +323,8 @@ void TFLCEdit::DropCaption(const QPoint& globalPosition)
 {
     const QPoint onCircle = Shape1->mapFromGlobal(globalPosition);
     if (Shape1->rect().contains(onCircle)) {
-        cloud_->CSX = onCircle.x() - cloud_->R - grab_.x();
-        cloud_->CSY = onCircle.y() - cloud_->R - grab_.y();
+        cloud_->CSX = SaturateToPixel(std::int64_t{onCircle.x()} - cloud_->R - grab_.x());
+        cloud_->CSY = SaturateToPixel(std::int64_t{onCircle.y()} - cloud_->R - grab_.y());
         CloudChanged();
     }
     PlaceCaptionPreview();

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <cstdint>
+
 #include <functional>
 #include <string>
 
@@ -46,6 +48,8 @@ private:
     void PlaceCaptionPreview();
     void Edit1Change();
     void SE1Change(int radius);
+    static bool RadiusInRange(std::int64_t radius);
+    void ShowRadiusInRange(bool inRange);
     void MoveCaption(int dx, int dy);
     void CB_editClick();
     void btn_closeClick();

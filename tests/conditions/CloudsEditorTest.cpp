@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -323,6 +324,39 @@ TEST_F(SelectedCondition, TheRadiusTakesOnlyValuesFrom20To100)
         EXPECT_EQ(cloud.R, c.radius) << c.typed;
         EXPECT_EQ(warned, c.outOfRange) << c.typed;
         EXPECT_EQ(cloud.CSX, 18) << "the caption offset stays";
+    }
+}
+
+TEST_F(SelectedCondition, CloudsOfAnySizeAreShownAsTheyAreAndTunedWithoutOverflow)
+{
+    struct Case {
+        std::int32_t r, offset;
+        int step;  // +1: SBr and SBdn, -1: SBl and SBup
+        bool warned;
+        std::int32_t tuned;
+    };
+    const Case cases[] = {
+        {60, 18, +1, false, 19},
+        {150, 45, -1, true, 44},  // a Shift-drag made it larger than the dialog takes
+        {INT_MAX, INT_MAX, +1, true, INT_MAX},
+        {INT_MIN, INT_MIN, -1, true, INT_MIN},
+    };
+    for (const Case& c : cases) {
+        cloud.R = c.r;
+        cloud.CSX = cloud.CSY = c.offset;
+        int shown = 0;
+        bool warned = false;
+        Edit([&](QWidget* d) {
+            shown = d->findChild<QSpinBox*>("SE1")->value();
+            warned = !d->findChild<QLabel*>("Label_OOR")->isHidden();
+            for (const char* name : c.step > 0 ? std::vector{"SBr", "SBdn"} : std::vector{"SBl", "SBup"})
+                d->findChild<QToolButton*>(name)->click();
+        });
+        EXPECT_EQ(shown, c.r);
+        EXPECT_EQ(warned, c.warned) << c.r;
+        EXPECT_EQ(cloud.R, c.r);
+        EXPECT_EQ(cloud.CSX, c.tuned) << c.r;
+        EXPECT_EQ(cloud.CSY, c.tuned) << c.r;
     }
 }
 
