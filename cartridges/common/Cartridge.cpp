@@ -1,0 +1,96 @@
+#include "Cartridge.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string LowerExtension(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return extension;
+}
+
+bool StartsWith(const std::string& path, const std::string& signature)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // Non-blocking, in case the path was swapped for a FIFO after the check.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    std::string head(signature.size(), '\0');
+    ssize_t n = -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        do
+            n = ::pread(fd, head.data(), head.size(), 0);
+        while (n < 0 && errno == EINTR);
+    }
+    ::close(fd);
+    return n == static_cast<ssize_t>(head.size()) && head == signature;
+}
+
+bool IsDocumentOutcome(ChildOutcome outcome)
+{
+    // A helper that could not be started says nothing about the document: try again next time.
+    return outcome != ChildOutcome::NotStarted;
+}
+
+std::string Megabytes(std::uint64_t bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+} // namespace
+
+Cartridge::Cartridge(CartridgeSpec spec, std::string helperPath, TextCache cache, ChildLimits limits)
+    : spec_(std::move(spec)), helperPath_(std::move(helperPath)), cache_(std::move(cache)), limits_(limits)
+{
+}
+
+bool Cartridge::AcceptFile(const std::string& path) const
+{
+    const std::string extension = LowerExtension(path);
+    return std::find(spec_.extensions.begin(), spec_.extensions.end(), extension) != spec_.extensions.end() &&
+           StartsWith(path, spec_.signature);
+}
+
+std::string Cartridge::GetContext(const std::string& path)
+{
+    const std::optional<FileKey> key = FileKey::Of(path);
+    if (!key)
+        return {};
+    if (std::optional<std::string> cached = cache_.Lookup(*key))
+        return std::move(*cached);
+    ChildResult converted = RunChild(helperPath_, {path}, limits_);
+    // A document that failed is remembered as empty too, so a hostile file costs its time limit once.
+    if (IsDocumentOutcome(converted.outcome))
+        cache_.Store(*key, converted.output);
+    return std::move(converted.output);
+}
+
+std::string HelperPathBeside(const std::string& libraryPath, const std::string& helperName)
+{
+    const std::size_t slash = libraryPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : libraryPath.substr(0, slash);
+    return folder + "/libexec/" + helperName;
+}
+
+std::string CacheUsageText(const CacheUsage& usage, std::uint64_t limitBytes)
+{
+    return std::to_string(usage.files) + (usage.files == 1 ? " document, " : " documents, ") + Megabytes(usage.bytes) +
+           " of " + Megabytes(limitBytes);
+}

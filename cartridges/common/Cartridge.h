@@ -1,0 +1,45 @@
+#pragma once
+#include "ChildRun.h"
+#include "TextCache.h"
+
+#include <string>
+#include <vector>
+
+// What sets one cartridge apart from another.
+struct CartridgeSpec {
+    std::string name;                    // display name
+    std::string id;                      // names its cache folder
+    std::string helperName;              // converter program, in libexec/ beside the library
+    std::vector<std::string> extensions; // lower case, without the dot
+    std::string signature;               // the bytes every accepted file starts with
+    std::string reads;                   // what it reads, for its settings dialog
+};
+
+// A context cartridge: accepts files by extension and signature, and turns an accepted file into
+// text through its converter program, with the texts cached per file version.
+class Cartridge {
+public:
+    static constexpr std::uint64_t kCacheLimitBytes = std::uint64_t{256} << 20;
+
+    Cartridge(CartridgeSpec spec, std::string helperPath, TextCache cache, ChildLimits limits = {});
+
+    const CartridgeSpec& Spec() const { return spec_; }
+    TextCache& Cache() { return cache_; }
+
+    // A regular file whose extension (case-blind) is one of the cartridge's and whose content
+    // starts with its signature. Never opens anything but regular files.
+    bool AcceptFile(const std::string& path) const;
+    // The file's text; empty when it cannot be converted (damaged, hostile, too slow, too big).
+    std::string GetContext(const std::string& path);
+
+private:
+    CartridgeSpec spec_;
+    std::string helperPath_;
+    TextCache cache_;
+    ChildLimits limits_;
+};
+
+// The converter program helperName for the library at libraryPath: libexec/ in the library's folder.
+std::string HelperPathBeside(const std::string& libraryPath, const std::string& helperName);
+// "12 documents, 1.4 MB of 256.0 MB" (1 MB = 1,000,000 bytes).
+std::string CacheUsageText(const CacheUsage& usage, std::uint64_t limitBytes);

@@ -1,0 +1,110 @@
+// The exports of a context cartridge library. Each cartridge compiles this file with its own
+// ThisCartridgeSpec(); everything else is shared.
+#include "crtr_setup.h"
+#include "plugins/crtr_interface.h"
+
+#include <QApplication>
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <memory>
+
+const CartridgeSpec& ThisCartridgeSpec();
+
+namespace {
+
+// The last answer; the host copies it before its next call.
+std::string g_answer;
+std::unique_ptr<Cartridge> g_cartridge;
+
+const char* Answer(std::string text)
+{
+    g_answer = std::move(text);
+    return g_answer.c_str();
+}
+
+std::string Argument(const char* argument)
+{
+    return argument ? argument : "";
+}
+
+// The full path of this library. The host loads it by a path relative to the plug-in folder,
+// which is the current directory during INIT, so it is made absolute then.
+std::string ThisLibraryPath()
+{
+    Dl_info info{};
+    if (!::dladdr(static_cast<const void*>(&g_answer), &info) || !info.dli_fname)
+        return {};
+    char resolved[PATH_MAX];
+    return ::realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
+}
+
+Cartridge& Instance()
+{
+    if (!g_cartridge) {
+        const CartridgeSpec& spec = ThisCartridgeSpec();
+        g_cartridge = std::make_unique<Cartridge>(spec, HelperPathBeside(ThisLibraryPath(), spec.helperName),
+                                                  TextCache(UserCacheDirectory(spec.id), Cartridge::kCacheLimitBytes));
+    }
+    return *g_cartridge;
+}
+
+// No failure may cross the interface.
+template <typename Work>
+const char* Guarded(const char* onFailure, Work&& work)
+{
+    try {
+        return work();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+CRTR_EXPORT const char* INIT(const char*)
+{
+    return Guarded(CRTR_NO, [] {
+        Instance();
+        return CRTR_DONE;
+    });
+}
+
+CRTR_EXPORT const char* GET_CRTR_NAME(const char*)
+{
+    return Guarded("", [] { return Answer(ThisCartridgeSpec().name); });
+}
+
+CRTR_EXPORT const char* ACCEPT_FILE(const char* path)
+{
+    return Guarded(CRTR_NO, [path] { return Instance().AcceptFile(Argument(path)) ? CRTR_YES : CRTR_NO; });
+}
+
+CRTR_EXPORT const char* GET_CONTEXT(const char* path)
+{
+    return Guarded("", [path] { return Answer(Instance().GetContext(Argument(path))); });
+}
+
+CRTR_EXPORT const char* SET_UP(const char*)
+{
+    return Guarded(CRTR_NO, [] {
+        // The dialog needs the host's application object; without one there is nothing to show.
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return CRTR_NO;
+        TD_crtr_setup dialog(Instance(), QApplication::activeWindow());
+        dialog.exec();
+        return CRTR_DONE;
+    });
+}
+
+CRTR_EXPORT const char* SHUT_DOWN(const char*)
+{
+    return Guarded(CRTR_DONE, [] {
+        g_cartridge.reset();
+        return CRTR_DONE;
+    });
+}
+
+} // extern "C"

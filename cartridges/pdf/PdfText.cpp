@@ -1,0 +1,56 @@
+#include "PdfText.h"
+
+#include "cartridges/common/TextSink.h"
+
+#include <climits>
+#include <memory>
+#include <poppler-document.h>
+#include <poppler-global.h>
+#include <poppler-page.h>
+
+namespace {
+
+// The library reports every oddity of a damaged document on its own; the outcome is what counts.
+void Silence()
+{
+    static const bool silenced = [] {
+        poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
+        return true;
+    }();
+    (void)silenced;
+}
+
+std::string TextOf(std::unique_ptr<poppler::document> document)
+{
+    if (!document || document->is_locked())
+        throw EConversion("The PDF document cannot be opened.");
+    TextSink sink;
+    const int pages = document->pages();
+    for (int index = 0; index < pages && !sink.Full(); ++index) {
+        const std::unique_ptr<poppler::page> page(document->create_page(index));
+        if (!page)
+            continue;
+        const poppler::byte_array utf8 =
+            page->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
+        sink.EnsureLineBreak();
+        sink.Append(utf8.data(), utf8.size());
+    }
+    return sink.Take();
+}
+
+} // namespace
+
+std::string PdfTextOfFile(const std::string& path)
+{
+    Silence();
+    return TextOf(std::unique_ptr<poppler::document>(poppler::document::load_from_file(path)));
+}
+
+std::string PdfTextOfData(const char* data, std::size_t size)
+{
+    Silence();
+    if (size > static_cast<std::size_t>(INT_MAX))
+        throw EConversion("The PDF document is too large.");
+    return TextOf(std::unique_ptr<poppler::document>(
+        poppler::document::load_from_raw_data(data, static_cast<int>(size))));
+}
