@@ -40,11 +40,54 @@ const std::map<std::string, std::string>& HtmlEntities()
     return entities;
 }
 
+enum Role : unsigned {
+    kText = 1,
+    kParagraph = 2,
+    kLineBreak = 4,
+    kTab = 8,
+    kSkipped = 16,
+    kSpaces = 32,
+    kSkippedByValue = 64,
+};
+
+// Every element name the rules mention, with its roles: one look-up per element of the part.
+std::vector<std::pair<QString, unsigned>> RolesOf(const XmlTextRules& rules)
+{
+    std::map<std::string, unsigned> roles;
+    const std::pair<const std::set<std::string>*, Role> sets[] = {{&rules.textElements, kText},
+                                                                  {&rules.paragraphs, kParagraph},
+                                                                  {&rules.lineBreaks, kLineBreak},
+                                                                  {&rules.tabs, kTab},
+                                                                  {&rules.skipped, kSkipped}};
+    for (const auto& [names, role] : sets) {
+        for (const auto& name : *names)
+            roles[name] |= role;
+    }
+    if (!rules.spaces.empty())
+        roles[rules.spaces] |= kSpaces;
+    if (!rules.skippedElement.empty())
+        roles[rules.skippedElement] |= kSkippedByValue;
+    std::vector<std::pair<QString, unsigned>> list;
+    for (const auto& [name, role] : roles)
+        list.emplace_back(QString::fromStdString(name), role);
+    return list;
+}
+
 } // namespace
 
-XmlTextExtractor::XmlTextExtractor(const XmlTextRules& rules, TextSink& sink) : rules_(rules), sink_(sink)
+XmlTextExtractor::XmlTextExtractor(const XmlTextRules& rules, TextSink& sink)
+    : rules_(rules), roles_(::RolesOf(rules)), sink_(sink)
 {
     reader_.setNamespaceProcessing(true);
+}
+
+unsigned XmlTextExtractor::RolesOf(QStringView name) const
+{
+    for (const auto& [known, roles] : roles_) {
+        if (name == known)
+            return roles;
+    }
+    return 0;
 }
 
 void XmlTextExtractor::Feed(const char* data, std::size_t size)
@@ -100,26 +143,25 @@ void XmlTextExtractor::StartElement()
         ++skipDepth_;
         return;
     }
-    const std::string name = Local(reader_.name());
-    const bool skippedByValue = !rules_.skippedElement.empty() && name == rules_.skippedElement &&
-                                Attribute(reader_, rules_.skippedAttribute) == rules_.skippedValue;
-    if (rules_.skipped.count(name) || skippedByValue) {
+    const unsigned roles = RolesOf(reader_.name());
+    if ((roles & kSkipped) ||
+        ((roles & kSkippedByValue) && Attribute(reader_, rules_.skippedAttribute) == rules_.skippedValue)) {
         skipDepth_ = 1;
         return;
     }
-    if (rules_.paragraphs.count(name)) {
+    if (roles & kParagraph) {
         sink_.EnsureLineBreak();
         ++paragraphDepth_;
     }
-    if (rules_.textElements.count(name))
+    if (roles & kText)
         ++textDepth_;
     if (!TakesText())
         return;
-    if (rules_.lineBreaks.count(name))
+    if (roles & kLineBreak)
         sink_.Append("\n");
-    else if (rules_.tabs.count(name))
+    else if (roles & kTab)
         sink_.Append("\t");
-    else if (!rules_.spaces.empty() && name == rules_.spaces) {
+    else if (roles & kSpaces) {
         const int count = std::atoi(Attribute(reader_, "c").c_str());
         sink_.Append(std::string(static_cast<std::size_t>(std::clamp(count, 1, kMaxSpaceRun)), ' '));
     }
@@ -131,10 +173,10 @@ void XmlTextExtractor::EndElement()
         --skipDepth_;
         return;
     }
-    const std::string name = Local(reader_.name());
-    if (rules_.textElements.count(name) && textDepth_ > 0)
+    const unsigned roles = RolesOf(reader_.name());
+    if ((roles & kText) && textDepth_ > 0)
         --textDepth_;
-    if (rules_.paragraphs.count(name) && paragraphDepth_ > 0) {
+    if ((roles & kParagraph) && paragraphDepth_ > 0) {
         --paragraphDepth_;
         sink_.EnsureLineBreak();
     }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 // How the text of one kind of XML part is found. Element names are local names (no prefix).
 struct XmlTextRules {
@@ -39,8 +41,10 @@ private:
     void EntityReference();
     bool Skips() const;
     bool TakesText() const;
+    unsigned RolesOf(QStringView name) const;
 
     const XmlTextRules& rules_;
+    std::vector<std::pair<QString, unsigned>> roles_; // element name, what it is to the text
     TextSink& sink_;
     QXmlStreamReader reader_;
     int skipDepth_ = 0;

@@ -11,7 +11,7 @@ struct zip;
 // so that a small file that inflates to gigabytes (a zip bomb) costs no more than a large honest one.
 class ZipParts {
 public:
-    static constexpr std::uint64_t kDefaultBudget = std::uint64_t{128} << 20;
+    static constexpr std::uint64_t kDefaultBudget = std::uint64_t{64} << 20;
 
     // Throws EConversion when the data is not a readable zip container.
     static ZipParts OfFile(const std::string& path, std::uint64_t budget = kDefaultBudget);

@@ -2,6 +2,7 @@
 
 #include "cartridges/common/TextSink.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <poppler-document.h>
@@ -32,8 +33,11 @@ std::string TextOf(std::unique_ptr<poppler::document> document)
             continue;
         const poppler::byte_array utf8 =
             page->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout).to_utf8();
+        std::string text(utf8.data(), utf8.size());
+        // Pages end in a form feed; lines are what a search needs.
+        std::replace(text.begin(), text.end(), '\f', '\n');
         sink.EnsureLineBreak();
-        sink.Append(utf8.data(), utf8.size());
+        sink.Append(text);
     }
     return sink.Take();
 }

@@ -135,8 +135,10 @@ std::string ZipOfDeflated(const std::string& name, const std::string& data, std:
         PutLittleEndian(h, inflated, 4);
         PutLittleEndian(h, name.size(), 2);
         PutLittleEndian(h, 0, 2); // extra
-        if (central)
-            PutLittleEndian(h, 0, 4 + 2 + 2 + 4 + 4); // comment, disk, attributes, local header at 0
+        if (central) {
+            PutLittleEndian(h, 0, 2 + 2 + 2); // comment, disk, internal attributes
+            PutLittleEndian(h, 0, 4 + 4);     // external attributes, local header at 0
+        }
         return h + name;
     };
     const std::string local = header(0x04034b50, false) + data;
