@@ -47,10 +47,14 @@ bool IsDocumentOutcome(ChildOutcome outcome)
     return outcome != ChildOutcome::NotStarted;
 }
 
-std::string Megabytes(std::uint64_t bytes)
+// Sizes as the program writes them: 1 KB = 1000 bytes, one decimal.
+std::string SizeText(std::uint64_t bytes)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    if (bytes < 1000000)
+        std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1e3);
+    else
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
     return text;
 }
 
@@ -91,6 +95,6 @@ std::string HelperPathBeside(const std::string& libraryPath, const std::string& 
 
 std::string CacheUsageText(const CacheUsage& usage, std::uint64_t limitBytes)
 {
-    return std::to_string(usage.files) + (usage.files == 1 ? " document, " : " documents, ") + Megabytes(usage.bytes) +
-           " of " + Megabytes(limitBytes);
+    return std::to_string(usage.files) + (usage.files == 1 ? " document, " : " documents, ") + SizeText(usage.bytes) +
+           " of " + SizeText(limitBytes);
 }

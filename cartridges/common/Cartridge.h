@@ -19,7 +19,7 @@ struct CartridgeSpec {
 // text through its converter program, with the texts cached per file version.
 class Cartridge {
 public:
-    static constexpr std::uint64_t kCacheLimitBytes = std::uint64_t{256} << 20;
+    static constexpr std::uint64_t kCacheLimitBytes = 250000000;
 
     Cartridge(CartridgeSpec spec, std::string helperPath, TextCache cache, ChildLimits limits = {});
 
@@ -41,5 +41,5 @@ private:
 
 // The converter program helperName for the library at libraryPath: libexec/ in the library's folder.
 std::string HelperPathBeside(const std::string& libraryPath, const std::string& helperName);
-// "12 documents, 1.4 MB of 256.0 MB" (1 MB = 1,000,000 bytes).
+// "12 documents, 1.4 MB of 250.0 MB" (1 KB = 1000 bytes, 1 MB = 1000 KB).
 std::string CacheUsageText(const CacheUsage& usage, std::uint64_t limitBytes);

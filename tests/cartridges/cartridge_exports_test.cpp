@@ -235,7 +235,7 @@ TEST_F(Cartridges, SetUpShowsTheCacheAndEmptiesIt)
     EXPECT_EQ(pdf_->Call(CRTR_SET_UP), CRTR_DONE);
     EXPECT_TRUE(reads.contains(".pdf"));
     EXPECT_TRUE(before.startsWith("Cache: 1 document, ")) << before.toStdString();
-    EXPECT_TRUE(after.startsWith("Cache: 0 documents, 0.0 MB of 268.4 MB")) << after.toStdString();
+    EXPECT_TRUE(after.startsWith("Cache: 0 documents, 0.0 KB of 250.0 MB")) << after.toStdString();
     EXPECT_EQ(TextCache(CacheFolder("pdf_text"), 1 << 20).Usage().files, 0u);
 }
 

@@ -1,6 +1,6 @@
 // The text cache on disk: hits, misses, damage, a deleted folder, eviction of the least used.
 #include "TempTree.h"
-#include "cartridges/common/TextCache.h"
+#include "cartridges/common/Cartridge.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -132,6 +132,22 @@ TEST(TextCache, FolderFollowsXdgCacheHome)
         setenv("XDG_CACHE_HOME", restore.c_str(), 1);
     else
         unsetenv("XDG_CACHE_HOME");
+}
+
+} // namespace
+
+namespace {
+
+TEST(CacheUsageText, CountsAndSizes)
+{
+    const std::pair<CacheUsage, std::string> cases[] = {
+        {{0, 0}, "0 documents, 0.0 KB of 250.0 MB"},
+        {{1, 1234}, "1 document, 1.2 KB of 250.0 MB"},
+        {{12, 45600}, "12 documents, 45.6 KB of 250.0 MB"},
+        {{200, 1500000}, "200 documents, 1.5 MB of 250.0 MB"},
+    };
+    for (const auto& [usage, text] : cases)
+        EXPECT_EQ(CacheUsageText(usage, 250000000), text);
 }
 
 } // namespace
