@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -32,6 +33,7 @@
 #include "krellers/kreller.h"
 #include "krellers/kreller_list_view.h"
 #include "platform/FileSystem.h"
+#include "platform/Icons.h"
 
 namespace {
 
@@ -82,6 +84,7 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     connect(Timer_refresh, &QTimer::timeout, this, &TFmain::Timer_refreshTimer);
     BuildLayout();
     BuildMenus();
+    SetCommandIcons();
     findDialog_ = new TD_find(this);
     findDialog_->SetDirectionOffered(true);
     connect(findDialog_, &TD_find::FindNext, this, [this](const QString& text, FindDirection direction) {
@@ -122,7 +125,7 @@ QToolButton* TFmain::ToolButton(const QString& text, const char* objectName, voi
     auto* button = new QToolButton(this);
     button->setObjectName(objectName);
     button->setText(text);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(false);
     if (handler)
         connect(button, &QToolButton::clicked, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
@@ -175,10 +178,18 @@ void TFmain::BuildLayout()
     SB_open = ToolButton("Open file", "SB_open", &TFmain::SB_openClick);
     SB_exit = ToolButton("Exit", "SB_exit", nullptr);
     connect(SB_exit, &QToolButton::clicked, this, &QWidget::close);
-    auto* toolRow = new QHBoxLayout;
+    // A narrow window moves the commands that do not fit into the row's overflow menu, so
+    // every one stays readable and reachable.
+    auto* toolRow = new QToolBar(central);
+    toolRow->setObjectName("ToolBar_commands");
+    toolRow->setMovable(false);
+    toolRow->setFloatable(false);
+    toolRow->setIconSize(QSize(16, 16));
     for (QToolButton* b : {SB_kreller, SB_run, SB_findinfound, SB_view_plugin, SB_view, SB_open})
         toolRow->addWidget(b);
-    toolRow->addStretch();
+    auto* exitSpacer = new QWidget(toolRow);
+    exitSpacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolRow->addWidget(exitSpacer);
     toolRow->addWidget(SB_exit);
 
     // The kreller list.
@@ -217,6 +228,7 @@ void TFmain::BuildLayout()
     LV_found->setIconSize(QSize(16, 16));
     LV_found->setAllColumnsShowFocus(true);
     LV_found->setContextMenuPolicy(Qt::CustomContextMenu);
+    LV_found->setItemDelegateForColumn(TFoundListModel::ColSize, new TSizeCellDelegate(LV_found));
     const int widths[] = {300, 330, 60, 60};
     for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
         LV_found->header()->resizeSection(column, widths[column]);
@@ -244,7 +256,7 @@ void TFmain::BuildLayout()
 
     layout->addWidget(pathsCaption);
     layout->addLayout(pathsRow);
-    layout->addLayout(toolRow);
+    layout->addWidget(toolRow);
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
 
@@ -293,9 +305,9 @@ void TFmain::BuildMenus()
 
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("N_Help");
-    QAction* helpIndex = MenuAction(help, "Help...", "N_Help1", nullptr, QKeySequence(Qt::Key_F1));
-    connect(helpIndex, &QAction::triggered, this, [this] { ShowHelpTopic("index"); });
-    MenuAction(help, "About", "N_About", &TFmain::N_AboutClick);
+    N_Help1 = MenuAction(help, "Help...", "N_Help1", nullptr, QKeySequence(Qt::Key_F1));
+    connect(N_Help1, &QAction::triggered, this, [this] { ShowHelpTopic("index"); });
+    N_About = MenuAction(help, "About", "N_About", &TFmain::N_AboutClick);
 
     PopupMenu_found = new QMenu(this);
     PopupMenu_found->setObjectName("PopupMenu_found");
@@ -305,6 +317,26 @@ void TFmain::BuildMenus()
     PopupMenu_found->addSeparator();
     P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
     P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+}
+
+void TFmain::SetCommandIcons()
+{
+    const std::pair<QToolButton*, const char*> buttons[] = {
+        {SB_run, "media-playback-start"}, {SB_findinfound, "edit-find"}, {SB_view, "document-print-preview"},
+        {SB_open, "document-open"}, {SB_exit, "application-exit"},
+    };
+    for (const auto& [button, name] : buttons)
+        button->setIcon(platform::CommandIcon(name));
+    const std::pair<QAction*, const char*> entries[] = {
+        {N_Startsearch, "media-playback-start"}, {N_Searchinfoundfilenames, "edit-find"},
+        {N_Viewfile, "document-print-preview"}, {P_Viewfileastext, "document-print-preview"},
+        {N_Openfile, "document-open"}, {P_Openfile, "document-open"}, {N_Settings, "preferences-system"},
+        {N_Exit, "application-exit"}, {N_Loadfoundfileslist, "document-open"}, {P_Loadfoundfileslist, "document-open"},
+        {N_Savefoundfileslist, "document-save-as"}, {P_Savefoundfileslist, "document-save-as"},
+        {N_Help1, "help-browser"}, {N_About, "help-about"},
+    };
+    for (const auto& [action, name] : entries)
+        action->setIcon(platform::CommandIcon(name));
 }
 
 // ---- Start-up and close ----

@@ -344,3 +344,53 @@ TEST_F(MainWindowFixture, CloseRequestMessageClosesTheWindow)
 }
 
 } // namespace
+
+namespace {
+
+const char* const kToolRowCommands[] = {"SB_kreller", "SB_run", "SB_findinfound", "SB_view_plugin", "SB_view", "SB_open", "SB_exit"};
+
+// At the smallest size every command of the tool row is either shown whole or moved into the
+// row's overflow menu; at a usual screen width all are shown.
+TEST_F(MainWindowFixture, ToolRowCommandsStayReadableOrReachableAtTheMinimumSize)
+{
+    struct Size { int width; int height; bool allShown; };
+    window.show();
+    for (const Size size : {Size{717, 434, false}, Size{1600, 900, true}}) {
+        SCOPED_TRACE(size.width);
+        window.resize(size.width, size.height);
+        QCoreApplication::processEvents();
+        auto* row = window.findChild<QWidget*>("ToolBar_commands");
+        ASSERT_NE(row, nullptr);
+        auto* overflow = row->findChild<QToolButton*>("qt_toolbar_ext_button");
+        int hidden = 0;
+        for (const char* name : kToolRowCommands) {
+            auto* button = window.findChild<QToolButton*>(name);
+            if (!button->isVisible()) {
+                ++hidden;
+                continue;
+            }
+            EXPECT_GE(button->width(), button->sizeHint().width()) << name << " is clipped";
+            EXPECT_LE(button->geometry().right(), row->contentsRect().right()) << name;
+        }
+        EXPECT_EQ(overflow && overflow->isVisible(), hidden > 0);
+        if (size.allShown) {
+            EXPECT_EQ(hidden, 0);
+        }
+    }
+}
+
+// The commands a user looks for by picture have one, from the theme or bundled, even when the
+// icon theme has none of them.
+TEST_F(MainWindowFixture, CommandsShowIconsEvenWithoutAnIconTheme)
+{
+    const QString savedTheme = QIcon::themeName();
+    QIcon::setThemeName("no-such-icon-theme");
+    TFmain fresh;
+    for (const char* name : {"SB_run", "SB_findinfound", "SB_view", "SB_open", "SB_exit"})
+        EXPECT_FALSE(fresh.findChild<QToolButton*>(name)->icon().isNull()) << name;
+    for (const char* name : {"N_Startsearch", "N_Searchinfoundfilenames", "N_Viewfile", "N_Openfile", "N_Settings", "N_Exit"})
+        EXPECT_FALSE(fresh.findChild<QAction*>(name)->icon().isNull()) << name;
+    QIcon::setThemeName(savedTheme);
+}
+
+} // namespace
