@@ -5,10 +5,9 @@ set(CPACK_PACKAGE_VENDOR "FileKreller developers")
 set(CPACK_PACKAGE_CONTACT ${FK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop file search through a chain of filters")
 set(CPACK_PACKAGE_DESCRIPTION
-    "FileKreller searches start directories and hands every file to a chain of krellers,\n"
-    "filter stages that test names, sizes, dates and text; the files that pass land\n"
-    "in a list from which they are opened, viewed as text, searched and saved.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+    "FileKreller walks start directories and hands every file to a chain of
+krellers: filter stages that test names, sizes, dates and text. The files that
+pass are listed, to be opened, viewed as text, searched and saved.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

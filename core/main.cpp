@@ -15,13 +15,13 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "core/FoundList.h"
 #include "core/about.h"
+#include "core/command_row.h"
 #include "core/find_dialog.h"
 #include "core/found_list_file.h"
 #include "core/found_names_find.h"
@@ -178,19 +178,12 @@ void TFmain::BuildLayout()
     SB_open = ToolButton("Open file", "SB_open", &TFmain::SB_openClick);
     SB_exit = ToolButton("Exit", "SB_exit", nullptr);
     connect(SB_exit, &QToolButton::clicked, this, &QWidget::close);
-    // A narrow window moves the commands that do not fit into the row's overflow menu, so
-    // every one stays readable and reachable.
-    auto* toolRow = new QToolBar(central);
-    toolRow->setObjectName("ToolBar_commands");
-    toolRow->setMovable(false);
-    toolRow->setFloatable(false);
-    toolRow->setIconSize(QSize(16, 16));
+    // A narrow window moves the commands that do not fit into the row's "»" menu, so every one
+    // stays readable and reachable; "Exit" keeps the right edge.
+    auto* toolRow = new TCommandRow(central);
     for (QToolButton* b : {SB_kreller, SB_run, SB_findinfound, SB_view_plugin, SB_view, SB_open})
-        toolRow->addWidget(b);
-    auto* exitSpacer = new QWidget(toolRow);
-    exitSpacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    toolRow->addWidget(exitSpacer);
-    toolRow->addWidget(SB_exit);
+        toolRow->AddButton(b);
+    toolRow->PinRight(SB_exit);
 
     // The kreller list.
     LV_krellers_ = new TKrellerListView(central);

@@ -21,7 +21,8 @@ app=$usr/lib/filekreller
 
 expected=(bin/filekreller lib/filekreller/bin/FileKreller lib/filekreller/docs/index.html
           share/applications/filekreller.desktop share/metainfo/org.example.filekreller.metainfo.xml
-          share/icons/hicolor/scalable/apps/filekreller.svg share/doc/filekreller/copyright)
+          share/icons/hicolor/scalable/apps/filekreller.svg share/doc/filekreller/copyright
+          share/doc/filekreller/changelog.gz share/man/man1/filekreller.1.gz)
 for size in 16 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/filekreller.png")
 done
