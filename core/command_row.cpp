@@ -24,6 +24,7 @@ TCommandRow::TCommandRow(QWidget* parent) : QWidget(parent)
     SB_more_->setText(QString::fromUtf8("\u00bb"));
     SB_more_->setToolTip("More commands");
     SB_more_->setPopupMode(QToolButton::InstantPopup);
+    SB_more_->setStyleSheet("QToolButton::menu-indicator { image: none; }");  // "»" says it already
     overflowMenu_ = new QMenu(SB_more_);
     overflowMenu_->setObjectName("PopupMenu_more");
     SB_more_->setMenu(overflowMenu_);
