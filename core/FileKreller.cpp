@@ -6,14 +6,22 @@
 #include "core/msg.h"
 #include "core/publisher.h"
 #include "core/sure.h"
+#include "core/tab_order.h"
 #include "core/text_view.h"
 #include "krellers/native_krellers.h"
+#include "platform/Icons.h"
 #include "settings_ui/settings_user.h"
 
 // Every window is created once, in a fixed order, and reused until the program ends.
 int main(int argc, char** argv)
 {
     TFApplication app(argc, argv);
+    QApplication::setApplicationName("FileKreller");
+    QGuiApplication::setDesktopFileName("filekreller");
+    platform::UseInstalledIconTheme();
+    QApplication::setWindowIcon(platform::ApplicationIcon());  // every window and dialog shows it
+    TLayoutTabOrder tabOrder;
+    app.installEventFilter(&tabOrder);
 
     TFmain mainWindow;
     TD_settings_user settings(TSettingsUserServices{}, &mainWindow);  // loads the settings file

@@ -1,5 +1,9 @@
 #include "core/FoundList.h"
 
+#include <QApplication>
+#include <QLocale>
+#include <QPainter>
+
 #include "platform/Dates.h"
 #include "platform/Icons.h"
 
@@ -48,9 +52,15 @@ int TFoundListModel::columnCount(const QModelIndex& parent) const
 
 QString TFoundListModel::SizeText(std::int64_t bytes)
 {
-    // Kilobytes of 1000 bytes, as the size kreller counts them, rounded up so that no file
-    // that has content shows 0.
-    return QString::number((bytes + 999) / 1000);
+    // Kilobytes of 1000 bytes, as the size kreller counts them, truncated like its bounds: a file
+    // that shows 1 passes "at least 1 KB". Below 10 KB one decimal tells 0.9 from 1.0.
+    constexpr std::int64_t kBytesPerKilobyte = 1000;
+    constexpr std::int64_t kBytesPerTenth = kBytesPerKilobyte / 10;
+    if (bytes < 0)
+        bytes = 0;
+    if (bytes >= 10 * kBytesPerKilobyte)
+        return QString::number(bytes / kBytesPerKilobyte);
+    return QLocale().toString(static_cast<double>(bytes / kBytesPerTenth) / 10.0, 'f', 1);
 }
 
 QString TFoundListModel::DateText(std::uint64_t fileTime)
@@ -87,4 +97,25 @@ QVariant TFoundListModel::headerData(int section, Qt::Orientation orientation, i
         return {};
     static const char* const kCaptions[] = {"File name", "Full path", "Size, KB", "Date"};
     return section >= 0 && section < ColumnCount ? QString(kCaptions[section]) : QVariant();
+}
+
+void TSizeCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QWidget* widget = cell.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget).adjusted(0, 0, -Gap, 0);
+    const QString text = cell.text;
+    cell.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);  // background, selection, focus
+
+    const bool selected = cell.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = cell.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    painter->save();
+    painter->setFont(cell.font);
+    painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(textRect, static_cast<int>(cell.displayAlignment),
+                      cell.fontMetrics.elidedText(text, Qt::ElideLeft, textRect.width()));
+    painter->restore();
 }

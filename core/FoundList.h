@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QStyledItemDelegate>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -48,4 +49,13 @@ signals:
 private:
     std::vector<TFoundRow> rows_;
     int shown_ = 0;  // rows the view knows of
+};
+
+// Paints the right-aligned size with room on its right, so it does not run into the date.
+class TSizeCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    static constexpr int Gap = 8;  // pixels kept clear at the cell's right edge
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

@@ -76,6 +76,7 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     connect(Timer_refresh, &QTimer::timeout, this, &TFmain::Timer_refreshTimer);
     BuildLayout();
     BuildMenus();
+    SetCommandIcons();
     findDialog_ = new TD_find(this);
     findDialog_->SetDirectionOffered(true);
     connect(findDialog_, &TD_find::FindNext, this, [this](const QString& text, FindDirection direction) {

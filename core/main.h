@@ -176,6 +176,7 @@ private:
 
     void BuildLayout();
     void BuildMenus();
+    void SetCommandIcons();
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
     QAction* MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
                         const QKeySequence& shortcut = {});
@@ -235,4 +236,6 @@ private:
     QAction* P_Openfile = nullptr;
     QAction* P_Loadfoundfileslist = nullptr;
     QAction* P_Savefoundfileslist = nullptr;
+    QAction* N_Help1 = nullptr;
+    QAction* N_About = nullptr;
 };

@@ -14,14 +14,16 @@
 #include <QVBoxLayout>
 
 #include "core/FoundList.h"
+#include "core/command_row.h"
 #include "krellers/kreller_list_view.h"
+#include "platform/Icons.h"
 
 QToolButton* TFmain::ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)())
 {
     auto* button = new QToolButton(this);
     button->setObjectName(objectName);
     button->setText(text);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(false);
     if (handler)
         connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
@@ -74,11 +76,12 @@ void TFmain::BuildLayout()
     SB_open = ToolButton("Open file", "SB_open", &TFmain::SB_openClick);
     SB_exit = ToolButton("Exit", "SB_exit", nullptr);
     connect(SB_exit, &QToolButton::clicked, this, &QWidget::close);
-    auto* toolRow = new QHBoxLayout;
+    // A narrow window moves the commands that do not fit into the row's "»" menu, so every one
+    // stays readable and reachable; "Exit" keeps the right edge.
+    auto* toolRow = new TCommandRow(central);
     for (QToolButton* b : {SB_kreller, SB_run, SB_findinfound, SB_view_plugin, SB_view, SB_open})
-        toolRow->addWidget(b);
-    toolRow->addStretch();
-    toolRow->addWidget(SB_exit);
+        toolRow->AddButton(b);
+    toolRow->PinRight(SB_exit);
 
     // The kreller list.
     LV_krellers_ = new TKrellerListView(krellers_, central);
@@ -116,6 +119,7 @@ void TFmain::BuildLayout()
     LV_found->setIconSize(QSize(16, 16));
     LV_found->setAllColumnsShowFocus(true);
     LV_found->setContextMenuPolicy(Qt::CustomContextMenu);
+    LV_found->setItemDelegateForColumn(TFoundListModel::ColSize, new TSizeCellDelegate(LV_found));
     const int widths[] = {300, 330, 60, 60};
     for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
         LV_found->header()->resizeSection(column, widths[column]);
@@ -143,7 +147,7 @@ void TFmain::BuildLayout()
 
     layout->addWidget(pathsCaption);
     layout->addLayout(pathsRow);
-    layout->addLayout(toolRow);
+    layout->addWidget(toolRow);
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
 
@@ -192,9 +196,9 @@ void TFmain::BuildMenus()
 
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("N_Help");
-    QAction* helpIndex = MenuAction(help, "Help...", "N_Help1", nullptr, QKeySequence(Qt::Key_F1));
-    connect(helpIndex, &QAction::triggered, this, [this] { ShowHelpTopic("index"); });
-    MenuAction(help, "About", "N_About", &TFmain::N_AboutClick);
+    N_Help1 = MenuAction(help, "Help...", "N_Help1", nullptr, QKeySequence(Qt::Key_F1));
+    connect(N_Help1, &QAction::triggered, this, [this] { ShowHelpTopic("index"); });
+    N_About = MenuAction(help, "About", "N_About", &TFmain::N_AboutClick);
 
     PopupMenu_found = new QMenu(this);
     PopupMenu_found->setObjectName("PopupMenu_found");
@@ -204,5 +208,25 @@ void TFmain::BuildMenus()
     PopupMenu_found->addSeparator();
     P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
     P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+}
+
+void TFmain::SetCommandIcons()
+{
+    const std::pair<QToolButton*, const char*> buttons[] = {
+        {SB_run, "media-playback-start"}, {SB_findinfound, "edit-find"}, {SB_view, "document-print-preview"},
+        {SB_open, "document-open"}, {SB_exit, "application-exit"},
+    };
+    for (const auto& [button, name] : buttons)
+        button->setIcon(platform::CommandIcon(name));
+    const std::pair<QAction*, const char*> entries[] = {
+        {N_Startsearch, "media-playback-start"}, {N_Searchinfoundfilenames, "edit-find"},
+        {N_Viewfile, "document-print-preview"}, {P_Viewfileastext, "document-print-preview"},
+        {N_Openfile, "document-open"}, {P_Openfile, "document-open"}, {N_Settings, "preferences-system"},
+        {N_Exit, "application-exit"}, {N_Loadfoundfileslist, "document-open"}, {P_Loadfoundfileslist, "document-open"},
+        {N_Savefoundfileslist, "document-save-as"}, {P_Savefoundfileslist, "document-save-as"},
+        {N_Help1, "help-browser"}, {N_About, "help-about"},
+    };
+    for (const auto& [action, name] : entries)
+        action->setIcon(platform::CommandIcon(name));
 }
 

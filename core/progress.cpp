@@ -122,7 +122,7 @@ QLabel* TD_progress_user::Link(const QString& text, const char* objectName)
 
 void TD_progress_user::StopLinkClick()
 {
-    const bool answer = break_.Ask("Break process?");
+    const bool answer = break_.AskAbove(this, "Break process?");
     if (break_.IgnoreRequested)
         host_.IgnoreCurrentFile();
     if (answer) {

@@ -37,6 +37,18 @@ TFsure::TFsure(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
 }
 
+void TFsure::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FocusDefaultAnswer();
+}
+
+void TFsure::FocusDefaultAnswer()
+{
+    btn_yes_->setDefault(true);
+    btn_yes_->setFocus();
+}
+
 bool TFsure::Ask(const std::string& text)
 {
     answer_ = false;
@@ -68,9 +80,29 @@ bool TFbreak_scanning::Ask(const std::string& text)
     return TFsure::Ask(text);
 }
 
+bool TFbreak_scanning::AskAbove(QWidget* window, const std::string& text)
+{
+    // Made a window of its own above `window` for this question only: the window manager then
+    // stacks it over a window that stays on top. Its owner is restored afterwards.
+    QWidget* owner = parentWidget();
+    const Qt::WindowFlags flags = windowFlags();
+    setParent(window, flags | Qt::WindowStaysOnTopHint);
+    above_ = window;
+    const bool answer = Ask(text);
+    above_ = nullptr;
+    setParent(owner, flags);
+    return answer;
+}
+
 void TFbreak_scanning::showEvent(QShowEvent* event)
 {
     TFsure::showEvent(event);
+    if (above_)
+        move(above_->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TFbreak_scanning::FocusDefaultAnswer()
+{
     btn_no_->setDefault(true);
     btn_no_->setFocus();
 }
@@ -82,6 +114,12 @@ TFsure_checked::TFsure_checked(QWidget* parent) : TFsure(parent)
     CB_sure_->setObjectName("CB_sure");
     extras_->layout()->addWidget(CB_sure_);
     connect(CB_sure_, &QCheckBox::toggled, btn_yes_, &QPushButton::setEnabled);
+}
+
+void TFsure_checked::FocusDefaultAnswer()
+{
+    btn_yes_->setDefault(true);
+    CB_sure_->setFocus();
 }
 
 bool TFsure_checked::Ask(const std::string& text)

@@ -16,6 +16,10 @@ public:
     bool Answer() const { return answer_; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    // Every question opens on its default answer, whatever was pressed the time before.
+    virtual void FocusDefaultAnswer();
+
     QLabel* text_;
     QPushButton* btn_yes_;
     QPushButton* btn_no_;
@@ -29,13 +33,17 @@ class TFbreak_scanning : public TFsure {
 public:
     explicit TFbreak_scanning(QWidget* parent = nullptr);
     bool Ask(const std::string& text) override;
+    // Asks above `window` (the progress window, which stays on top), centred on it.
+    bool AskAbove(QWidget* window, const std::string& text);
     bool IgnoreRequested = false;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void FocusDefaultAnswer() override;  // "Continue"
 
 private:
     QPushButton* btn_ignore_;
+    QWidget* above_ = nullptr;
 };
 
 // A stricter confirmation: "Yes" is enabled only while "Yes, I'm sure" is ticked.
@@ -44,6 +52,9 @@ class TFsure_checked : public TFsure {
 public:
     explicit TFsure_checked(QWidget* parent = nullptr);
     bool Ask(const std::string& text) override;
+
+protected:
+    void FocusDefaultAnswer() override;  // the check box: "Yes" is disabled until it is ticked
 
 private:
     QCheckBox* CB_sure_;

@@ -1,11 +1,37 @@
 #include "platform/Icons.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QStyle>
+#include <algorithm>
+#include <array>
 
 namespace platform {
+
+namespace {
+
+bool Contains(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// A themed icon that the bundled resources hold at some of the given sizes.
+QIcon BundledIcon(const QString& pattern, std::initializer_list<int> sizes)
+{
+    QIcon icon;
+    for (int size : sizes) {
+        const QString file = pattern.arg(size);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon;
+}
+
+} // namespace
 
 QIcon FileIconForName(const std::string& fileName, bool isDirectory)
 {
@@ -17,10 +43,73 @@ QIcon FileIconForName(const std::string& fileName, bool isDirectory)
     if (auto found = cache.constFind(key); found != cache.constEnd())
         return *found;
     QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (icon.isNull() && !isDirectory)
+        icon = QIcon::fromTheme("text-x-generic");
     if (icon.isNull())
-        icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+        icon = QApplication::style()->standardIcon(isDirectory ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
     cache.insert(key, icon);
     return icon;
+}
+
+QIcon CommandIcon(const char* themeName)
+{
+    const QString name = QString::fromLatin1(themeName);
+    return QIcon::fromTheme(name, BundledIcon(":/filekreller/icons/commands/" + name + "-%1.png", {16, 32}));
+}
+
+QIcon ApplicationIcon()
+{
+    return QIcon::fromTheme("filekreller", BundledIcon(":/filekreller/icons/hicolor/%1x%1/filekreller.png", {16, 32, 48, 64, 128, 256}));
+}
+
+std::string ChooseIconTheme(const std::string& current, const std::vector<std::string>& installed)
+{
+    if (!current.empty() && current != "hicolor")
+        return current;
+    static constexpr std::array kComplete = {"Adwaita", "breeze", "Papirus", "oxygen", "elementary", "Tango", "gnome"};
+    for (const char* name : kComplete)
+        if (Contains(installed, name))
+            return name;
+    // "default" only names the cursor theme; "locolor" holds next to nothing.
+    for (const std::string& name : installed)
+        if (name != "hicolor" && name != "locolor" && name != "default")
+            return name;
+    return current.empty() ? "hicolor" : current;
+}
+
+// Qt's search paths, and the standard places of installed themes: without a desktop's platform
+// theme Qt looks for themes only in its own resources.
+QStringList IconThemeSearchPaths()
+{
+    QStringList paths = QIcon::themeSearchPaths();
+    QStringList standard = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, "icons", QStandardPaths::LocateDirectory);
+    standard.prepend(QDir::homePath() + "/.icons");
+    for (const QString& path : standard)
+        if (!paths.contains(path) && QDir(path).exists())
+            paths << path;
+    return paths;
+}
+
+std::vector<std::string> InstalledIconThemes()
+{
+    std::vector<std::string> names;
+    for (const QString& path : IconThemeSearchPaths()) {
+        const QDir dir(path);
+        for (const QString& entry : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            const std::string name = entry.toStdString();
+            if (QFile::exists(dir.filePath(entry + "/index.theme")) && !Contains(names, name))
+                names.push_back(name);
+        }
+    }
+    return names;
+}
+
+void UseInstalledIconTheme()
+{
+    QIcon::setThemeSearchPaths(IconThemeSearchPaths());
+
+    const std::string chosen = ChooseIconTheme(QIcon::themeName().toStdString(), InstalledIconThemes());
+    QIcon::setThemeName(QString::fromStdString(chosen));
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QToolButton>
 #include <QComboBox>
 #include <QSpinBox>
@@ -12,6 +13,7 @@
 #include "ModalDriver.h"
 #include "TempTree.h"
 #include "core/FoundList.h"
+#include "core/command_row.h"
 #include "core/main.h"
 #include "core/msg.h"
 #include "core/sure.h"
@@ -341,6 +343,98 @@ TEST_F(MainWindowFixture, CloseRequestMessageClosesTheWindow)
     PostCloseRequest(&window);
     QCoreApplication::processEvents();
     EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+const char* const kToolRowCommands[] = {"SB_kreller", "SB_run", "SB_findinfound", "SB_view_plugin", "SB_view", "SB_open", "SB_exit"};
+
+// At the smallest size every command of the tool row is either shown whole or offered by the
+// row's "»" menu, which runs it; at a usual screen width all are shown and the menu button is not.
+TEST_F(MainWindowFixture, ToolRowCommandsStayReadableOrReachableAtTheMinimumSize)
+{
+    struct Size { int width; int height; bool allShown; };
+    window.show();
+    for (const Size size : {Size{717, 434, false}, Size{1600, 900, true}}) {
+        SCOPED_TRACE(size.width);
+        window.resize(size.width, size.height);
+        QCoreApplication::processEvents();
+        auto* row = window.findChild<TCommandRow*>("Row_commands");
+        ASSERT_NE(row, nullptr);
+        QToolButton* more = row->OverflowButton();
+        more->menu()->aboutToShow();
+        QStringList offered;
+        for (QAction* entry : more->menu()->actions())
+            offered << entry->text();
+        int overflowed = 0;
+        int previousRight = -1;
+        for (const char* name : kToolRowCommands) {
+            auto* button = window.findChild<QToolButton*>(name);
+            if (!button->isVisible()) {
+                ++overflowed;
+                EXPECT_TRUE(offered.contains(button->text())) << name << " is neither shown nor offered";
+                continue;
+            }
+            EXPECT_GE(button->width(), button->sizeHint().width()) << name << " is clipped";
+            EXPECT_GT(button->geometry().left(), previousRight) << name << " overlaps its left neighbour";
+            EXPECT_LE(button->geometry().right(), row->width() - 1) << name;
+            previousRight = button->geometry().right();
+        }
+        EXPECT_EQ(offered.size(), overflowed);
+        EXPECT_EQ(more->isVisible(), overflowed > 0);
+        EXPECT_TRUE(window.findChild<QToolButton*>("SB_exit")->isVisible()) << "Exit keeps the right edge";
+        if (size.allShown) {
+            EXPECT_EQ(overflowed, 0);
+        } else {
+            EXPECT_GT(overflowed, 0) << "the minimum size is meant to need the menu";
+        }
+    }
+}
+
+// An entry of the "»" menu runs its command and is enabled exactly when the command is.
+TEST(CommandRow, OverflowEntriesRunTheirCommandWithItsState)
+{
+    TCommandRow row;
+    auto* wide = new QToolButton;
+    wide->setObjectName("SB_wide");
+    wide->setText("A command with a long caption");
+    auto* narrow = new QToolButton;
+    narrow->setObjectName("SB_narrow");
+    narrow->setText("Next");
+    narrow->setEnabled(false);
+    int clicks = 0;
+    QObject::connect(wide, &QToolButton::clicked, [&] { ++clicks; });
+    row.AddButton(wide);
+    row.AddButton(narrow);
+    row.resize(row.OverflowButton()->sizeHint().width() + 4, 30);
+    row.show();
+    ASSERT_EQ(row.OverflowedButtons(), (std::vector<QToolButton*>{wide, narrow}));
+    QMenu* menu = row.OverflowButton()->menu();
+    menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_TRUE(menu->actions()[0]->isEnabled());
+    EXPECT_FALSE(menu->actions()[1]->isEnabled());
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(clicks, 1);
+    row.resize(row.sizeHint());
+    EXPECT_TRUE(row.OverflowedButtons().empty());
+    EXPECT_FALSE(row.OverflowButton()->isVisibleTo(&row));
+}
+
+// The commands a user looks for by picture have one, from the theme or bundled, even when the
+// icon theme has none of them.
+TEST_F(MainWindowFixture, CommandsShowIconsEvenWithoutAnIconTheme)
+{
+    const QString savedTheme = QIcon::themeName();
+    QIcon::setThemeName("no-such-icon-theme");
+    TFmain fresh;
+    for (const char* name : {"SB_run", "SB_findinfound", "SB_view", "SB_open", "SB_exit"})
+        EXPECT_FALSE(fresh.findChild<QToolButton*>(name)->icon().isNull()) << name;
+    for (const char* name : {"N_Startsearch", "N_Searchinfoundfilenames", "N_Viewfile", "N_Openfile", "N_Settings", "N_Exit"})
+        EXPECT_FALSE(fresh.findChild<QAction*>(name)->icon().isNull()) << name;
+    QIcon::setThemeName(savedTheme);
 }
 
 } // namespace

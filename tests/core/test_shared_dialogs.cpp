@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QWindow>
+
+#include <QApplication>
 
 #include "ModalDriver.h"
 #include "core/msg.h"
@@ -38,6 +42,83 @@ TEST(SharedDialogs, CheckedConfirmationOffersYesOnlyWhileTicked)
     });
     EXPECT_FALSE(sure.Ask("Again?"));
     EXPECT_FALSE(yesEnabledAtFirst);
+}
+
+// Presses Return where the keyboard focus of the next modal dialog is, recording which button
+// had the focus and which was the default when it opened.
+void PressReturnInNextModal(QString& focused, QString& byDefault)
+{
+    ClickInNextModal("", [&](QWidget* dialog) {
+        QWidget* focus = dialog->focusWidget();
+        focused = focus ? focus->objectName() : QString();
+        byDefault.clear();
+        for (auto* button : dialog->findChildren<QPushButton*>())
+            if (button->isDefault())
+                byDefault = button->objectName();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(focus ? focus : dialog, &press);
+    });
+}
+
+TEST(SharedDialogs, EveryQuestionOpensOnYesEvenAfterANo)
+{
+    TFsure sure;
+    QString focused, byDefault;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        PressReturnInNextModal(focused, byDefault);
+        EXPECT_TRUE(sure.Ask("Save as default?"));
+        EXPECT_EQ(focused, "btn_yes");
+        EXPECT_EQ(byDefault, "btn_yes");
+        // A "No" reached with the keyboard leaves the focus on "No" when the dialog closes.
+        ClickInNextModal("btn_no", [](QWidget* dialog) { dialog->findChild<QPushButton*>("btn_no")->setFocus(); });
+        EXPECT_FALSE(sure.Ask("Save as default?"));
+    }
+}
+
+TEST(SharedDialogs, BreakDialogOpensOnContinueAndCheckedQuestionOnItsCheckBox)
+{
+    TFbreak_scanning breakDialog;
+    QString focused, byDefault;
+    ClickInNextModal("btn_yes", [](QWidget* dialog) { dialog->findChild<QPushButton*>("btn_yes")->setFocus(); });
+    EXPECT_TRUE(breakDialog.Ask("Break process?"));
+    PressReturnInNextModal(focused, byDefault);
+    EXPECT_FALSE(breakDialog.Ask("Break process?"));
+    EXPECT_EQ(focused, "btn_no");
+    EXPECT_EQ(byDefault, "btn_no");
+
+    // "Yes" stays disabled until ticked, so the keyboard starts on the check box.
+    TFsure_checked checked;
+    ClickInNextModal("btn_no", [&](QWidget* dialog) { focused = dialog->focusWidget()->objectName(); });
+    EXPECT_FALSE(checked.Ask("Delete everything?"));
+    EXPECT_EQ(focused, "CB_sure");
+}
+
+TEST(SharedDialogs, BreakDialogAsksAboveTheProgressWindowCentredOnIt)
+{
+    QWidget owner;
+    TFbreak_scanning breakDialog(&owner);
+    TD_progress progress;
+    progress.setGeometry(200, 150, 420, 300);
+    progress.ReportProgress(1, 2);
+    QWidget* parentWhileAsked = nullptr;
+    QWindow* transientParent = nullptr;
+    Qt::WindowFlags flags;
+    QPoint centre;
+    ClickInNextModal("btn_no", [&](QWidget* dialog) {
+        parentWhileAsked = dialog->parentWidget();
+        transientParent = dialog->windowHandle()->transientParent();
+        flags = dialog->windowFlags();
+        centre = dialog->frameGeometry().center();
+    });
+    EXPECT_FALSE(breakDialog.AskAbove(&progress, "Break process?"));
+    EXPECT_EQ(parentWhileAsked, &progress);
+    EXPECT_EQ(transientParent, progress.windowHandle());
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_LE((centre - progress.frameGeometry().center()).manhattanLength(), 2);
+    // Afterwards it belongs to its owner again, as an ordinary dialog.
+    EXPECT_EQ(breakDialog.parentWidget(), &owner);
+    EXPECT_FALSE(breakDialog.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 TEST(SharedDialogs, MessageShowsItsTextUntilOk)

@@ -1,6 +1,7 @@
 #include "settings_ui/settings_user.h"
 
 #include "core/main.h"
+#include "core/tab_order.h"
 #include "platform/FileSystem.h"
 
 #include "TempTree.h"
@@ -376,6 +377,29 @@ TEST_F(SettingsUser, GroupButtonsFollowTheSelectionAndDeleteAsks)
     remove.click();
     EXPECT_EQ(questions, (std::vector<std::string>{"Delete file group?", "Delete file group?"}));
     EXPECT_EQ(dialog->O_fg1->ItemCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The directories page creates its list and "Remove" before "Change..." and "Add...": Tab still
+// goes along the rows as they are laid out.
+TEST_F(SettingsUser, TabGoesAlongTheDirectoriesPageAsLaidOut)
+{
+    auto dialog = Open();
+    SetTabOrderFromLayout(dialog.get());
+    const QStringList page = {"Edit_DSP", "btn_change", "LB_prohibited", "btn_add_dir", "btn_remove_dir"};
+    QWidget* start = dialog->findChild<QWidget*>("Edit_DSP");
+    ASSERT_NE(start, nullptr);
+    QStringList visited;
+    QWidget* at = start;
+    do {
+        if (page.contains(at->objectName()))
+            visited << at->objectName();
+        at = at->nextInFocusChain();
+    } while (at != start);
+    EXPECT_EQ(visited, page);
 }
 
 } // namespace
