@@ -61,6 +61,8 @@ QListWidget* BannerList()
     list->setWrapping(true);
     list->setResizeMode(QListView::Adjust);
     list->setGridSize(QSize(130, 22));
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setFixedSize(3 * 130 + 8, 5 * 22 + 8);
     for (const char* size : kBannerSizes) {
         auto* item = new QListWidgetItem(size, list);

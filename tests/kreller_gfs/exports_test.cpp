@@ -68,6 +68,7 @@ using GfsPictures = GfsTest;
 
 TEST_F(GfsPictures, ModesThroughTheExports)
 {
+    const char* custom = "Custom sizes\r\nJPG=Y\r\nHMIN=50\r\nHMAX=100\r\nWMIN=20\r\nWMAX=30";
     const struct {
         const char* condition;
         const char* name;
@@ -79,11 +80,11 @@ TEST_F(GfsPictures, ModesThroughTheExports)
         {"Portraits only", "wide.jpg", 200, 100, false},
         {"Landscapes only", "wide.jpg", 200, 100, true},
         {"Landscapes only", "tall.jpg", 100, 200, false},
-        {"Custom sizes\r\nJPG=Y\r\nHMIN=50\r\nHMAX=100\r\nWMIN=20\r\nWMAX=30", "c1.jpg", 25, 50, true},
-        {"Custom sizes\r\nJPG=Y\r\nHMIN=50\r\nHMAX=100\r\nWMIN=20\r\nWMAX=30", "c2.jpg", 30, 100, true},
-        {"Custom sizes\r\nJPG=Y\r\nHMIN=50\r\nHMAX=100\r\nWMIN=20\r\nWMAX=30", "c3.jpg", 19, 60, false},
-        {"Custom sizes\r\nJPG=Y\r\nHMIN=50\r\nHMAX=100\r\nWMIN=20\r\nWMAX=30", "c4.jpg", 31, 60, false},
-        {"Custom sizes\r\nJPG=Y\r\nHMIN=50\r\nHMAX=100\r\nWMIN=20\r\nWMAX=30", "c5.jpg", 25, 101, false},
+        {custom, "c1.jpg", 25, 50, true},
+        {custom, "c2.jpg", 30, 100, true},
+        {custom, "c3.jpg", 19, 60, false},
+        {custom, "c4.jpg", 31, 60, false},
+        {custom, "c5.jpg", 25, 101, false},
         {"Banner/button standard sizes\r\n468 x 60=Y\r\nJPG=Y", "banner.jpg", 468, 60, true},
         {"Banner/button standard sizes\r\n468 x 60=Y\r\nJPG=Y", "turned.jpg", 60, 468, false},
     };
