@@ -1,0 +1,27 @@
+#pragma once
+#include "kreller_gfs/image_condition.h"
+
+#include <QImage>
+#include <string>
+
+// The decoders behind graph_convertor. Each takes the whole file's bytes and throws EGraphicError
+// with its own message when the picture cannot be decoded.
+namespace gfs {
+
+// The whole picture, converted to RGB.
+QImage DecodeJpeg(const std::string& data);
+// The size, with every coefficient entropy-decoded but the picture produced at 1/8 scale in grey.
+TPictureSize ScanJpeg(const std::string& data);
+
+// The first frame at its own size; pixels of the transparent colour are transparent.
+QImage DecodeGif(const std::string& data);
+// The first frame's size, with all of its data decoded into a single reused line.
+TPictureSize ScanGif(const std::string& data);
+
+// A picture read by Qt's reader of the given format ("bmp", "ico").
+QImage DecodeWithQt(const std::string& data, const char* format);
+
+// The size in pixels from a Windows metafile's (enhanced == false) or enhanced metafile's header.
+TPictureSize MetafileSize(const std::string& data, bool enhanced);
+
+} // namespace gfs
