@@ -6,7 +6,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,11 +69,25 @@ std::string WriteTarget(const std::string& path)
     return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+const std::string kTemporaryMark = ".tmp-";
+
+// The prefix of the names of temporary files written for target: ".<name>.tmp-", then the
+// writer's process id and a counter.
+std::string TemporaryPrefix(const std::string& target)
+{
+    return "." + FileNamePart(target) + kTemporaryMark;
+}
+
+std::string TemporaryStem(const std::string& target)
+{
+    return DirectoryPart(target) + "/" + TemporaryPrefix(target) + std::to_string(::getpid()) + "-";
+}
+
 // A new file beside target that no one else uses; created with mode 0666 so the umask applies.
 int CreateTemporaryBeside(const std::string& target, std::string& temporaryPath)
 {
     static unsigned counter = 0;
-    const std::string stem = DirectoryPart(target) + "/." + FileNamePart(target) + ".tmp-" + std::to_string(::getpid()) + "-";
+    const std::string stem = TemporaryStem(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = stem + std::to_string(++counter);
         const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -79,6 +95,60 @@ int CreateTemporaryBeside(const std::string& target, std::string& temporaryPath)
             return fd;
     }
     return -1;
+}
+
+// Gives the unnamed file behind fd a temporary name beside target; false when that is not possible.
+bool LinkBeside(int fd, const std::string& target, std::string& temporaryPath)
+{
+    static unsigned counter = 0;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const std::string stem = TemporaryStem(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = stem + "u" + std::to_string(++counter);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporaryPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// The process id in a temporary file's name after its prefix; 0 when there is none.
+pid_t WriterOf(const std::string& name, std::size_t prefixLength)
+{
+    pid_t pid = 0;
+    std::size_t at = prefixLength;
+    for (; at < name.size() && name[at] >= '0' && name[at] <= '9' && pid < 100000000; ++at)
+        pid = pid * 10 + (name[at] - '0');
+    return at < name.size() && name[at] == '-' ? pid : 0;
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Temporary files of earlier writes of target that were killed before they finished: their
+// writer no longer runs.
+void RemoveStaleTemporaries(const std::string& target)
+{
+    const std::string dir = DirectoryPart(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* stream = ::opendir(dir.c_str());
+    if (!stream)
+        return;
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        const pid_t writer = WriterOf(name, prefix.size());
+        struct stat info {};
+        const std::string path = dir + "/" + name;
+        if (writer > 0 && writer != ::getpid() && ProcessIsGone(writer) && ::lstat(path.c_str(), &info) == 0
+            && S_ISREG(info.st_mode))
+            ::unlink(path.c_str());
+    }
+    ::closedir(stream);
 }
 
 void CopyPermissionsOf(const std::string& existing, int fd)
@@ -133,23 +203,70 @@ std::string ReadWholeFile(const std::string& path)
     }
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view content)
+namespace {
+
+// Closes the finished file and renames it from temporaryPath over target; the temporary name is
+// removed when that fails.
+void RenameIntoPlace(TDescriptor& fd, const std::string& target, const std::string& temporaryPath)
 {
-    const std::string target = WriteTarget(path);
-    std::string temporaryPath;
-    TDescriptor fd(CreateTemporaryBeside(target, temporaryPath));
-    if (fd.Get() < 0)
-        ThrowFileError(target);
     try {
-        CopyPermissionsOf(target, fd.Get());
-        WriteAll(fd.Get(), content, target);
-        if (::fsync(fd.Get()) != 0 || fd.Close() != 0)
+        if (fd.Close() != 0)
             ThrowFileError(target);
         RenameReplacing(temporaryPath, target);
     } catch (...) {
         ::unlink(temporaryPath.c_str());
         throw;
     }
+}
+
+// The bytes and the file's permissions, flushed to the disk.
+void WriteDurably(int fd, std::string_view content, const std::string& target)
+{
+    CopyPermissionsOf(target, fd);
+    WriteAll(fd, content, target);
+    if (::fsync(fd) != 0)
+        ThrowFileError(target);
+}
+
+// Through an unnamed file, which a killed write leaves nothing of: the file gets a name only once
+// its content is complete, and that name is renamed over target at once. False when the file
+// system offers no unnamed files (nothing was written then).
+bool WriteThroughUnnamedFile(const std::string& target, std::string_view content)
+{
+    TDescriptor fd(::open(DirectoryPart(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (fd.Get() < 0)
+        return false;
+    WriteDurably(fd.Get(), content, target);
+    std::string temporaryPath;
+    if (!LinkBeside(fd.Get(), target, temporaryPath))
+        return false;
+    RenameIntoPlace(fd, target, temporaryPath);
+    return true;
+}
+
+void WriteThroughNamedFile(const std::string& target, std::string_view content)
+{
+    std::string temporaryPath;
+    TDescriptor fd(CreateTemporaryBeside(target, temporaryPath));
+    if (fd.Get() < 0)
+        ThrowFileError(target);
+    try {
+        WriteDurably(fd.Get(), content, target);
+    } catch (...) {
+        ::unlink(temporaryPath.c_str());
+        throw;
+    }
+    RenameIntoPlace(fd, target, temporaryPath);
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view content)
+{
+    const std::string target = WriteTarget(path);
+    RemoveStaleTemporaries(target);
+    if (!WriteThroughUnnamedFile(target, content))
+        WriteThroughNamedFile(target, content);
     SyncDirectory(DirectoryPart(target));
 }
 

@@ -21,6 +21,9 @@ std::string ReadWholeFile(const std::string& path);
 
 // Replaces path with content so that readers see either the old file or the complete new one: the
 // bytes go to a temporary file in the same directory, are flushed to the disk and renamed over path.
+// The temporary file is unnamed until it is complete, so a killed write leaves nothing behind;
+// where the file system has no unnamed files, a named one is used, and those that killed writes
+// of the same path left (their writer no longer runs) are removed first.
 // An existing file keeps its permissions; a symbolic link keeps pointing at the file it names.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
