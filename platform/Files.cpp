@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -28,6 +29,8 @@ public:
     TDescriptor& operator=(const TDescriptor&) = delete;
 
     int Get() const { return fd_; }
+    // Hands the descriptor over to the caller.
+    int Release() { return std::exchange(fd_, -1); }
     // Closes now, so that a failing close (a full disk on some file systems) is seen.
     int Close()
     {
@@ -173,10 +176,17 @@ EFileError::EFileError(const std::string& path, int code)
 {
 }
 
-std::string ReadWholeFile(const std::string& path)
+EFileError::EFileError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+
+ENotRegularFile::ENotRegularFile(const std::string& path) : EFileError(EINVAL, path + ": not a regular file") {}
+
+TFileReader::TFileReader(const std::string& path) : path_(path)
 {
     // O_NONBLOCK keeps the open itself from waiting on a FIFO; the check below then refuses it.
     TDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // A socket, and a device without a driver, cannot even be opened.
+    if (fd.Get() < 0 && errno == ENXIO)
+        throw ENotRegularFile(path);
     if (fd.Get() < 0)
         ThrowFileError(path);
     struct stat info {};
@@ -185,22 +195,41 @@ std::string ReadWholeFile(const std::string& path)
     if (S_ISDIR(info.st_mode))
         ThrowFileError(path, EISDIR);
     if (!S_ISREG(info.st_mode))
-        ThrowFileError(path, EINVAL);
+        throw ENotRegularFile(path);
+    size_ = info.st_size;
+    fd_ = fd.Release();
+}
 
-    std::string content;
-    content.reserve(static_cast<std::size_t>(info.st_size));
-    char block[65536];
+TFileReader::~TFileReader()
+{
+    ::close(fd_);
+}
+
+std::size_t TFileReader::ReadSome(std::string& buffer, std::size_t count)
+{
+    const std::size_t start = buffer.size();
+    buffer.resize(start + count);
     for (;;) {
-        const ssize_t got = ::read(fd.Get(), block, sizeof block);
+        const ssize_t got = ::read(fd_, buffer.data() + start, count);
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowFileError(path);
+            buffer.resize(start);
+            ThrowFileError(path_);
         }
-        if (got == 0)
-            return content;
-        content.append(block, static_cast<std::size_t>(got));
+        buffer.resize(start + static_cast<std::size_t>(got));
+        return static_cast<std::size_t>(got);
     }
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    TFileReader file(path);
+    std::string content;
+    content.reserve(static_cast<std::size_t>(file.Size()) + 65536);  // room for the read that finds the end
+    while (file.ReadSome(content, 65536) > 0) {
+    }
+    return content;
 }
 
 namespace {
