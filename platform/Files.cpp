@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -303,6 +304,26 @@ void RenameReplacing(const std::string& from, const std::string& to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
         ThrowFileError(to);
+}
+
+bool RenameUnlessTaken(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    // File systems without the exclusive rename: check first, then rename.
+    if (errno != EINVAL && errno != ENOSYS)
+        ThrowFileError(to);
+    if (PathExists(to))
+        return false;
+    RenameReplacing(from, to);
+    return true;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
 }
 
 bool PathExists(const std::string& path)

@@ -64,6 +64,13 @@ void WriteFileAtomically(const std::string& path, std::string_view content);
 // Renames from to to, replacing a file that is already there.
 void RenameReplacing(const std::string& from, const std::string& to);
 
+// Renames from to to unless something already exists at to: false then, and nothing changes.
+// Throws EFileError for any other failure.
+bool RenameUnlessTaken(const std::string& from, const std::string& to);
+
+// Removes the file (not a directory) at path; false when it could not be removed.
+bool RemoveFile(const std::string& path);
+
 // Whether anything (a file, a directory, a dangling link) exists at path.
 bool PathExists(const std::string& path);
 
