@@ -1,5 +1,6 @@
 #include "core/SearchWalk.h"
 
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -9,31 +10,63 @@ bool IsDotEntry(const std::string& name)
     return name == "." || name == "..";
 }
 
-// One directory being walked. Its entries are read completely and its handle closed before the
-// walk descends, so a deep tree never runs into the limit of open files.
-struct TDirectoryFrame {
+} // namespace
+
+// One directory being walked. Its entries are read completely before the walk descends; only
+// every AnchorSpacing-th level keeps its handle, so a deep tree stays far from the limit of open
+// files.
+struct TSearchWalk::TFrame {
     std::string Dir;  // with a trailing '/'
     std::vector<FileEntry> Entries;
     std::size_t Next = 0;
+    platform::TDirectoryHandle Anchor;  // open on anchor levels only
 };
 
-} // namespace
+void TUnreadDirectories::Count(int error)
+{
+    if (error == ENOENT)
+        return;
+    ++Total;
+    if (error == EACCES || error == EPERM)
+        ++Permission;
+    else if (error == EMFILE || error == ENFILE)
+        ++TooManyOpenFiles;
+}
+
+std::string UnreadDirectoriesText(const TUnreadDirectories& unread)
+{
+    if (unread.Total == 0)
+        return {};
+    std::string reasons;
+    const auto addReason = [&](std::int64_t count, const char* why) {
+        if (count == 0)
+            return;
+        reasons += reasons.empty() ? " (" : ", ";
+        reasons += why + std::string(": ") + std::to_string(count);
+    };
+    addReason(unread.Permission, "permission");
+    addReason(unread.TooManyOpenFiles, "too many open files");
+    if (!reasons.empty())
+        reasons += ')';
+    return "Directories that could not be read: " + std::to_string(unread.Total) + reasons;
+}
 
 void TSearchWalk::ResetCounters()
 {
     TotalCount = 0;
     FoundCount = 0;
     CurrentPath.clear();
+    Unread = {};
 }
 
 void TSearchWalk::ScanDirectory(const std::string& dir)
 {
     // An explicit stack instead of recursion: trees thousands of levels deep are walked without
     // exhausting the call stack.
-    std::vector<TDirectoryFrame> frames;
-    frames.push_back({platform::WithTrailingSlash(dir), platform::ListDirectory(dir), 0});
+    std::vector<TFrame> frames;
+    PushFrame(frames, platform::TDirectoryHandle::Open(dir), platform::WithTrailingSlash(dir));
     while (!frames.empty() && !StopRequested) {
-        TDirectoryFrame& frame = frames.back();
+        TFrame& frame = frames.back();
         if (frame.Next == frame.Entries.size()) {
             frames.pop_back();
             continue;
@@ -41,11 +74,44 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
         const FileEntry& entry = frame.Entries[frame.Next++];
         TakeUpEntry(entry, frame.Dir);
         if (!pendingDirectory_.empty()) {
-            auto entries = platform::ListDirectory(pendingDirectory_);
-            frames.push_back({platform::WithTrailingSlash(pendingDirectory_), std::move(entries), 0});
+            const std::string path = std::move(pendingDirectory_);
             pendingDirectory_.clear();
+            PushFrame(frames, OpenSubdirectory(frames, path), platform::WithTrailingSlash(path));
         }
     }
+}
+
+void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path)
+{
+    if (!dir.IsOpen()) {
+        Unread.Count(dir.Error());
+        return;
+    }
+    platform::TDirectoryListing listing = ReadListing(dir);
+    // Names that could not be stat'ed still count; nothing is known of them to hand on.
+    TotalCount += listing.UnknownCount;
+    const bool anchor = frames.size() % AnchorSpacing == 0;
+    frames.push_back({std::move(path), std::move(listing.Entries), 0, {}});
+    if (anchor)
+        frames.back().Anchor = std::move(dir);
+}
+
+platform::TDirectoryListing TSearchWalk::ReadListing(const platform::TDirectoryHandle& dir)
+{
+    return platform::ReadDirectory(dir, [this] {
+        LetEventsRunWhenDue();
+        return !StopRequested;
+    });
+}
+
+platform::TDirectoryHandle TSearchWalk::OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const
+{
+    // The nearest open ancestor; the start directory at the bottom of the stack always is one.
+    for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
+        if (frame->Anchor.IsOpen())
+            return frame->Anchor.OpenBelow(path.substr(frame->Dir.size()));
+    }
+    return {};
 }
 
 void TSearchWalk::TakeUpEntry(const FileEntry& entry, const std::string& dir)

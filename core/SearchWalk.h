@@ -16,6 +16,21 @@ public:
     virtual void AddFoundFile(const FileEntry& entry, const std::string& path) = 0;
 };
 
+// Directories of a run that the walk meant to enter but could not open.
+struct TUnreadDirectories {
+    std::int64_t Total = 0;
+    std::int64_t Permission = 0;        // refused by the directory's permissions
+    std::int64_t TooManyOpenFiles = 0;  // the process or the system ran out of file handles
+
+    // Counts one failure by its errno value. A directory that vanished before it was opened
+    // was not missed and is not counted.
+    void Count(int error);
+    bool operator==(const TUnreadDirectories&) const = default;
+};
+
+// The line the run summary gives for them; empty when every directory could be read.
+std::string UnreadDirectoriesText(const TUnreadDirectories& unread);
+
 // The recursive walk of one search run: depth first, in the order the file system lists entries,
 // every file handed to the kreller chain. Stop and ignore requests arrive as flags set by the
 // host while events run.
@@ -32,14 +47,25 @@ public:
     std::int64_t TotalCount = 0;    // entries enumerated, "." and ".." included
     std::int64_t FoundCount = 0;    // files that passed the chain
     std::string CurrentPath;        // the entry taken up last
+    TUnreadDirectories Unread;      // directories that could not be opened
 
     // Events run at most this often: asking the event loop costs about as much as a stat, so it
     // is not asked for every entry. Zero lets them run at every entry.
     std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
 
+    // Every this many levels a directory stays open while the walk is below it; deeper ones are
+    // opened relative to the nearest such ancestor. So a tree of any depth is walked in time
+    // proportional to its size, holding about one handle per this many levels.
+    static constexpr std::size_t AnchorSpacing = 32;
+
 private:
+    struct TFrame;
+
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
+    platform::TDirectoryListing ReadListing(const platform::TDirectoryHandle& dir);
+    void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path);
+    platform::TDirectoryHandle OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const;
 
     TWalkHost& host_;
     std::chrono::steady_clock::time_point lastEvents_{};

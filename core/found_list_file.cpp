@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include <QFileDialog>
+#include <algorithm>
 
 std::string QtFileDialogFilter(std::string_view filter)
 {
@@ -24,54 +25,106 @@ std::string QtFileDialogFilter(std::string_view filter)
     return result;
 }
 
+bool FitsOnOneLine(std::string_view path)
+{
+    return path.find_first_of("\r\n") == std::string_view::npos;
+}
+
 std::string FoundListText(const std::vector<std::string>& paths)
 {
     std::string text;
     for (const std::string& path : paths) {
-        if (!path.empty())
+        if (!path.empty() && FitsOnOneLine(path))
             text.append(path).append("\r\n");
     }
     return text;
 }
 
+bool TFoundListLineSplitter::Feed(std::string_view bytes, const LineCallback& line)
+{
+    if (ended_)
+        return false;
+    if (const std::size_t zero = bytes.find('\0'); zero != std::string_view::npos) {
+        bytes = bytes.substr(0, zero);
+        ended_ = true;
+    }
+    while (!bytes.empty()) {
+        if (afterCr_ && bytes.front() == '\n')
+            bytes.remove_prefix(1);  // the second half of CR LF
+        afterCr_ = false;
+        const std::size_t end = bytes.find_first_of("\r\n");
+        if (end == std::string_view::npos) {
+            partial_.append(bytes);
+            break;
+        }
+        partial_.append(bytes.substr(0, end));
+        line(partial_);
+        partial_.clear();
+        afterCr_ = bytes[end] == '\r';
+        bytes.remove_prefix(end + 1);
+    }
+    return !ended_;
+}
+
+void TFoundListLineSplitter::Finish(const LineCallback& line)
+{
+    if (!partial_.empty())
+        line(partial_);
+    partial_.clear();
+    ended_ = true;
+}
+
 std::vector<std::string> FoundListLines(std::string_view text)
 {
-    text = text.substr(0, text.find('\0'));
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
-            ++start;
-    }
+    const auto keep = [&](std::string_view line) { lines.emplace_back(line); };
+    TFoundListLineSplitter splitter;
+    splitter.Feed(text, keep);
+    splitter.Finish(keep);
     return lines;
 }
 
-void SaveFoundList(const std::string& file, const std::vector<std::string>& paths)
+std::size_t SaveFoundList(const std::string& file, const std::vector<std::string>& paths)
 {
     platform::WriteFileAtomically(file, FoundListText(paths));
+    return static_cast<std::size_t>(
+        std::count_if(paths.begin(), paths.end(), [](const std::string& path) { return !FitsOnOneLine(path); }));
+}
+
+std::string LeftOutOfListText(std::size_t leftOut)
+{
+    return std::to_string(leftOut)
+           + " found file(s) were left out of the saved list: their names contain a line break, which "
+             "a line of the list cannot hold.";
 }
 
 void LoadFoundList(const std::string& file, const AddFoundFileCallback& add)
 {
-    for (const std::string& line : FoundListLines(platform::ReadWholeFile(file))) {
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    platform::TFileReader reader(file);
+    const auto addExisting = [&](std::string_view line) {
         if (line.empty())
-            continue;
-        if (const std::optional<FileEntry> entry = platform::LookupEntry(line))
-            add(*entry, line);
-    }
+            return;
+        const std::string path(line);
+        if (const std::optional<FileEntry> entry = platform::LookupEntry(path))
+            add(*entry, path);
+    };
+    TFoundListLineSplitter splitter;
+    std::string piece;
+    do {
+        piece.clear();
+    } while (reader.ReadSome(piece, kPieceBytes) > 0 && splitter.Feed(piece, addExisting));
+    splitter.Finish(addExisting);
 }
 
-void SaveFoundListAs(const std::vector<std::string>& rowPaths, const FileChooser& chooseFile)
+std::size_t SaveFoundListAs(const std::vector<std::string>& rowPaths, const FileChooser& chooseFile)
 {
     if (rowPaths.empty())
-        return;
+        return 0;
     // File dialogs may change the working directory, and the program's relative paths depend on it.
     const platform::TWorkingDirectoryGuard keepWorkingDirectory;
-    if (const std::optional<std::string> file = chooseFile())
-        SaveFoundList(*file, rowPaths);
+    const std::optional<std::string> file = chooseFile();
+    return file ? SaveFoundList(*file, rowPaths) : 0;
 }
 
 void LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,

@@ -421,7 +421,9 @@ void TFmain::N_SavefoundfileslistClick()
     paths.reserve(static_cast<std::size_t>(found_->Count()));
     for (int i = 0; i < found_->Count(); ++i)
         paths.push_back(found_->Row(i).Path);
-    SaveFoundListAs(paths, [this] { return AskFoundListSaveFile(this); });
+    const std::size_t leftOut = SaveFoundListAs(paths, [this] { return AskFoundListSaveFile(this); });
+    if (leftOut > 0 && dialogs_.Msg)
+        dialogs_.Msg->Inform(LeftOutOfListText(leftOut));
 }
 
 void TFmain::N_LoadfoundfileslistClick()

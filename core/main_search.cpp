@@ -121,6 +121,8 @@ std::string TFmain::SearchResultText() const
     std::string text = "File(s) passed through all the krellers:" + std::to_string(found_->Count());
     if (walk_.StopRequested)
         text += "\nSearch process has been interrupted by user.";
+    if (const std::string unread = UnreadDirectoriesText(walk_.Unread); !unread.empty())
+        text += "\n" + unread;
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
@@ -45,6 +46,20 @@ bool MatchesAt(QStringView text, QStringView key, qsizetype at)
 }
 
 constexpr qsizetype FeedPieceLength = 1 << 18;
+constexpr std::size_t ReadStepBytes = std::size_t{1} << 20;
+
+// How many bytes at the end of bytes begin a UTF-8 character that is not complete yet.
+std::size_t IncompleteCharacterTail(std::string_view bytes)
+{
+    for (std::size_t back = 1; back <= std::min<std::size_t>(4, bytes.size()); ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;  // a continuation byte: the character starts further back
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
 
 // Where the piece of text starting at from ends: FeedPieceLength characters on, never between the
 // two halves of a surrogate pair.
@@ -57,6 +72,48 @@ qsizetype PieceEnd(QStringView text, qsizetype from)
 }
 
 } // namespace
+
+// A FIFO, a socket or a device is refused with plain words.
+TViewTextReader::TViewTextReader(const std::string& path, std::int64_t limit) try : file_(path), limit_(limit) {
+} catch (const platform::ENotRegularFile&) {
+    throw std::runtime_error(path + NotRegularFileText);
+}
+
+QString TViewTextReader::NextStep(std::size_t stepBytes)
+{
+    if (atEnd_)
+        return {};
+    std::string bytes = std::move(carried_);
+    carried_.clear();
+    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(stepBytes), limit_ - read_));
+    const std::size_t got = file_.ReadSome(bytes, wanted);
+    read_ += static_cast<std::int64_t>(got);
+    Finish(bytes, got);
+    if (!atEnd_) {
+        // A CR may be the first half of CR LF, and a character may continue in the next step.
+        std::size_t held = IncompleteCharacterTail(bytes);
+        if (held == 0 && !bytes.empty() && bytes.back() == '\r')
+            held = 1;
+        carried_.assign(bytes, bytes.size() - held, held);
+        bytes.resize(bytes.size() - held);
+    }
+    return QString::fromUtf8(TextForView(bytes));
+}
+
+// Whether this step is the last: a zero byte ends the text, as does the end of the file or the limit.
+void TViewTextReader::Finish(std::string& bytes, std::size_t got)
+{
+    if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos) {
+        bytes.resize(zero);
+        atEnd_ = true;
+    } else if (got == 0) {
+        atEnd_ = true;
+    } else if (read_ >= limit_) {
+        atEnd_ = true;
+        std::string probe;
+        limitReached_ = file_.ReadSome(probe, 1) > 0;
+    }
+}
 
 qsizetype FindTextFrom(QStringView text, QStringView key, qsizetype from)
 {
@@ -73,6 +130,7 @@ TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     : QDialog(parent)
     , inform_(std::move(inform))
     , Memo_text_(new QPlainTextEdit(this))
+    , Label_rest_(new QLabel(RestNotShownText, this))
     , btn_find_(new QPushButton("Find", this))
     , btn_close_(new QPushButton("Close", this))
     , find_(new TD_find(this))
@@ -81,6 +139,8 @@ TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     setObjectName("TF_text_view");
     setWindowTitle("View as text");
     Memo_text_->setObjectName("Memo_text");
+    Label_rest_->setObjectName("Label_rest");
+    Label_rest_->hide();
     btn_find_->setObjectName("btn_find");
     btn_close_->setObjectName("btn_close");
 
@@ -103,8 +163,11 @@ TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     buttons->addWidget(btn_find_);
     buttons->addWidget(btn_close_);
     buttons->addStretch();
+    auto* text = new QVBoxLayout;
+    text->addWidget(Memo_text_, 1);
+    text->addWidget(Label_rest_);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(Memo_text_, 1);
+    layout->addLayout(text, 1);
     layout->addLayout(buttons);
     resize(780, 540);
 
@@ -120,13 +183,13 @@ void TF_text_view::LoadFile(const std::string& path)
 {
     StopFeeding();
     Memo_text_->clear();
-    StartFeeding(QString::fromUtf8(TextForView(platform::ReadWholeFile(path))));
+    Label_rest_->hide();
+    reader_.emplace(path, TextLimit);
+    StartFeeding();
 }
 
-void TF_text_view::StartFeeding(QString text)
+void TF_text_view::StartFeeding()
 {
-    pending_ = std::move(text);
-    fed_ = 0;
     FeedNextPiece();
     // The first piece went in at the caret and pushed it along; a file is read from its start.
     Memo_text_->moveCursor(QTextCursor::Start);
@@ -134,9 +197,19 @@ void TF_text_view::StartFeeding(QString text)
         feeder_->start(0);
 }
 
+void TF_text_view::ReadNextStep()
+{
+    pending_ = reader_->NextStep(ReadStepBytes);
+    fed_ = 0;
+    if (reader_->LimitReached())
+        Label_rest_->show();
+}
+
 void TF_text_view::FeedNextPiece()
 {
-    if (!IsFeeding()) {
+    while (fed_ == pending_.size() && reader_ && !reader_->AtEnd())
+        ReadNextStep();
+    if (fed_ == pending_.size()) {
         StopFeeding();
         return;
     }
@@ -158,6 +231,7 @@ void TF_text_view::FinishFeeding()
 void TF_text_view::StopFeeding()
 {
     feeder_->stop();
+    reader_.reset();
     pending_.clear();
     fed_ = 0;
 }

@@ -1,11 +1,15 @@
 #pragma once
 #include "core/user_callbacks.h"
 
+#include "platform/Files.h"
+
 #include <QDialog>
 #include <QStringView>
+#include <optional>
 #include <string>
 #include <string_view>
 
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -20,6 +24,38 @@ std::string TextForView(std::string_view bytes);
 qsizetype FindTextFrom(QStringView text, QStringView key, qsizetype from);
 
 inline constexpr const char* TextNotFoundText = "Not found";
+
+// At most this much of a file is shown as text.
+inline constexpr std::int64_t ViewTextLimit = std::int64_t{64} << 20;
+inline constexpr const char* RestNotShownText = "Only the first 64 MB of this file are shown; the rest is not.";
+// Why a FIFO, a socket or a device is not shown: "<path>" + NotRegularFileText.
+inline constexpr const char* NotRegularFileText = " is not a regular file and cannot be shown as text.";
+
+// A file's text for the view (as TextForView gives it), read a step at a time, so that a big
+// file is shown while the rest is still being read. Reading ends at the first zero byte, at the
+// end of the file or after limit bytes.
+class TViewTextReader {
+public:
+    // Throws std::runtime_error with the failure's text.
+    TViewTextReader(const std::string& path, std::int64_t limit);
+
+    // The text of up to stepBytes more bytes of the file; a line break or a character cut by the
+    // step's end comes with the next step.
+    QString NextStep(std::size_t stepBytes);
+    bool AtEnd() const { return atEnd_; }
+    // Whether reading stopped at the limit with more of the file left unread.
+    bool LimitReached() const { return limitReached_; }
+
+private:
+    void Finish(std::string& bytes, std::size_t got);
+
+    platform::TFileReader file_;
+    std::int64_t limit_;
+    std::int64_t read_ = 0;
+    std::string carried_;  // bytes held back for the next step
+    bool atEnd_ = false;
+    bool limitReached_ = false;
+};
 
 // The window "View as text": a read-only text area with both scroll bars, "Find" and "Close".
 class TF_text_view : public QDialog {
@@ -40,22 +76,30 @@ public:
     QPlainTextEdit* Memo_text() const { return Memo_text_; }
     TD_find* FindDialog() const { return find_; }
     // Whether part of the loaded text is still on its way into the text area.
-    bool IsFeeding() const { return fed_ < pending_.size(); }
+    bool IsFeeding() const { return fed_ < pending_.size() || (reader_ && !reader_->AtEnd()); }
+    // The note that not all of the file is shown; visible only then.
+    QLabel* RestNote() const { return Label_rest_; }
+
+    // How many bytes of a file are shown at most (tests make it small).
+    std::int64_t TextLimit = ViewTextLimit;
 
 private:
     void btn_findClick();
-    void StartFeeding(QString text);
+    void StartFeeding();
     void FeedNextPiece();
+    void ReadNextStep();
     void FinishFeeding();
     void StopFeeding();
 
     InformCallback inform_;
     QPlainTextEdit* Memo_text_;
+    QLabel* Label_rest_;
     QPushButton* btn_find_;
     QPushButton* btn_close_;
     TD_find* find_;
-    // A big text goes into the text area piece by piece from the event loop, so the window shows
-    // and answers at once instead of after seconds of building the document.
+    // A big file is read and goes into the text area piece by piece from the event loop, so the
+    // window shows and answers at once instead of after seconds of reading and building.
+    std::optional<TViewTextReader> reader_;
     QString pending_;
     qsizetype fed_ = 0;
     QTimer* feeder_;

@@ -1,15 +1,19 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -80,6 +84,7 @@ std::optional<FileEntry> StatEntry(int dirFd, const char* relative, std::string 
 }
 
 constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+constexpr int kBelowFlags = kDirectoryFlags | O_NOFOLLOW;
 
 // A path longer than the system takes in one call is opened one component at a time, so a tree
 // deeper than that is still walked to its bottom.
@@ -100,7 +105,7 @@ int OpenLongDirectoryPath(const std::string& dir)
     return fd;
 }
 
-int OpenDirectory(const std::string& dir)
+int OpenDirectoryPath(const std::string& dir)
 {
     if (dir.empty())
         return open(".", kDirectoryFlags);
@@ -108,25 +113,120 @@ int OpenDirectory(const std::string& dir)
     return fd < 0 && errno == ENAMETOOLONG ? OpenLongDirectoryPath(dir) : fd;
 }
 
+// relative below base in one call, with no link followed at any component.
+int OpenBelowAtOnce(int base, const std::string& relative)
+{
+    open_how how{};
+    how.flags = kBelowFlags;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    return static_cast<int>(syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how));
+}
+
+// The same one component at a time, for kernels without openat2 and paths too long for one call.
+int OpenBelowStepwise(int base, const std::string& relative)
+{
+    int fd = fcntl(base, F_DUPFD_CLOEXEC, 0);
+    std::size_t start = 0;
+    while (fd >= 0 && start < relative.size()) {
+        const std::size_t end = std::min(relative.find('/', start), relative.size());
+        if (end > start) {
+            const int next = openat(fd, relative.substr(start, end - start).c_str(), kBelowFlags);
+            const int error = errno;
+            close(fd);
+            errno = error;
+            fd = next;
+        }
+        start = end + 1;
+    }
+    return fd;
+}
+
+bool OpenAtOnceUnavailable(int error)
+{
+    // ENOSYS: an old kernel; EPERM: a sandbox that refuses the call; the others: a path too long.
+    return error == ENOSYS || error == EPERM || error == ENAMETOOLONG || error == E2BIG;
+}
+
+// The entries of one getdents64 buffer, handed to visit until it says no.
+template <typename Visit>
+bool VisitNames(const char* buffer, std::size_t length, Visit&& visit)
+{
+    for (std::size_t offset = 0; offset < length;) {
+        const auto* record = reinterpret_cast<const dirent64*>(buffer + offset);
+        offset += record->d_reclen;
+        if (!visit(record->d_name))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+TDirectoryHandle TDirectoryHandle::Open(const std::string& path)
+{
+    const int fd = OpenDirectoryPath(path);
+    return {fd, fd < 0 ? errno : 0};
+}
+
+TDirectoryHandle::~TDirectoryHandle()
+{
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+TDirectoryHandle::TDirectoryHandle(TDirectoryHandle&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(other.error_)
+{
+}
+
+TDirectoryHandle& TDirectoryHandle::operator=(TDirectoryHandle&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        error_ = other.error_;
+    }
+    return *this;
+}
+
+TDirectoryHandle TDirectoryHandle::OpenBelow(const std::string& relative) const
+{
+    if (fd_ < 0)
+        return {-1, error_ != 0 ? error_ : EBADF};
+    int fd = OpenBelowAtOnce(fd_, relative);
+    if (fd < 0 && OpenAtOnceUnavailable(errno))
+        fd = OpenBelowStepwise(fd_, relative);
+    return {fd, fd < 0 ? errno : 0};
+}
+
+TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function<bool()>& keepGoing)
+{
+    TDirectoryListing listing;
+    if (!dir.IsOpen())
+        return listing;
+    alignas(dirent64) char buffer[32768];
+    const auto take = [&](const char* name) {
+        if (!keepGoing()) {
+            listing.Interrupted = true;
+            return false;
+        }
+        if (auto entry = StatEntry(dir.Descriptor(), name, name))
+            listing.Entries.push_back(std::move(*entry));
+        else
+            ++listing.UnknownCount;
+        return true;
+    };
+    for (;;) {
+        const ssize_t got = getdents64(dir.Descriptor(), buffer, sizeof buffer);
+        if (got <= 0 || !VisitNames(buffer, static_cast<std::size_t>(got), take))
+            return listing;
+    }
+}
 
 std::vector<FileEntry> ListDirectory(const std::string& dir)
 {
-    std::vector<FileEntry> entries;
-    const int dirFd = OpenDirectory(dir);
-    if (dirFd < 0)
-        return entries;
-    DIR* stream = fdopendir(dirFd);
-    if (!stream) {
-        close(dirFd);
-        return entries;
-    }
-    while (const dirent* d = readdir(stream)) {
-        if (auto entry = StatEntry(dirFd, d->d_name, d->d_name))
-            entries.push_back(std::move(*entry));
-    }
-    closedir(stream);
-    return entries;
+    return ReadDirectory(TDirectoryHandle::Open(dir), [] { return true; }).Entries;
 }
 
 std::optional<FileEntry> LookupEntry(const std::string& path)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,8 +31,50 @@ struct FileEntry {
 
 namespace platform {
 
+// An open directory, or the reason (an errno value) why it could not be opened. Paths below it
+// are opened relative to it, so the walk needs neither full paths nor one handle per level.
+class TDirectoryHandle {
+public:
+    // The directory at path; a symbolic link given as path is followed, as it is the caller's choice.
+    static TDirectoryHandle Open(const std::string& path);
+
+    TDirectoryHandle() = default;
+    ~TDirectoryHandle();
+    TDirectoryHandle(TDirectoryHandle&& other) noexcept;
+    TDirectoryHandle& operator=(TDirectoryHandle&& other) noexcept;
+    TDirectoryHandle(const TDirectoryHandle&) = delete;
+    TDirectoryHandle& operator=(const TDirectoryHandle&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int Error() const { return error_; }
+    int Descriptor() const { return fd_; }
+
+    // The directory at relative ("a/b/c", no "." or ".." parts) below this one. No component may
+    // be a symbolic link, so a directory swapped for a link after it was listed is refused (ELOOP
+    // or ENOTDIR) and what opens always lies inside this directory's tree.
+    TDirectoryHandle OpenBelow(const std::string& relative) const;
+
+private:
+    TDirectoryHandle(int fd, int error) : fd_(fd), error_(error) {}
+
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+// What reading one directory gave.
+struct TDirectoryListing {
+    std::vector<FileEntry> Entries;  // in the order the file system returns them
+    // Names that were listed but could not be stat'ed: vanished meanwhile, or in a directory that
+    // may be listed but not searched. They count as entries but nothing is known of them.
+    std::int64_t UnknownCount = 0;
+    bool Interrupted = false;  // keepGoing said no before the end
+};
+
+// Every entry of the open directory, "." and ".." included. keepGoing is asked before every
+// entry, so that a huge directory lets events run and can be given up.
+TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function<bool()>& keepGoing);
+
 // Every entry of dir, "." and ".." included, in the order the file system returns them.
-// The directory is read completely and closed before returning, so a deep walk holds no handles.
 // An unreadable or missing directory gives no entries; an entry that vanishes before its stat is
 // left out.
 std::vector<FileEntry> ListDirectory(const std::string& dir);

@@ -4,11 +4,15 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -26,6 +30,8 @@ public:
     TDescriptor& operator=(const TDescriptor&) = delete;
 
     int Get() const { return fd_; }
+    // Hands the descriptor over to the caller.
+    int Release() { return std::exchange(fd_, -1); }
     // Closes now, so that a failing close (a full disk on some file systems) is seen.
     int Close()
     {
@@ -67,11 +73,25 @@ std::string WriteTarget(const std::string& path)
     return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+const std::string kTemporaryMark = ".tmp-";
+
+// The prefix of the names of temporary files written for target: ".<name>.tmp-", then the
+// writer's process id and a counter.
+std::string TemporaryPrefix(const std::string& target)
+{
+    return "." + FileNamePart(target) + kTemporaryMark;
+}
+
+std::string TemporaryStem(const std::string& target)
+{
+    return DirectoryPart(target) + "/" + TemporaryPrefix(target) + std::to_string(::getpid()) + "-";
+}
+
 // A new file beside target that no one else uses; created with mode 0666 so the umask applies.
 int CreateTemporaryBeside(const std::string& target, std::string& temporaryPath)
 {
     static unsigned counter = 0;
-    const std::string stem = DirectoryPart(target) + "/." + FileNamePart(target) + ".tmp-" + std::to_string(::getpid()) + "-";
+    const std::string stem = TemporaryStem(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = stem + std::to_string(++counter);
         const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -79,6 +99,60 @@ int CreateTemporaryBeside(const std::string& target, std::string& temporaryPath)
             return fd;
     }
     return -1;
+}
+
+// Gives the unnamed file behind fd a temporary name beside target; false when that is not possible.
+bool LinkBeside(int fd, const std::string& target, std::string& temporaryPath)
+{
+    static unsigned counter = 0;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const std::string stem = TemporaryStem(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = stem + "u" + std::to_string(++counter);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporaryPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// The process id in a temporary file's name after its prefix; 0 when there is none.
+pid_t WriterOf(const std::string& name, std::size_t prefixLength)
+{
+    pid_t pid = 0;
+    std::size_t at = prefixLength;
+    for (; at < name.size() && name[at] >= '0' && name[at] <= '9' && pid < 100000000; ++at)
+        pid = pid * 10 + (name[at] - '0');
+    return at < name.size() && name[at] == '-' ? pid : 0;
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Temporary files of earlier writes of target that were killed before they finished: their
+// writer no longer runs.
+void RemoveStaleTemporaries(const std::string& target)
+{
+    const std::string dir = DirectoryPart(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* stream = ::opendir(dir.c_str());
+    if (!stream)
+        return;
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        const pid_t writer = WriterOf(name, prefix.size());
+        struct stat info {};
+        const std::string path = dir + "/" + name;
+        if (writer > 0 && writer != ::getpid() && ProcessIsGone(writer) && ::lstat(path.c_str(), &info) == 0
+            && S_ISREG(info.st_mode))
+            ::unlink(path.c_str());
+    }
+    ::closedir(stream);
 }
 
 void CopyPermissionsOf(const std::string& existing, int fd)
@@ -103,10 +177,17 @@ EFileError::EFileError(const std::string& path, int code)
 {
 }
 
-std::string ReadWholeFile(const std::string& path)
+EFileError::EFileError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+
+ENotRegularFile::ENotRegularFile(const std::string& path) : EFileError(EINVAL, path + ": not a regular file") {}
+
+TFileReader::TFileReader(const std::string& path) : path_(path)
 {
     // O_NONBLOCK keeps the open itself from waiting on a FIFO; the check below then refuses it.
     TDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    // A socket, and a device without a driver, cannot even be opened.
+    if (fd.Get() < 0 && errno == ENXIO)
+        throw ENotRegularFile(path);
     if (fd.Get() < 0)
         ThrowFileError(path);
     struct stat info {};
@@ -115,41 +196,107 @@ std::string ReadWholeFile(const std::string& path)
     if (S_ISDIR(info.st_mode))
         ThrowFileError(path, EISDIR);
     if (!S_ISREG(info.st_mode))
-        ThrowFileError(path, EINVAL);
+        throw ENotRegularFile(path);
+    size_ = info.st_size;
+    fd_ = fd.Release();
+}
 
-    std::string content;
-    content.reserve(static_cast<std::size_t>(info.st_size));
-    char block[65536];
+TFileReader::~TFileReader()
+{
+    ::close(fd_);
+}
+
+std::size_t TFileReader::ReadSome(std::string& buffer, std::size_t count)
+{
+    const std::size_t start = buffer.size();
+    buffer.resize(start + count);
     for (;;) {
-        const ssize_t got = ::read(fd.Get(), block, sizeof block);
+        const ssize_t got = ::read(fd_, buffer.data() + start, count);
+        if (got < 0 && errno == EINTR)
+            continue;
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowFileError(path);
+            buffer.resize(start);
+            ThrowFileError(path_);
         }
-        if (got == 0)
-            return content;
-        content.append(block, static_cast<std::size_t>(got));
+        buffer.resize(start + static_cast<std::size_t>(got));
+        return static_cast<std::size_t>(got);
     }
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view content)
+std::string ReadWholeFile(const std::string& path)
 {
-    const std::string target = WriteTarget(path);
-    std::string temporaryPath;
-    TDescriptor fd(CreateTemporaryBeside(target, temporaryPath));
-    if (fd.Get() < 0)
-        ThrowFileError(target);
+    TFileReader file(path);
+    std::string content;
+    content.reserve(static_cast<std::size_t>(file.Size()) + 65536);  // room for the read that finds the end
+    while (file.ReadSome(content, 65536) > 0) {
+    }
+    return content;
+}
+
+namespace {
+
+// Closes the finished file and renames it from temporaryPath over target; the temporary name is
+// removed when that fails.
+void RenameIntoPlace(TDescriptor& fd, const std::string& target, const std::string& temporaryPath)
+{
     try {
-        CopyPermissionsOf(target, fd.Get());
-        WriteAll(fd.Get(), content, target);
-        if (::fsync(fd.Get()) != 0 || fd.Close() != 0)
+        if (fd.Close() != 0)
             ThrowFileError(target);
         RenameReplacing(temporaryPath, target);
     } catch (...) {
         ::unlink(temporaryPath.c_str());
         throw;
     }
+}
+
+// The bytes and the file's permissions, flushed to the disk.
+void WriteDurably(int fd, std::string_view content, const std::string& target)
+{
+    CopyPermissionsOf(target, fd);
+    WriteAll(fd, content, target);
+    if (::fsync(fd) != 0)
+        ThrowFileError(target);
+}
+
+// Through an unnamed file, which a killed write leaves nothing of: the file gets a name only once
+// its content is complete, and that name is renamed over target at once. False when the file
+// system offers no unnamed files (nothing was written then).
+bool WriteThroughUnnamedFile(const std::string& target, std::string_view content)
+{
+    TDescriptor fd(::open(DirectoryPart(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (fd.Get() < 0)
+        return false;
+    WriteDurably(fd.Get(), content, target);
+    std::string temporaryPath;
+    if (!LinkBeside(fd.Get(), target, temporaryPath))
+        return false;
+    RenameIntoPlace(fd, target, temporaryPath);
+    return true;
+}
+
+void WriteThroughNamedFile(const std::string& target, std::string_view content)
+{
+    std::string temporaryPath;
+    TDescriptor fd(CreateTemporaryBeside(target, temporaryPath));
+    if (fd.Get() < 0)
+        ThrowFileError(target);
+    try {
+        WriteDurably(fd.Get(), content, target);
+    } catch (...) {
+        ::unlink(temporaryPath.c_str());
+        throw;
+    }
+    RenameIntoPlace(fd, target, temporaryPath);
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view content)
+{
+    const std::string target = WriteTarget(path);
+    RemoveStaleTemporaries(target);
+    if (!WriteThroughUnnamedFile(target, content))
+        WriteThroughNamedFile(target, content);
     SyncDirectory(DirectoryPart(target));
 }
 
@@ -157,6 +304,26 @@ void RenameReplacing(const std::string& from, const std::string& to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
         ThrowFileError(to);
+}
+
+bool RenameUnlessTaken(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    // File systems without the exclusive rename: check first, then rename.
+    if (errno != EINVAL && errno != ENOSYS)
+        ThrowFileError(to);
+    if (PathExists(to))
+        return false;
+    RenameReplacing(from, to);
+    return true;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
 }
 
 bool PathExists(const std::string& path)

@@ -201,21 +201,32 @@ TNoxPigger* TNoxPigger::Child(int index) const
 TNoxPigger* TNoxPigger::FindChild(const std::string& name) const
 {
     const std::string wanted = platform::UpperCaseAscii(name);
-    const auto found = std::find_if(children_.begin(), children_.end(),
-                                    [&](const TNoxPigger* child) { return child->name_ == wanted; });
-    return found == children_.end() ? nullptr : *found;
+    return FindNamedFrom(0, wanted);
 }
 
 TNoxPigger* TNoxPigger::FindNextSibling(const TNoxPigger* child) const
 {
     if (!child)
         return nullptr;
-    auto it = std::find(children_.begin(), children_.end(), child);
-    if (it == children_.end())
+    const std::size_t at = IndexOfChild(child);
+    return at == children_.size() ? nullptr : FindNamedFrom(at + 1, child->name_);
+}
+
+TNoxPigger* TNoxPigger::FindNamedFrom(std::size_t from, const std::string& upperName) const
+{
+    const auto found = std::find_if(children_.begin() + static_cast<std::ptrdiff_t>(from), children_.end(),
+                                    [&](const TNoxPigger* child) { return child->name_ == upperName; });
+    if (found == children_.end())
         return nullptr;
-    const auto found = std::find_if(std::next(it), children_.end(),
-                                    [&](const TNoxPigger* sibling) { return sibling->name_ == child->name_; });
-    return found == children_.end() ? nullptr : *found;
+    lastFound_ = static_cast<std::size_t>(found - children_.begin());
+    return *found;
+}
+
+std::size_t TNoxPigger::IndexOfChild(const TNoxPigger* child) const
+{
+    if (lastFound_ < children_.size() && children_[lastFound_] == child)
+        return lastFound_;
+    return static_cast<std::size_t>(std::find(children_.begin(), children_.end(), child) - children_.begin());
 }
 
 // ---- attributes ----

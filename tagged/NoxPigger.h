@@ -117,6 +117,10 @@ private:
     void CopyFrom(const TNoxPigger& source);
     void CopyThroughSnapshot(const TNoxPigger& source);
     void DestroyChildren();
+    // The first child at or after from with that (upper-case) name; nullptr when there is none.
+    TNoxPigger* FindNamedFrom(std::size_t from, const std::string& upperName) const;
+    // child's position among the children; ChildCount() when it is not one of them.
+    std::size_t IndexOfChild(const TNoxPigger* child) const;
     int AttrIndex(const std::string& upperName) const;
     void WriteTo(TNoxBuffer& buffer) const;
     void WriteStartTag(TNoxBuffer& buffer) const;
@@ -136,6 +140,9 @@ private:
     std::vector<std::string> attrNames_;
     std::vector<std::string> attrValues_;
     std::vector<TNoxPigger*> children_;
+    // Where FindChild or FindNextSibling found a child last: enumerating children with the two
+    // starts there instead of at the front, which makes a long enumeration linear.
+    mutable std::size_t lastFound_ = 0;
     TNoxPigger* parent_ = nullptr;
     std::size_t level_ = 0;
     std::size_t nesting_ = 0;  // depth of the element being parsed below the text's root

@@ -28,7 +28,8 @@ public:
     const std::string& SettingsFileName() const { return store_.FileName(); }
 
     // Replaces the document by the settings file. A file that cannot be read or parsed is kept
-    // as <file>.damaged; then, as for a missing file, the defaults are written at once.
+    // beside it under a dated name (KeepDamagedCopy); then, as for a missing file, the defaults are
+    // written at once.
     void LoadSettings();
     // Writes the document to the settings file; false (and the old file untouched) when that fails.
     bool SaveSettings();

@@ -3,13 +3,13 @@
 #include "platform/FileSystem.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "tagged/DamagedCopies.h"
 
 #include <cerrno>
 #include <sstream>
 
 namespace {
 
-const char* const kDamagedSuffix = ".damaged";
 const char* const kDefaultPathKey = "DEFAULT_PATH";
 const char* const kExcludedDirectoriesKey = "DONT_SEARCH_IN";
 const char* const kBuiltInKrellersKey = "MAIN_KRELLERS";
@@ -148,12 +148,7 @@ TSettingsStore::TFileState TSettingsStore::ReadFile()
 
 bool TSettingsStore::KeepDamagedFile()
 {
-    try {
-        platform::RenameReplacing(fileName_, fileName_ + kDamagedSuffix);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return KeepDamagedCopy(fileName_, std::chrono::system_clock::now());
 }
 
 bool TSettingsStore::Save()

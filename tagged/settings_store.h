@@ -55,8 +55,8 @@ public:
 
     // The document as it is when there is no settings file: an empty root named SETTINGS.
     static void StandardDefaults(TNoxPigger& document);
-    // Replaces the document by the settings file. A file that cannot be read or parsed is kept as
-    // <file>.damaged; then, as for a missing file, setDefaults fills the document and it is written
+    // Replaces the document by the settings file. A file that cannot be read or parsed is kept
+    // beside it under a dated name (KeepDamagedCopy); then, as for a missing file, setDefaults fills the document and it is written
     // at once. The file groups are read afresh.
     void Load(const std::function<void(TNoxPigger&)>& setDefaults = StandardDefaults);
     // Writes the document to the settings file; false (and the old file untouched) when that fails.

@@ -43,6 +43,18 @@ std::vector<std::string> Paths(const std::vector<LoadedRow>& rows)
     return paths;
 }
 
+Lines LinesFedByteByByte(std::string_view text)
+{
+    Lines lines;
+    const auto keep = [&](std::string_view line) { lines.emplace_back(line); };
+    TFoundListLineSplitter splitter;
+    for (char byte : text)
+        if (!splitter.Feed(std::string_view(&byte, 1), keep))
+            break;
+    splitter.Finish(keep);
+    return lines;
+}
+
 TEST(FoundListFile, SavingWritesOneCrLfLineForEachPathAndNothingElse)
 {
     TempTree tree;
@@ -62,7 +74,35 @@ TEST(FoundListFile, LinesEndAtCrLfLfOrCrAndStopAtAZeroByte)
                           Case{" a \r\n\tb\t", {" a ", "\tb\t"}}, Case{"a\r\nb\0c\r\nd"s, {"a", "b"}},
                           Case{"", {}}, Case{"\r\n", {""}}}) {
         EXPECT_EQ(FoundListLines(c.text), c.lines);
+        EXPECT_EQ(LinesFedByteByByte(c.text), c.lines) << "fed a byte at a time";
     }
+}
+
+TEST(FoundListFile, PathsWithLineBreaksAreLeftOutAndCounted)
+{
+    TempTree tree;
+    const std::string other = tree.File("b");
+    // Split at its line break, this path's second piece would name other.
+    const std::string splitting = tree.File("x\n" + other);
+    const std::string crName = tree.File("c\rd");
+    const std::string plain = tree.File("plain");
+    const std::string list = tree.Path("list.txt");
+    EXPECT_EQ(SaveFoundList(list, {splitting, plain, crName, other}), 2u);
+    EXPECT_EQ(tree.Read("list.txt"), plain + "\r\n" + other + "\r\n");
+    std::vector<std::string> loaded;
+    LoadFoundList(list, [&](const FileEntry&, const std::string& path) { loaded.push_back(path); });
+    EXPECT_EQ(loaded, (Lines{plain, other}));
+    EXPECT_NE(LeftOutOfListText(2).find("2 found file(s) were left out"), std::string::npos);
+}
+
+TEST(FoundListFile, AListOfManyEmptyLinesLoadsNoRows)
+{
+    TempTree tree;
+    const std::string existing = tree.File("kept.txt");
+    const std::string list = tree.File("list.txt", std::string(3 << 20, '\n') + existing + "\r\n" + std::string(1 << 20, '\r'));
+    std::vector<std::string> loaded;
+    LoadFoundList(list, [&](const FileEntry&, const std::string& path) { loaded.push_back(path); });
+    EXPECT_EQ(loaded, Lines{existing});
 }
 
 TEST(FoundListFile, LoadingDropsWhatIsGoneKeepsOrderAndReadsEntriesAnew)

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <functional>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "TempTree.h"
 #include "core/SearchWalk.h"
 
@@ -209,6 +211,117 @@ TEST_F(WalkFixture, WalksBelowTheLongestPathTheSystemTakesInOneCall)
     ASSERT_EQ(host.found.size(), 1u);
     EXPECT_GT(host.found[0].size(), 6000u);
     EXPECT_TRUE(host.found[0].ends_with("/ddd/deep.txt"));
+}
+
+// A directory swapped for a link to somewhere else after the walk listed it, at the level being
+// entered or at an ancestor that the walk opens through.
+TEST_F(WalkFixture, ADirectorySwappedForALinkIsNeverEntered)
+{
+    struct Case { const char* swapped; const char* takenUp; };
+    for (const Case& c : {Case{"sub", "sub"}, Case{"a", "a/b/c"}}) {
+        SCOPED_TRACE(c.swapped);
+        TempTree inside, outside;
+        inside.File(std::string(c.takenUp) + "/own.txt");
+        outside.File(std::string(c.takenUp).substr(std::string(c.swapped).size()) + "/secret.txt");
+        RecordingHost swapper;
+        TSearchWalk swapping{swapper};
+        swapping.EventInterval = {};
+        bool swapped = false;
+        swapper.onEvents = [&] {
+            if (swapped || swapping.CurrentPath != inside.Path(c.takenUp))
+                return;
+            swapped = true;
+            ASSERT_EQ(rename(inside.Path(c.swapped).c_str(), inside.Path("moved").c_str()), 0);
+            ASSERT_EQ(symlink(outside.Root().c_str(), inside.Path(c.swapped).c_str()), 0);
+        };
+        swapping.ScanDirectory(inside.Root());
+        EXPECT_TRUE(swapper.found.empty());
+        EXPECT_EQ(swapping.Unread.Total, 1);
+    }
+}
+
+TEST_F(WalkFixture, EventsRunAndAStopIsSeenWhileAHugeDirectoryIsRead)
+{
+    for (int i = 0; i < 2000; ++i)
+        tree.File("big/f" + std::to_string(i));
+    int eventsWhileReading = 0;
+    host.onEvents = [&] {
+        if (walk.CurrentPath == tree.Path("big") && ++eventsWhileReading == 100)
+            walk.StopRequested = true;
+    };
+    walk.ScanDirectory(tree.Root());
+    EXPECT_EQ(eventsWhileReading, 100);
+    EXPECT_TRUE(host.found.empty());
+    EXPECT_LE(walk.TotalCount, 4);  // at most the start directory's entries
+}
+
+// Names in a directory that may be listed but not searched cannot be stat'ed: they count, and
+// reach no kreller. A directory that cannot be listed at all is reported, with its reason.
+TEST_F(WalkFixture, NamesThatCannotBeStatedCountAndRefusedDirectoriesAreReported)
+{
+    tree.File("listonly/a.txt");
+    tree.File("listonly/b.txt");
+    tree.File("locked/c.txt");
+    chmod(tree.Root().c_str(), 0755);
+    chmod(tree.Path("listonly").c_str(), 0444);
+    chmod(tree.Path("locked").c_str(), 0);
+    const auto answer = RunInChild([&]() -> std::optional<std::string> {
+        if (!DropPrivileges())
+            return std::nullopt;
+        walk.ScanDirectory(tree.Root());
+        return std::to_string(walk.TotalCount) + " " + std::to_string(host.found.size()) + " "
+               + UnreadDirectoriesText(walk.Unread);
+    });
+    if (!answer)
+        GTEST_SKIP() << "no user without privileges to run as";
+    // root: . .. listonly locked; listonly: . .. a.txt b.txt
+    EXPECT_EQ(*answer, "8 0 Directories that could not be read: 1 (permission: 1)");
+}
+
+TEST_F(WalkFixture, DirectoriesMissedForWantOfFileHandlesAreReported)
+{
+    tree.File("a/x.txt");
+    tree.File("b/y.txt");
+    // Plain references: in a child without free handles the sanitizers cannot check the fixture.
+    TSearchWalk& starved = walk;
+    const std::string root = tree.Root();
+    const auto answer = RunInChild([&]() -> std::optional<std::string> {
+        // A first run warms what the sanitizers would open files for when they check a call.
+        starved.ScanDirectory(root);
+        starved.ResetCounters();
+        const rlimit few{256, 256};
+        if (setrlimit(RLIMIT_NOFILE, &few) != 0)
+            return std::nullopt;
+        std::vector<int> fillers;
+        for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;)
+            fillers.push_back(fd);
+        if (fillers.empty())
+            return std::nullopt;
+        close(fillers.back());  // one handle left: the start directory takes it
+        starved.ScanDirectory(root);
+        return std::to_string(starved.TotalCount) + " " + UnreadDirectoriesText(starved.Unread);
+    });
+    if (!answer)
+        GTEST_SKIP() << "the limit of open files cannot be lowered";
+    EXPECT_EQ(*answer, "4 Directories that could not be read: 2 (too many open files: 2)");
+}
+
+TEST(UnreadDirectories, CountsByReasonAndSaysNothingWhenAllWereRead)
+{
+    struct Case { std::vector<int> errors; const char* text; };
+    const Case cases[] = {
+        {{}, ""},
+        {{ENOENT}, ""},  // vanished before it was opened: nothing was missed
+        {{EACCES, EPERM}, "Directories that could not be read: 2 (permission: 2)"},
+        {{EMFILE, ENFILE, EACCES}, "Directories that could not be read: 3 (permission: 1, too many open files: 2)"},
+        {{EIO, ELOOP}, "Directories that could not be read: 2"},
+    };
+    for (const Case& c : cases) {
+        TUnreadDirectories unread;
+        for (int error : c.errors)
+            unread.Count(error);
+        EXPECT_EQ(UnreadDirectoriesText(unread), c.text);
+    }
 }
 
 TEST_F(WalkFixture, EventsAreThrottledByTime)

@@ -4,6 +4,7 @@
 #include "support/TempTree.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,6 +13,9 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -140,6 +144,79 @@ TEST_F(TextView, ABigFileArrivesInPiecesAndFindSearchesAllOfIt)
     EXPECT_FALSE(view.IsFeeding());
     EXPECT_EQ(Selected(), "needle");
     EXPECT_EQ(Shown(), QString::fromUtf8(TextForView(content)));
+}
+
+QString ReadInSteps(TViewTextReader& reader, std::size_t step)
+{
+    QString text;
+    while (!reader.AtEnd())
+        text += reader.NextStep(step);
+    return text;
+}
+
+// Steps may end inside CR LF or inside a character; the text is the same as read at once.
+TEST(ViewTextReader, TextReadInStepsIsTheTextReadAtOnce)
+{
+    TempTree tree;
+    const std::string content = "a\r\nb\xF0\x9F\x98\x80\xC3\xA4\r\r\n\xFF\xE2\x82\xAC z\r";
+    const std::string path = tree.File("steps.txt", content);
+    for (std::size_t step : {1, 2, 3, 5, 64}) {
+        TViewTextReader reader(path, ViewTextLimit);
+        EXPECT_EQ(ReadInSteps(reader, step), QString::fromUtf8(TextForView(content))) << step;
+        EXPECT_FALSE(reader.LimitReached());
+    }
+}
+
+TEST(ViewTextReader, StopsAtTheLimitOrTheFirstZeroByte)
+{
+    TempTree tree;
+    struct Case { std::string content; std::int64_t limit; const char* text; bool limitReached; };
+    const Case cases[] = {
+        {"0123456789abc", 10, "0123456789", true},
+        {"0123456789", 10, "0123456789", false},  // all of it fits
+        {"0123\0" "56789abc"s, 10, "0123", false},
+    };
+    for (const Case& c : cases) {
+        TViewTextReader reader(tree.File("limit.txt", c.content), c.limit);
+        EXPECT_EQ(ReadInSteps(reader, 3), c.text);
+        EXPECT_EQ(reader.LimitReached(), c.limitReached) << c.text;
+    }
+    // A huge sparse file ends at its first byte, after one step.
+    TViewTextReader sparse(tree.SizedFile("sparse.bin", std::int64_t{3} << 30), ViewTextLimit);
+    EXPECT_EQ(sparse.NextStep(1 << 20), "");
+    EXPECT_TRUE(sparse.AtEnd());
+}
+
+TEST_F(TextView, AFileBeyondTheLimitShowsItsStartAndSaysTheRestIsNotShown)
+{
+    view.TextLimit = 6;
+    view.LoadFile(tree.File("long.txt", "line1\nline2\n"));
+    view.FindNext("zzz");  // reads everything there is to read
+    EXPECT_EQ(Shown(), "line1\n");
+    EXPECT_FALSE(view.RestNote()->isHidden());
+    EXPECT_EQ(view.RestNote()->text(), RestNotShownText);
+    view.LoadFile(tree.File("short.txt", "line1"));
+    EXPECT_TRUE(view.RestNote()->isHidden());
+}
+
+TEST_F(TextView, FifosSocketsAndDevicesAreRefusedInPlainWords)
+{
+    const std::string fifo = tree.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const std::string socketPath = tree.Path("sock");
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (const std::string& path : {fifo, socketPath, "/dev/null"s}) {
+        view.ViewFile(path);
+        ASSERT_FALSE(Messages.empty());
+        EXPECT_EQ(Messages.back(), path + NotRegularFileText);
+    }
+    close(fd);
+    EXPECT_EQ(Messages.size(), 3u);
 }
 
 TEST_F(TextView, TheFindButtonOffersTheFindDialogDownwardsOnly)

@@ -329,6 +329,48 @@ TEST(NoxPiggerTree, ChildrenOfOneNameAreFoundInOrder)
     EXPECT_EQ(root.FindNextSibling(nullptr), nullptr);
 }
 
+// Enumerations of two names interleaved, children removed and added between steps: each step
+// still finds the next child of its name after the one it is given.
+TEST(NoxPiggerTree, EnumerationSurvivesInterleavingAndChangesBetweenSteps)
+{
+    TNoxPigger root;
+    for (const char* name : {"A", "B", "A", "B", "A", "C", "A"})
+        AddChild(&root, name)->SetAttr("N", std::to_string(root.ChildCount()));
+    TNoxPigger* a = root.FindChild("A");
+    TNoxPigger* b = root.FindChild("B");
+    std::string order;
+    for (; a || b; a = root.FindNextSibling(a), b = root.FindNextSibling(b)) {
+        order += a ? a->GetAttr("N") : "-";
+        order += b ? b->GetAttr("N") : "-";
+    }
+    EXPECT_EQ(order, "12345-7-");
+    TNoxPigger* second = root.FindNextSibling(root.FindChild("A"));
+    delete root.Child(0);            // the first A goes: positions shift under the remembered one
+    EXPECT_EQ(root.FindNextSibling(second)->GetAttr("N"), "5");
+    AddChild(&root, "A")->SetAttr("N", "8");
+    std::string rest;
+    for (TNoxPigger* x = root.FindNextSibling(second); x; x = root.FindNextSibling(x))
+        rest += x->GetAttr("N");
+    EXPECT_EQ(rest, "578");
+    TNoxPigger stranger;
+    EXPECT_EQ(root.FindNextSibling(&stranger), nullptr);
+}
+
+// A value far longer than any text field takes, and bytes that are not UTF-8, are written and
+// read back whole.
+TEST(NoxPiggerAttributes, LongValuesAndAnyBytesSurviveTheFile)
+{
+    const std::string longValue = std::string(100000, 'x') + "\xFF\xFE/home/caf\xE9/" + std::string(100000, 'y');
+    TNoxPigger root;
+    root.SetName("SETTINGS");
+    root.SetAttr("DEFAULT_PATH", longValue);
+    AddChild(&root, "LIST_ITEM")->SetAttr("VAL", "/srv/\xFF\xFF/");
+    TNoxPigger read;
+    read.SetAsText(root.GetAsText());
+    EXPECT_EQ(read.GetAttr("DEFAULT_PATH"), longValue);
+    EXPECT_EQ(read.FindChild("LIST_ITEM")->GetAttr("VAL"), "/srv/\xFF\xFF/");
+}
+
 TEST(NoxPiggerAttributes, SetReplacesInPlaceAndEmptyValueDeletes)
 {
     TNoxPigger element;

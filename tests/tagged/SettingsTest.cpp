@@ -1,5 +1,7 @@
 #include "tagged/settings.h"
 
+#include "tagged/DamagedCopies.h"
+
 #include "platform/Files.h"
 
 #include "TempTree.h"
@@ -106,13 +108,26 @@ struct DamagedCase {
 
 class SettingsDamaged : public testing::TestWithParam<DamagedCase> {};
 
+// The dated damaged copies in <tree>/bin, oldest first.
+std::vector<std::string> DamagedCopiesIn(const TempTree& tree)
+{
+    std::vector<std::string> copies;
+    for (const std::string& name : FilesIn(tree.Path("bin")))
+        if (name.starts_with("FileKreller.set.damaged-"))
+            copies.push_back(name);
+    return copies;
+}
+
 TEST_P(SettingsDamaged, FileIsKeptAndReplacedByDefaults)
 {
     TempTree tree;
     tree.File("bin/FileKreller.set.damaged", "older damage");
     tree.File("bin/FileKreller.set", GetParam().content);
     TD_settings settings(PlaceIn(tree));
-    EXPECT_EQ(tree.Read("bin/FileKreller.set.damaged"), GetParam().content);
+    const auto copies = DamagedCopiesIn(tree);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(tree.Read("bin/" + copies[0]), GetParam().content);
+    EXPECT_EQ(tree.Read("bin/FileKreller.set.damaged"), "older damage");
     EXPECT_EQ(tree.Read("bin/FileKreller.set"), kEmptySettings);
     EXPECT_EQ(settings.Document().ChildCount(), 0);
 }
@@ -123,13 +138,12 @@ INSTANTIATE_TEST_SUITE_P(Contents, SettingsDamaged,
                                          DamagedCase{"nul", std::string("\0<SETTINGS/>", 12)}),
                          [](const auto& info) { return std::string(info.param.what); });
 
-TEST(Settings, EmptyFileIsReplacedWithoutReplacingOlderDamage)
+TEST(Settings, EmptyFileIsReplacedWithoutKeepingACopy)
 {
     TempTree tree;
-    tree.File("bin/FileKreller.set.damaged", "older damage");
     tree.File("bin/FileKreller.set", "");
     TD_settings settings(PlaceIn(tree));
-    EXPECT_EQ(tree.Read("bin/FileKreller.set.damaged"), "older damage");
+    EXPECT_TRUE(DamagedCopiesIn(tree).empty());
     EXPECT_EQ(tree.Read("bin/FileKreller.set"), kEmptySettings);
 }
 
@@ -138,8 +152,33 @@ TEST(Settings, UnreadableFileIsKeptToo)
     TempTree tree;
     tree.Dir("bin/FileKreller.set");  // a directory cannot be read as a file, not even by root
     TD_settings settings(PlaceIn(tree));
-    EXPECT_TRUE(fs::is_directory(tree.Path("bin/FileKreller.set.damaged")));
+    const auto copies = DamagedCopiesIn(tree);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(fs::is_directory(tree.Path("bin/" + copies[0])));
     EXPECT_EQ(tree.Read("bin/FileKreller.set"), kEmptySettings);
+}
+
+// Damaged files in a row, all within one second or a second apart: each is kept, the five newest stay.
+TEST(DamagedCopies, EveryDamagedFileIsKeptUntilFiveNewerOnesFollow)
+{
+    using namespace std::chrono;
+    const sys_seconds start = sys_days(2026y / 12 / 8) + hours(10) + minutes(37) + seconds(5);
+    EXPECT_EQ(DamagedCopyName("/d/FileKreller.set", start), "/d/FileKreller.set.damaged-20261208-103705");
+    for (const seconds apart : {seconds(0), seconds(1)}) {
+        TempTree tree;
+        const std::string file = tree.Path("bin/FileKreller.set");
+        for (int i = 1; i <= 7; ++i) {
+            tree.File("bin/FileKreller.set", std::to_string(i));
+            ASSERT_TRUE(KeepDamagedCopy(file, start + apart * i));
+        }
+        const auto copies = DamagedCopiesIn(tree);
+        ASSERT_EQ(copies.size(), KeptDamagedCopies);
+        std::string kept;
+        for (const std::string& copy : copies)
+            kept += tree.Read("bin/" + copy);
+        EXPECT_EQ(kept, "34567") << apart.count();
+        EXPECT_FALSE(platform::PathExists(file));
+    }
 }
 
 TEST(Settings, ListsAreStoredAsListItems)

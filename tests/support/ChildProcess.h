@@ -1,0 +1,13 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+// Runs work in a forked child, so that a test can change what is process-wide (the user, the
+// limit of open files) without touching the test program. The child's answer comes back as text;
+// nothing when work says the test cannot be arranged here (it returns nothing).
+std::optional<std::string> RunInChild(const std::function<std::optional<std::string>()>& work);
+
+// For work that needs a user without privileges: becomes "nobody" when running as root. False
+// when that is not possible.
+bool DropPrivileges();
