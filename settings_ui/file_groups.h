@@ -1,4 +1,6 @@
 #pragma once
+#include "tagged/file_group.h"
+
 #include <QDialog>
 #include <QWidget>
 #include <functional>
@@ -18,14 +20,6 @@ class TD_file_group_exts;
 using TAskFunc = std::function<bool(const std::string& question)>;
 // A modal input box (title, prompt); nothing when the user cancelled.
 using TInputFunc = std::function<std::optional<std::string>(const std::string& title, const std::string& prompt)>;
-
-// A named list of file extensions, as the File mask kreller passes or restricts it as a whole.
-// Extensions are kept as the user sees them: without dots, joined by semicolons ("doc;txt").
-struct TFileGroup {
-    std::string Name;
-    std::string Extensions;
-    bool operator==(const TFileGroup&) const = default;
-};
 
 // ---- Rules of the stored and edited forms ----
 
