@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "core/FoundList.h"
@@ -102,7 +103,8 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-    const fs::path root = fs::temp_directory_path() / "fk_bench_tree";
+    // One tree per process: benchmarks of other checkouts may run at the same time.
+    const fs::path root = fs::temp_directory_path() / ("fk_bench_tree_" + std::to_string(getpid()));
     fs::remove_all(root);
     // 1 + 8 + 64 + 512 directories with 350 files each: about 205,000 files and 585 directories.
     const std::int64_t entries = MakeTree(root, 3, 8, 350);

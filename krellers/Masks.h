@@ -40,8 +40,6 @@ public:
         std::bitset<256> Members;           // a set's single-byte members, letters upper case
     };
 
-    const std::vector<TState>& States() const { return states_; }
-
 private:
     std::vector<TState> states_;
 };
