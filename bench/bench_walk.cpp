@@ -1,5 +1,7 @@
 // The search run against find(1) on the same generated tree, warm cache, several rounds each.
-// Prints the median times and the ratio ours/find; then the same for a chain of directories
+// Prints the median times and the ratio ours/find; then the walk with the size, mask and date
+// conditions applied to every file against the walk with none, through a host that does what the
+// main window does for each entry; then the same find comparison for a chain of directories
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read. Run by hand: see README.
 #include <QApplication>
@@ -10,11 +12,17 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <unistd.h>
 #include <vector>
 
 #include "core/FoundList.h"
 #include "core/SearchWalk.h"
 #include "core/main.h"
+#include "krellers/date_condition.h"
+#include "krellers/kreller_size.h"
+#include "krellers/mask_condition.h"
+#include "platform/Dates.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,6 +134,56 @@ void CompareWithFind(TFmain& window, const fs::path& root, int rounds, const cha
     std::printf("  ratio ours/find: %.2f\n", Median(ours) / Median(theirs));
 }
 
+// What the main window does for each entry of a run, with the chain reduced to the plain
+// conditions of the File size, File mask and File date krellers, or to none.
+class TConditionsHost : public TWalkHost {
+public:
+    explicit TConditionsHost(bool applyConditions) : applyConditions_(applyConditions)
+    {
+        size_.Upper = {true, 1, TSizeUnit::MB};
+        date_.Action = TFileAction::Changed;
+        date_.After = {true, platform::AddDays(platform::Today(), -30)};
+    }
+
+    void LetEventsRun() override { QCoreApplication::processEvents(); }
+    bool DirectoryPasses(const FileEntry&, const std::string&) override { return true; }
+    bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override
+    {
+        if (!applyConditions_)
+            return true;
+        try {
+            return size_.Test(entry.Size) && mask_.Test(path) && date_.Test(entry);
+        } catch (...) {
+            return false;
+        }
+    }
+    void AddFoundFile(const FileEntry& entry, const std::string& path) override
+    {
+        found_.Append(entry, path);
+        if (KeepFiles)
+            Files.emplace_back(entry, path);
+    }
+
+    bool KeepFiles = false;
+    std::vector<std::pair<FileEntry, std::string>> Files;
+
+    int Run(const std::string& root)
+    {
+        found_.Clear();
+        TSearchWalk walk(*this);
+        walk.ScanDirectory(root);
+        found_.Flush();
+        return found_.Count();
+    }
+
+private:
+    bool applyConditions_;
+    TSizeCondition size_;
+    TMaskTester mask_{TMaskCondition{TMaskMode::UseFileMask, "*", "txt", {}}, {}};
+    TDateCondition date_;
+    TFoundListModel found_;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -133,7 +191,8 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-    const fs::path root = fs::temp_directory_path() / "fk_bench_tree";
+    // One tree per process: benchmarks of other checkouts may run at the same time.
+    const fs::path root = fs::temp_directory_path() / ("fk_bench_tree_" + std::to_string(getpid()));
     fs::remove_all(root);
     // 1 + 8 + 64 + 512 directories with 350 files each: about 205,000 files and 585 directories.
     const std::int64_t entries = MakeTree(root, 3, 8, 350);
@@ -142,6 +201,36 @@ int main(int argc, char** argv)
     TFmain window;
     window.FormActivate();
     CompareWithFind(window, root, rounds, "wide tree");
+
+    // Every generated file passes all three conditions, so both walks fill the same found list and
+    // the difference is what the conditions cost.
+    TConditionsHost bare(false), filtered(true);
+    std::vector<double> bareTimes, filteredTimes;
+    int bareFound = 0, filteredFound = 0;
+    for (int i = 0; i < rounds; ++i) {
+        bareTimes.push_back(Seconds([&] { bareFound = bare.Run(root.string()); }));
+        filteredTimes.push_back(Seconds([&] { filteredFound = filtered.Run(root.string()); }));
+    }
+    std::printf("walk, no conditions:             %.3f s, %d found (median of %d)\n", Median(bareTimes), bareFound, rounds);
+    std::printf("walk, size + mask + date applied: %.3f s, %d found (median of %d)\n", Median(filteredTimes),
+                filteredFound, rounds);
+    std::printf("ratio conditions/none: %.2f\n", Median(filteredTimes) / Median(bareTimes));
+
+    // The conditions alone over the files the walk found: what they add to a run, free of the
+    // noise of the file system.
+    bare.KeepFiles = true;
+    bare.Run(root.string());
+    std::vector<double> aloneTimes;
+    int passed = 0;
+    for (int i = 0; i < rounds; ++i)
+        aloneTimes.push_back(Seconds([&] {
+            passed = 0;
+            for (const auto& [entry, path] : bare.Files)
+                passed += filtered.FilePassesKrellers(entry, path) ? 1 : 0;
+        }));
+    std::printf("conditions alone on %d files: %.3f s, %d passed (%.1f%% of the walk without them)\n",
+                static_cast<int>(bare.Files.size()), Median(aloneTimes), passed,
+                100.0 * Median(aloneTimes) / Median(bareTimes));
     fs::remove_all(root);
 
     for (const int levels : {3000, 6000}) {

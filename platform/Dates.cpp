@@ -57,6 +57,11 @@ CalendarDate Today()
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+CalendarDate AddDays(const CalendarDate& date, int days)
+{
+    return CivilFromDays(DaysFromCivil(date.Year, date.Month, date.Day) + days);
+}
+
 int DaysBetween(const CalendarDate& from, const CalendarDate& to)
 {
     return static_cast<int>(DaysFromCivil(to.Year, to.Month, to.Day) - DaysFromCivil(from.Year, from.Month, from.Day));

@@ -19,6 +19,8 @@ std::uint64_t UtcDateToFileTime(const CalendarDate& date);
 
 // The local date today.
 CalendarDate Today();
+// The date that lies days after date (before it when days is negative).
+CalendarDate AddDays(const CalendarDate& date, int days);
 // Days from 'from' to 'to' (negative when 'to' is earlier).
 int DaysBetween(const CalendarDate& from, const CalendarDate& to);
 

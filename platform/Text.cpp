@@ -133,6 +133,18 @@ std::string UpperCaseLocale(std::string_view text)
     return result;
 }
 
+std::size_t Utf8CharLength(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    if (p[0] < 0x80)
+        return 1;
+    char32_t c = 0;
+    const int length = Decode(p, text.size(), c);
+    return length == 0 ? 1 : static_cast<std::size_t>(length);
+}
+
 std::string Trimmed(std::string_view text)
 {
     std::size_t begin = 0, end = text.size();

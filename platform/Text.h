@@ -57,6 +57,11 @@ inline std::size_t UpperCaseCharacterInPlace(char* data, std::size_t left)
     return detail::UpperCaseLongCharacter(p, left);
 }
 
+// Bytes of the character that text begins with: 2 to 4 for a valid multi-byte UTF-8 sequence, 1 for
+// an ASCII byte or a byte of a broken sequence (which counts as a character of its own), 0 for an
+// empty text.
+std::size_t Utf8CharLength(std::string_view text);
+
 // Blanks (codes 32 and below) removed at both ends.
 std::string Trimmed(std::string_view text);
 
