@@ -39,6 +39,12 @@ QPushButton* TD_kreller::AddColumnButton(const QString& text, const QString& obj
     return button;
 }
 
+void TD_kreller::SetServices(TKrellerServices services)
+{
+    services_ = std::move(services);
+    ServicesChanged();
+}
+
 void TD_kreller::AddHelpButton(const std::string& topic)
 {
     auto* help = AddColumnButton("Help", "btn_help");

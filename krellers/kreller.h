@@ -52,7 +52,7 @@ public:
     bool ResetRequested() const { return resetRequested_; }
 
     // The program's services; the native kreller set hands them in when it creates the kreller.
-    void SetServices(TKrellerServices services) { services_ = std::move(services); }
+    void SetServices(TKrellerServices services);
     const TKrellerServices& Services() const { return services_; }
 
 protected:
@@ -68,6 +68,8 @@ protected:
 
     // "Reset" calls this before the dialog closes: put the controls back to their defaults.
     virtual void ResetControls() {}
+    // Called once the services are handed in, for a kreller whose controls are views of them.
+    virtual void ServicesChanged() {}
 
 private:
     QPushButton* AddColumnButton(const QString& text, const QString& objectName);

@@ -1,5 +1,8 @@
 #include "krellers/native_krellers.h"
 
+#include "krellers/kreller_date.h"
+#include "krellers/kreller_dirs.h"
+#include "krellers/kreller_mask.h"
 #include "krellers/kreller_size.h"
 
 namespace {
@@ -17,7 +20,10 @@ TD_kreller* Created(const TKrellerServices& services, QWidget* parent)
 TNativeKrellers CreateNativeKrellers(const TKrellerServices& services, QWidget* parent)
 {
     TNativeKrellers krellers;
+    krellers.Dirs = Created<TD_kreller_dirs>(services, parent);
+    krellers.FileMask = Created<TD_kreller_mask>(services, parent);
     krellers.FileSize = Created<TD_kreller_size>(services, parent);
+    krellers.FileTime = Created<TD_kreller_date>(services, parent);
     return krellers;
 }
 

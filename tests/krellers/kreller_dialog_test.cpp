@@ -2,6 +2,7 @@
 #include "krellers/kreller_list_view.h"
 #include "krellers/kreller_size.h"
 #include "platform/FileSystem.h"
+#include "support/DialogDriver.h"
 #include "support/ModalDriver.h"
 #include "support/TempTree.h"
 
@@ -29,30 +30,6 @@ std::shared_ptr<int> CountEmissions(Sender* sender, Signal signal)
     auto count = std::make_shared<int>(0);
     QObject::connect(sender, signal, sender, [count] { ++*count; });
     return count;
-}
-
-template <typename T>
-T* Child(QWidget& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
-// Clicks a button of the dialog as soon as its modal loop runs; before() may set controls first, as
-// the user would.
-void ClickWhenShown(QDialog& dialog, const char* button, std::function<void()> before = {})
-{
-    QTimer::singleShot(0, &dialog, [&dialog, button, before] {
-        if (before)
-            before();
-        if (auto* target = dialog.findChild<QPushButton*>(button))
-            target->click();
-        else {
-            ADD_FAILURE() << "no button " << button;
-            dialog.reject();
-        }
-    });
 }
 
 // ---- the base dialog ----
