@@ -1,7 +1,6 @@
 // The search run against find(1) on the same generated tree, warm cache, several rounds each.
-// Prints the median times and the ratio ours/find; then the walk with the size, mask and date
-// conditions applied to every file against the walk with none, through a host that does what the
-// main window does for each entry; then the same find comparison for a chain of directories
+// Prints the median times and the ratio ours/find; then the run with the File size, File mask and
+// File date krellers checked in the chain against the run with none; then the same find comparison for a chain of directories
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read. Run by hand: see README.
 #include <QApplication>
@@ -19,9 +18,8 @@
 #include "core/FoundList.h"
 #include "core/SearchWalk.h"
 #include "core/main.h"
-#include "krellers/date_condition.h"
-#include "krellers/kreller_size.h"
-#include "krellers/mask_condition.h"
+#include "krellers/kreller_list.h"
+#include "krellers/native_krellers.h"
 #include "platform/Dates.h"
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -134,55 +132,79 @@ void CompareWithFind(TFmain& window, const fs::path& root, int rounds, const cha
     std::printf("  ratio ours/find: %.2f\n", Median(ours) / Median(theirs));
 }
 
-// What the main window does for each entry of a run, with the chain reduced to the plain
-// conditions of the File size, File mask and File date krellers, or to none.
-class TConditionsHost : public TWalkHost {
+// Collects every file of a walk that passes nothing but the walk itself.
+class TCollectingHost : public TWalkHost {
 public:
-    explicit TConditionsHost(bool applyConditions) : applyConditions_(applyConditions)
-    {
-        size_.Upper = {true, 1, TSizeUnit::MB};
-        date_.Action = TFileAction::Changed;
-        date_.After = {true, platform::AddDays(platform::Today(), -30)};
-    }
-
     void LetEventsRun() override { QCoreApplication::processEvents(); }
     bool DirectoryPasses(const FileEntry&, const std::string&) override { return true; }
-    bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override
-    {
-        if (!applyConditions_)
-            return true;
-        try {
-            return size_.Test(entry.Size) && mask_.Test(path) && date_.Test(entry);
-        } catch (...) {
-            return false;
-        }
-    }
-    void AddFoundFile(const FileEntry& entry, const std::string& path) override
-    {
-        found_.Append(entry, path);
-        if (KeepFiles)
-            Files.emplace_back(entry, path);
-    }
+    bool FilePassesKrellers(const FileEntry&, const std::string&) override { return true; }
+    void AddFoundFile(const FileEntry& entry, const std::string& path) override { Files.emplace_back(entry, path); }
 
-    bool KeepFiles = false;
     std::vector<std::pair<FileEntry, std::string>> Files;
-
-    int Run(const std::string& root)
-    {
-        found_.Clear();
-        TSearchWalk walk(*this);
-        walk.ScanDirectory(root);
-        found_.Flush();
-        return found_.Count();
-    }
-
-private:
-    bool applyConditions_;
-    TSizeCondition size_;
-    TMaskTester mask_{TMaskCondition{TMaskMode::UseFileMask, "*", "txt", {}}, {}};
-    TDateCondition date_;
-    TFoundListModel found_;
 };
+
+// The rows of the File size, File mask and File date krellers with conditions that every generated
+// file meets: at most 1 MB, the mask "*" + "txt", changed in the last 30 days.
+void GiveConditions(TKrellerList& chain)
+{
+    const std::string since = platform::FormatShortDate(platform::AddDays(platform::Today(), -30));
+    const std::pair<const char*, TConditionStrings> conditions[] = {
+        {"File mask condition", {"Use file mask", "*", "txt"}},
+        {"File size condition", {"Size limitation", "SIZE_MIN_UNIT=KB", "SIZE_MAX=1", "SIZE_MAX_UNIT=MB"}},
+        {"Date condition", {"changed after date " + since, "changed", since, " "}},
+    };
+    for (std::size_t i = 0; i < chain.Count(); ++i)
+        for (const auto& [caption, strings] : conditions)
+            if (chain.Row(i).Caption == caption)
+                chain.Row(i).Strings = strings;
+}
+
+void SwitchConditions(TKrellerList& chain, bool on)
+{
+    for (std::size_t i = 0; i < chain.Count(); ++i)
+        chain.Row(i).Checked = on && chain.Row(i).HasCondition();
+}
+
+// The run with the File size, File mask and File date krellers checked in the main window's chain
+// against the run with none, then the krellers alone over the files of the tree.
+void CompareKrellers(TFmain& window, const fs::path& root, int rounds)
+{
+    // Every generated file passes all three, so both runs fill the same found list and the
+    // difference is what the krellers cost.
+    TKrellerList& chain = window.KrellerChain();
+    GiveConditions(chain);
+    std::vector<double> bareTimes, filteredTimes;
+    int bareFound = 0, filteredFound = 0;
+    for (int i = 0; i < rounds; ++i) {
+        SwitchConditions(chain, false);
+        bareTimes.push_back(Seconds([&] { window.SB_runClick(); }));
+        bareFound = window.FoundList().Count();
+        SwitchConditions(chain, true);
+        filteredTimes.push_back(Seconds([&] { window.SB_runClick(); }));
+        filteredFound = window.FoundList().Count();
+    }
+    std::printf("run, no krellers:                %.3f s, %d found (median of %d)\n", Median(bareTimes), bareFound, rounds);
+    std::printf("run, size + mask + date checked: %.3f s, %d found (median of %d)\n", Median(filteredTimes),
+                filteredFound, rounds);
+    std::printf("ratio krellers/none: %.2f\n", Median(filteredTimes) / Median(bareTimes));
+
+    // What the krellers add to a run, free of the noise of the file system.
+    TCollectingHost collected;
+    TSearchWalk(collected).ScanDirectory(root.string());
+    chain.LoadKrellerConditions();
+    std::vector<double> aloneTimes;
+    int passed = 0;
+    for (int i = 0; i < rounds; ++i)
+        aloneTimes.push_back(Seconds([&] {
+            passed = 0;
+            for (const auto& [entry, path] : collected.Files)
+                passed += chain.FilePassesKrellers(entry, path) ? 1 : 0;
+        }));
+    std::printf("krellers alone on %d files: %.3f s, %d passed (%.1f%% of the run without them)\n",
+                static_cast<int>(collected.Files.size()), Median(aloneTimes), passed,
+                100.0 * Median(aloneTimes) / Median(bareTimes));
+    SwitchConditions(chain, false);
+}
 
 } // namespace
 
@@ -199,38 +221,11 @@ int main(int argc, char** argv)
     std::printf("tree: %lld entries below %s\n", static_cast<long long>(entries), root.c_str());
 
     TFmain window;
+    window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
     window.FormActivate();
     CompareWithFind(window, root, rounds, "wide tree");
 
-    // Every generated file passes all three conditions, so both walks fill the same found list and
-    // the difference is what the conditions cost.
-    TConditionsHost bare(false), filtered(true);
-    std::vector<double> bareTimes, filteredTimes;
-    int bareFound = 0, filteredFound = 0;
-    for (int i = 0; i < rounds; ++i) {
-        bareTimes.push_back(Seconds([&] { bareFound = bare.Run(root.string()); }));
-        filteredTimes.push_back(Seconds([&] { filteredFound = filtered.Run(root.string()); }));
-    }
-    std::printf("walk, no conditions:             %.3f s, %d found (median of %d)\n", Median(bareTimes), bareFound, rounds);
-    std::printf("walk, size + mask + date applied: %.3f s, %d found (median of %d)\n", Median(filteredTimes),
-                filteredFound, rounds);
-    std::printf("ratio conditions/none: %.2f\n", Median(filteredTimes) / Median(bareTimes));
-
-    // The conditions alone over the files the walk found: what they add to a run, free of the
-    // noise of the file system.
-    bare.KeepFiles = true;
-    bare.Run(root.string());
-    std::vector<double> aloneTimes;
-    int passed = 0;
-    for (int i = 0; i < rounds; ++i)
-        aloneTimes.push_back(Seconds([&] {
-            passed = 0;
-            for (const auto& [entry, path] : bare.Files)
-                passed += filtered.FilePassesKrellers(entry, path) ? 1 : 0;
-        }));
-    std::printf("conditions alone on %d files: %.3f s, %d passed (%.1f%% of the walk without them)\n",
-                static_cast<int>(bare.Files.size()), Median(aloneTimes), passed,
-                100.0 * Median(aloneTimes) / Median(bareTimes));
+    CompareKrellers(window, root, rounds);
     fs::remove_all(root);
 
     for (const int levels : {3000, 6000}) {

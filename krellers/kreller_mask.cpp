@@ -100,6 +100,7 @@ TD_kreller_mask::TD_kreller_mask(QWidget* parent)
     groupPanel_->setObjectName("groupPanel");
     O_fg1 = new TO_file_groups(groupPanel_);
     O_fg1->setObjectName("O_fg1");
+    O_fg1->setMinimumWidth(260);  // both columns of the list in view
     auto* selectAll = NewButton(groupPanel_, "Select all", "btn_select_all");
     auto* unselectAll = NewButton(groupPanel_, "Unselect all", "btn_unselect_all");
     auto* invert = NewButton(groupPanel_, "Invert", "btn_invert");
