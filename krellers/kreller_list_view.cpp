@@ -72,7 +72,12 @@ TKrellerListView::TKrellerListView(TKrellerList& list, QWidget* parent)
     BuildPopupMenu();
 
     connect(this, &QTreeWidget::itemChanged, this, &TKrellerListView::LV_krellersChange);
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &TKrellerListView::LV_krellersClick);
+    // Removing rows moves the selection; that is the view rebuilding itself, not a click, and a
+    // refresh inside the rebuild would delete the rows it is still taking away.
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!showing_)
+            LV_krellersClick();
+    });
     connect(this, &QTreeWidget::itemDoubleClicked, this, &TKrellerListView::a_edit_kreller);
     UpdateOwnCommands();
 }

@@ -321,6 +321,18 @@ TEST(KrellerListView, AnEditThatFailsIsReportedAndLeavesTheRowAlone)
     EXPECT_EQ(view.topLevelItem(0)->checkState(0), Qt::Checked);
 }
 
+TEST(KrellerListView, ClearingTheListWithALaterRowSelectedRemovesEveryRow)
+{
+    TD_kreller first, second, third;
+    TKrellerList list;
+    TKrellerListView view(list);
+    for (TD_kreller* kreller : {&first, &second, &third})
+        view.AppendNativeRow("row", kreller);
+    view.setCurrentItem(view.topLevelItem(2));
+    view.ClearKrellerList();
+    EXPECT_EQ(view.topLevelItemCount(), 0);
+}
+
 TEST(KrellerListView, PopupMenuAsksTheWindow)
 {
     TKrellerList list;
