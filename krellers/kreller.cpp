@@ -30,11 +30,17 @@ TD_kreller::TD_kreller(QWidget* parent)
     layout->addLayout(buttonColumn_);
 }
 
-QPushButton* TD_kreller::AddColumnButton(const QString& text, const QString& objectName)
+QPushButton* NewDialogButton(QWidget* parent, const char* text, const char* objectName)
 {
-    auto* button = new QPushButton(text, this);
+    auto* button = new QPushButton(text, parent);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton* TD_kreller::AddColumnButton(const char* text, const char* objectName)
+{
+    auto* button = NewDialogButton(this, text, objectName);
     buttonColumn_->addWidget(button);
     return button;
 }

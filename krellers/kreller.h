@@ -72,7 +72,7 @@ protected:
     virtual void ServicesChanged() {}
 
 private:
-    QPushButton* AddColumnButton(const QString& text, const QString& objectName);
+    QPushButton* AddColumnButton(const char* text, const char* objectName);
     void btn_okClick();
     void btn_resetClick();
     void ShowHelp(const std::string& topic) const;
@@ -90,6 +90,9 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* reset_ = nullptr;
 };
+
+// A push button of a kreller dialog that Enter does not press (Enter means "Ok").
+QPushButton* NewDialogButton(QWidget* parent, const char* text, const char* objectName);
 
 // Enables or disables a condition field and paints its background in the window colour when enabled,
 // in the button-face colour when not, so an unused bound is visibly out of play.

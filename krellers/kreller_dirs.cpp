@@ -16,14 +16,6 @@ constexpr const char* kNoDefaultQuestion = "No default list deffined in the prog
 constexpr const char* kSaveQuestion = "Save current list as default list?";
 constexpr const char* kClearQuestion = "Clear list?";
 
-QPushButton* NewButton(QWidget* parent, const char* text, const char* name)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 // Paths are the file system's bytes; names that are not UTF-8 show with replacement characters.
 QString ShownPath(const std::string& path)
 {
@@ -43,11 +35,11 @@ TD_kreller_dirs::TD_kreller_dirs(QWidget* parent)
     LB_dirs->setObjectName("LB_dirs");
     LB_dirs->setMinimumWidth(360);
 
-    auto* add = NewButton(area, "Add", "btn_add");
-    btn_delete = NewButton(area, "Delete", "btn_delete");
-    auto* loadDefault = NewButton(area, "Load default", "btn_load_default");
-    btn_save = NewButton(area, "Save", "btn_save");
-    btn_clear = NewButton(area, "Clear", "btn_clear");
+    auto* add = NewDialogButton(area, "Add", "btn_add");
+    btn_delete = NewDialogButton(area, "Delete", "btn_delete");
+    auto* loadDefault = NewDialogButton(area, "Load default", "btn_load_default");
+    btn_save = NewDialogButton(area, "Save", "btn_save");
+    btn_clear = NewDialogButton(area, "Clear", "btn_clear");
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button : {add, btn_delete, loadDefault, btn_save, btn_clear})
         buttons->addWidget(button);

@@ -40,14 +40,6 @@ QLineEdit* NewMaskField(QWidget* parent, const char* name)
     return field;
 }
 
-QPushButton* NewButton(QWidget* parent, const char* text, const char* name)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 TD_kreller_mask::TD_kreller_mask(QWidget* parent)
@@ -101,12 +93,12 @@ TD_kreller_mask::TD_kreller_mask(QWidget* parent)
     O_fg1 = new TO_file_groups(groupPanel_);
     O_fg1->setObjectName("O_fg1");
     O_fg1->setMinimumWidth(260);  // both columns of the list in view
-    auto* selectAll = NewButton(groupPanel_, "Select all", "btn_select_all");
-    auto* unselectAll = NewButton(groupPanel_, "Unselect all", "btn_unselect_all");
-    auto* invert = NewButton(groupPanel_, "Invert", "btn_invert");
-    auto* addGroup = NewButton(groupPanel_, "Add group", "btn_add_group");
-    auto* delGroup = NewButton(groupPanel_, "Del group", "btn_del_group");
-    auto* editGroup = NewButton(groupPanel_, "Edit group", "btn_edit_group");
+    auto* selectAll = NewDialogButton(groupPanel_, "Select all", "btn_select_all");
+    auto* unselectAll = NewDialogButton(groupPanel_, "Unselect all", "btn_unselect_all");
+    auto* invert = NewDialogButton(groupPanel_, "Invert", "btn_invert");
+    auto* addGroup = NewDialogButton(groupPanel_, "Add group", "btn_add_group");
+    auto* delGroup = NewDialogButton(groupPanel_, "Del group", "btn_del_group");
+    auto* editGroup = NewDialogButton(groupPanel_, "Edit group", "btn_edit_group");
     auto* groupButtons = new QVBoxLayout;
     for (QPushButton* button : {selectAll, unselectAll, invert, addGroup, delGroup, editGroup})
         groupButtons->addWidget(button);
