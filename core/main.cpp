@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +24,7 @@
 #include "krellers/kreller.h"
 #include "krellers/kreller_list_view.h"
 #include "platform/FileSystem.h"
+#include "settings_ui/folder_browser.h"
 
 namespace {
 
@@ -276,10 +275,7 @@ void TFmain::AddStartPath(const std::string& path)
 
 std::optional<std::string> TFmain::BrowseFolder(const std::string& start)
 {
-    const QString dir = QFileDialog::getExistingDirectory(this, QString(), QFile::decodeName(QByteArray::fromStdString(start)));
-    if (dir.isEmpty())
-        return std::nullopt;
-    return QFile::encodeName(dir).toStdString();
+    return BrowseSystemFolder(this, {}, start);
 }
 
 void TFmain::SB_add_pathClick()

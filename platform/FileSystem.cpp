@@ -236,6 +236,49 @@ std::optional<FileEntry> LookupEntry(const std::string& path)
     return StatEntry(AT_FDCWD, path.c_str(), FileNamePart(path));
 }
 
+namespace {
+
+// The one entry of dir that is shown as shown, or nothing when none or several are.
+std::optional<std::string> OnlyEntryShownAs(const std::string& dir, const std::string& shown,
+                                            const std::function<std::string(const std::string&)>& shownName)
+{
+    std::optional<std::string> found;
+    for (const FileEntry& entry : ListDirectory(dir)) {
+        if (entry.Name == "." || entry.Name == ".." || shownName(entry.Name) != shown)
+            continue;
+        if (found)
+            return std::nullopt;
+        found = entry.Name;
+    }
+    return found;
+}
+
+} // namespace
+
+std::optional<std::string> PathShownAs(const std::string& shownPath,
+                                       const std::function<std::string(const std::string&)>& shownName)
+{
+    std::string path = shownPath.starts_with('/') ? "/" : "";
+    std::size_t start = path.size();
+    while (start < shownPath.size()) {
+        const std::size_t end = std::min(shownPath.find('/', start), shownPath.size());
+        const std::string name = shownPath.substr(start, end - start);
+        const std::string dir = path.empty() ? "." : path;
+        if (!name.empty() && !LookupEntry(path + name)) {
+            const std::optional<std::string> real = OnlyEntryShownAs(dir, name, shownName);
+            if (!real)
+                return std::nullopt;
+            path += *real;
+        } else {
+            path += name;
+        }
+        if (end < shownPath.size())
+            path += '/';
+        start = end + 1;
+    }
+    return path;
+}
+
 std::string WithTrailingSlash(const std::string& dir)
 {
     if (!dir.empty() && dir.back() == '/')

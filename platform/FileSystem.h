@@ -82,6 +82,13 @@ std::vector<FileEntry> ListDirectory(const std::string& dir);
 // The entry that path names (a file, a directory, a link), or nothing when there is none.
 std::optional<FileEntry> LookupEntry(const std::string& path);
 
+// The existing path that reads as shownPath when each of its names is shown through shownName.
+// A path that came back from a text widget has lost the bytes of names that are not valid UTF-8;
+// this finds them again. A name that exists as given is taken as it is; otherwise the one entry of
+// its directory shown the same way is. Nothing when some name has no such entry or several.
+std::optional<std::string> PathShownAs(const std::string& shownPath,
+                                       const std::function<std::string(const std::string&)>& shownName);
+
 // dir with exactly one trailing '/' added when missing.
 std::string WithTrailingSlash(const std::string& dir);
 // The part of path after its last '/'.

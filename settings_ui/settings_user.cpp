@@ -2,11 +2,10 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "settings_ui/folder_browser.h"
 #include "settings_ui/ui_text.h"
 
 #include <QCheckBox>
-#include <QFile>
-#include <QFileDialog>
 #include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -71,14 +70,6 @@ QVBoxLayout* ButtonColumn(std::initializer_list<QPushButton*> buttons)
         column->addWidget(button);
     column->addStretch();
     return column;
-}
-
-std::optional<std::string> SystemFolderBrowser(QWidget* parent, const std::string& title)
-{
-    const QString folder = QFileDialog::getExistingDirectory(parent, ToQ(title), QString());
-    if (folder.isEmpty())
-        return std::nullopt;
-    return QFile::encodeName(folder).toStdString();
 }
 
 } // namespace
@@ -389,7 +380,7 @@ bool TD_settings_user::Ask(const std::string& question) const { return services_
 
 std::optional<std::string> TD_settings_user::BrowseFolder(const std::string& title)
 {
-    return services_.BrowseFolder ? services_.BrowseFolder(title) : SystemFolderBrowser(this, title);
+    return services_.BrowseFolder ? services_.BrowseFolder(title) : BrowseSystemFolder(this, title, {});
 }
 
 // ---- Commands ----

@@ -6,6 +6,7 @@
 
 #include "ModalDriver.h"
 #include "TempTree.h"
+#include "core/FoundList.h"
 #include "core/main.h"
 #include "core/msg.h"
 #include "core/publisher.h"
@@ -37,6 +38,20 @@ struct SettingsLinkFixture : ::testing::Test {
     void WriteSettings(const std::string& text) const { work.File("bin/FileKreller.set", text); }
 };
 
+// The main window linked to the settings dialog, with a confirmation dialog.
+struct LinkedWindow {
+    TFmain window;
+    TD_settings_user settings;
+    TUserSettingsLink link{settings};
+    TFsure sure{&window};
+
+    explicit LinkedWindow(const TSettingsPlace& place) : settings(place, {}, &window)
+    {
+        window.AttachSettings(&link);
+        window.AttachDialogs({&sure, nullptr, nullptr, nullptr, nullptr});
+    }
+};
+
 std::string DaysAgo(int days)
 {
     const std::uint64_t day = 864000000000ULL;
@@ -57,17 +72,40 @@ TEST_F(SettingsLinkFixture, StartPathsBeginWithTheStoredDefaultPath)
 
 TEST_F(SettingsLinkFixture, SaveAsDefaultStoresTheSelectedPath)
 {
-    TFmain window;
-    TD_settings_user settings(Place(), {}, &window);
-    TUserSettingsLink link(settings);
-    window.AttachSettings(&link);
-    TFsure sure(&window);
-    window.AttachDialogs({&sure, nullptr, nullptr, nullptr, nullptr});
+    LinkedWindow linked(Place());
+    TFmain& window = linked.window;
+    TD_settings_user& settings = linked.settings;
     window.AddStartPath("/home/me/projects");
     ClickInNextModal("btn_yes");
     window.SB_save_pathClick();
     EXPECT_EQ(settings.DefaultPath(), "/home/me/projects/");
     EXPECT_EQ(settings.Document().GetAttr("DEFAULT_PATH"), "/home/me/projects/");
+}
+
+// A default start path that is not UTF-8 reaches the search and "Save as default" with its bytes.
+TEST_F(SettingsLinkFixture, StartPathThatIsNotUtf8IsSearchedAndSavedWithItsBytes)
+{
+    TempTree searched;
+    const std::string start = searched.Dir("in\xFF") + "/";
+    const std::string file = searched.File("in\xFF/found.txt");
+    WriteSettings("\r\n<SETTINGS DEFAULT_PATH=\"" + start + "\"/>");
+    platform::TWorkingDirectoryGuard restore;
+    platform::SetCurrentDirectory(work.Path("bin"));
+    LinkedWindow linked(Place());
+    TFmain& window = linked.window;
+    TD_settings_user& settings = linked.settings;
+    window.FormActivate();
+
+    auto* paths = window.findChild<QListWidget*>("LB_paths");
+    EXPECT_TRUE(paths->item(0)->text().contains(QChar::ReplacementCharacter));
+    window.SB_runClick();
+    ASSERT_EQ(window.FoundList().Count(), 1);
+    EXPECT_EQ(window.FoundList().Row(0).Path, file);
+
+    settings.SetDefaultPath("/elsewhere/");
+    ClickInNextModal("btn_yes");
+    window.SB_save_pathClick();
+    EXPECT_EQ(settings.Document().GetAttr("DEFAULT_PATH"), start);
 }
 
 TEST_F(SettingsLinkFixture, LastVisitLabelReadsAndWritesTheStoredDate)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,3 +152,48 @@ TEST(Directories, DefaultStartPathIsHomeWithSlash)
 }
 
 } // namespace
+
+namespace {
+
+// Shows every byte outside ASCII as '?', as a text widget shows what it cannot decode.
+std::string AsciiShown(const std::string& name)
+{
+    std::string shown = name;
+    std::replace_if(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }, '?');
+    return shown;
+}
+
+struct ShownPathCase {
+    const char* shown;                 // below the temporary root
+    std::optional<std::string> real;  // below the temporary root; nothing: not found
+};
+
+} // namespace
+
+TEST(PathShownAs, RecoversTheBytesOfNamesShownWithReplacements)
+{
+    TempTree tree;
+    tree.File("a\xFF/in\xFE.txt");
+    tree.Dir("plain/b\xFE");
+    tree.Dir("plain/b\xFD");
+    tree.Dir("plain/c?");
+    tree.Dir("plain/c\xFF");
+    const ShownPathCase cases[] = {
+        {"a?", "a\xFF"},
+        {"a?/", "a\xFF/"},
+        {"a?/in?.txt", "a\xFF/in\xFE.txt"},
+        {"plain/", "plain/"},
+        {"plain/c?", "plain/c?"},  // a name that exists as shown is taken as it is
+        {"plain/b?", std::nullopt},  // two names look alike
+        {"plain/x?", std::nullopt},
+        {"missing/a?", std::nullopt},
+    };
+    for (const ShownPathCase& c : cases) {
+        SCOPED_TRACE(c.shown);
+        const std::optional<std::string> real = platform::PathShownAs(tree.Path(c.shown), AsciiShown);
+        if (c.real)
+            EXPECT_EQ(real, tree.Path(*c.real));
+        else
+            EXPECT_EQ(real, std::nullopt);
+    }
+}

@@ -100,6 +100,45 @@ TEST_F(SettingsUser, PathFieldStoresTrimmedTextAndChangeAddsTheSlash)
     EXPECT_EQ(dialog->Document().GetAttr("DEFAULT_PATH"), "/srv/Picked/");
 }
 
+// Paths keep their bytes from the settings file through the dialog and back; the controls only
+// show them.
+TEST_F(SettingsUser, PathsThatAreNotUtf8KeepTheirBytesThroughTheDialog)
+{
+    const std::string start = tree.Dir("start\xFF") + "/";
+    const std::string excluded = tree.Dir("skip\xFE") + "/";
+    const std::string added = tree.Dir("more\xFD\xFC");
+    {
+        auto dialog = Open();
+        dialog->SetDefaultPath(start);
+        dialog->SetDefaultExcludedDirectories({excluded});
+    }
+    ASSERT_NE(SettingsFile().find("DEFAULT_PATH=\"" + start + "\""), std::string::npos);
+
+    auto dialog = Open();
+    picked = added;
+    Run(*dialog, TSettingsUserPage::Directories, [](QDialog& d) {
+        EXPECT_TRUE(Named<QLineEdit>(d, "Edit_DSP").text().contains(QChar::ReplacementCharacter));
+        Named<QPushButton>(d, "btn_add_dir").click();
+    });
+    dialog.reset();
+    dialog = Open();
+    EXPECT_EQ(dialog->DefaultPath(), start);
+    EXPECT_EQ(dialog->DefaultExcludedDirectories(), (std::vector<std::string>{excluded, added + "/"}));
+}
+
+// A value longer than a text field holds is never cut by showing it.
+TEST_F(SettingsUser, AFiftyMegabyteDefaultPathSurvivesTheDialogUnchanged)
+{
+    const std::string huge = "/" + std::string(50'000'000, 'p') + "/";
+    auto dialog = Open();
+    dialog->SetDefaultPath(huge);
+    Run(*dialog, TSettingsUserPage::Directories, [](QDialog&) {});
+    EXPECT_EQ(dialog->Document().GetAttr("DEFAULT_PATH"), huge);
+    dialog.reset();
+    // Reading the file back is the tagged file's own test; here it only has to hold the whole value.
+    EXPECT_NE(SettingsFile().find("DEFAULT_PATH=\"" + huge + "\""), std::string::npos);
+}
+
 struct SwitchCase {
     const char* box;
     const char* attr;

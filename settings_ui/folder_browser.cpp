@@ -1,0 +1,22 @@
+#include "settings_ui/folder_browser.h"
+
+#include "platform/FileSystem.h"
+#include "settings_ui/ui_text.h"
+
+#include <QFile>
+#include <QFileDialog>
+
+std::optional<std::string> BrowseSystemFolder(QWidget* parent, const std::string& title, const std::string& start)
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, ToQ(title), QFile::decodeName(QByteArray::fromStdString(start)));
+    if (folder.isEmpty())
+        return std::nullopt;
+    // The dialog shows names, so a byte that is not UTF-8 came back as a replacement character:
+    // the real name is the entry that is shown the same way.
+    const std::string shown = QFile::encodeName(folder).toStdString();
+    const auto shownName = [](const std::string& name) {
+        return QFile::encodeName(QFile::decodeName(QByteArray::fromStdString(name))).toStdString();
+    };
+    return platform::PathShownAs(shown, shownName).value_or(shown);
+}
