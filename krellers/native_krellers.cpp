@@ -1,5 +1,6 @@
 #include "krellers/native_krellers.h"
 
+#include "krellers/kreller_context.h"
 #include "krellers/kreller_size.h"
 
 namespace {
@@ -18,6 +19,7 @@ TNativeKrellers CreateNativeKrellers(const TKrellerServices& services, QWidget* 
 {
     TNativeKrellers krellers;
     krellers.FileSize = Created<TD_kreller_size>(services, parent);
+    krellers.Context = Created<TD_kreller_context>(services, parent);
     return krellers;
 }
 
