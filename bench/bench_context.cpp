@@ -1,7 +1,8 @@
-// The Context kreller's engine driven by the real walk, against ripgrep on the same generated
-// corpus, warm cache, in the same run: one keyword, and three (A and B but not C). Also checks that
-// both find the same files, and times the engine's stages on one buffer. Run by hand: see README.
-#include <QCoreApplication>
+// The search with only the Context kreller checked (the walk, the kreller chain, the Context
+// kreller and its engine), against ripgrep on the same generated corpus, warm cache, in the same
+// run: one keyword, and three (A and B but not C) drawn as clouds with a pin. Also checks that both
+// find the same files, and times the engine's stages on one buffer. Run by hand: see README.
+#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -17,9 +18,10 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "conditions/ParsFunc.h"
 #include "core/SearchWalk.h"
-#include "krellers/context_engine.h"
+#include "krellers/context_condition.h"
+#include "krellers/kreller_context.h"
+#include "krellers/kreller_list.h"
 #include "platform/Text.h"
 
 namespace fs = std::filesystem;
@@ -30,14 +32,6 @@ namespace {
 constexpr const char* kKeywordA = "zephyrquilt";
 constexpr const char* kKeywordB = "marmalade";
 constexpr const char* kKeywordC = "obsidian";
-
-// Registry functions carry no context yet: this pointer binds EXISTS to the engine.
-TContextEngine* gEngine = nullptr;
-
-bool EngineExists(int count, ExprValue* arguments, ExprValue& result)
-{
-    return gEngine->Text().Exists(count, arguments, result);
-}
 
 // Words of ordinary text, a few of them with letters beyond ASCII; no keyword is among them or
 // can form from them.
@@ -127,27 +121,40 @@ TCorpus KeptOrNewCorpus(const fs::path& root)
     return corpus;
 }
 
+// The search run as the main window does it: the walk asks the kreller chain for every file.
 class TBenchHost : public TWalkHost {
 public:
-    explicit TBenchHost(TContextEngine& engine) : engine_(engine) {}
-    std::string expression;
+    explicit TBenchHost(TKrellerList& krellers) : krellers_(krellers) {}
     std::set<std::string> found;
 
     void LetEventsRun() override { QCoreApplication::processEvents(); }
     bool DirectoryPasses(const FileEntry&, const std::string&) override { return true; }
-    bool FilePassesKrellers(const FileEntry&, const std::string& path) override
+    bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override
     {
-        try {
-            return engine_.TestFile(path, expression, {});
-        } catch (const std::exception&) {
-            return false;
-        }
+        return krellers_.FilePassesKrellers(entry, path);
     }
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.insert(path); }
 
 private:
-    TContextEngine& engine_;
+    TKrellerList& krellers_;
 };
+
+// The row strings of a diagram of keyword clouds with one pin at (pinX, pinY).
+TConditionStrings ContextRow(const std::vector<std::pair<const char*, TNOXpin>>& clouds, TNOXpin pin)
+{
+    TCloudDiagram diagram;
+    diagram.Activate();
+    for (const auto& [keyword, centre] : clouds) {
+        const TKeywordCloud cloud = KeywordCloud(keyword);
+        diagram.AddCloud(cloud.Caption, cloud.Body, centre.X, centre.Y, 60);
+    }
+    while (diagram.PinCount() > 0)
+        diagram.DeletePin(diagram.PinAt(0));
+    diagram.AddPin(pin.X, pin.Y);
+    TConditionStrings row = ContextConditionLines(diagram);
+    row.insert(row.begin(), kContextDescription);
+    return row;
+}
 
 double Median(std::vector<double> values)
 {
@@ -211,11 +218,6 @@ std::string RgCommand(const char* keyword, const fs::path& root)
     return std::string("rg -j1 -l -i -F ") + keyword + " '" + root.string() + "'";
 }
 
-std::string Exists(const char* keyword)
-{
-    return "EXISTS('" + platform::UpperCaseLocale(keyword) + "')";
-}
-
 // The engine's stages, each over one buffer of the corpus's kind of text.
 void TimeStages()
 {
@@ -240,7 +242,8 @@ void TimeStages()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     const fs::path root = fs::temp_directory_path() / "fk_bench_context";
     const TCorpus corpus = KeptOrNewCorpus(root);
@@ -248,22 +251,29 @@ int main(int argc, char** argv)
                 static_cast<double>(corpus.bytes) / 1e6, static_cast<long long>(corpus.withA), root.c_str());
 
     TSearchWalk* walkOfRun = nullptr;
-    TContextEngine engine({[] { QCoreApplication::processEvents(); },
-                           [&] { return walkOfRun->IgnoreCurrent || walkOfRun->StopRequested; }});
-    gEngine = &engine;
-    RegisterFunction("EXISTS", EngineExists);
-    TBenchHost host(engine);
+    TKrellerServices services;
+    services.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    services.CurrentFileAbandoned = [&] { return walkOfRun->IgnoreCurrent || walkOfRun->StopRequested; };
+    TD_kreller_context kreller;
+    kreller.SetServices(services);
+    TKrellerList krellers;
+    TKrellerRow& row = krellers.AppendNativeRow("Context", &kreller);
+    TBenchHost host(krellers);
     TSearchWalk walk(host);
     walkOfRun = &walk;
-    auto search = [&](const std::string& expression) {
-        host.expression = expression;
+    auto search = [&](const TConditionStrings& condition) {
+        row.Strings = condition;
+        row.Checked = true;
+        krellers.LoadKrellerConditions();
         host.found.clear();
         walk.ResetCounters();
         walk.ScanDirectory(root.string());
     };
 
-    const std::string one = Exists(kKeywordA);
-    const std::string three = "(" + Exists(kKeywordA) + ")\n && (" + Exists(kKeywordB) + ")\n && !(" + Exists(kKeywordC) + ")";
+    // A alone; then A, B and C overlapping with the pin where A and B meet outside C.
+    const TConditionStrings one = ContextRow({{kKeywordA, {100, 100}}}, {100, 100});
+    const TConditionStrings three =
+        ContextRow({{kKeywordA, {100, 100}}, {kKeywordB, {180, 100}}, {kKeywordC, {140, 200}}}, {140, 80});
     const std::string rg = RgCommand(kKeywordA, root) + " >/dev/null";
     TTimes ours1, ours3, theirs;
     search(one);  // warms the cache
@@ -279,6 +289,7 @@ int main(int argc, char** argv)
     std::printf("one keyword: %zu files found, rg lists %zu: %s\n", host.found.size(), rgA.size(),
                 host.found == rgA ? "the same files" : "DIFFERENT FILES");
     search(three);
+    std::printf("three keywords' condition: %s\n", kreller.Expression().c_str());
     std::set<std::string> expected;
     const auto rgB = Lines(Shell(RgCommand(kKeywordB, root))), rgC = Lines(Shell(RgCommand(kKeywordC, root)));
     for (const std::string& path : rgA)

@@ -69,6 +69,8 @@ void TOclouds::BuildPanel()
     btnTarget->setFocusPolicy(Qt::StrongFocus);
     btnTarget->setGeometry(0, 0, 1, 1);
     btnTarget->installEventFilter(this);
+    // Whoever gives the editor the focus gives it to the diagram.
+    setFocusProxy(btnTarget);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");

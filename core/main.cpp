@@ -123,6 +123,9 @@ TKrellerServices TFmain::KrellerServices()
     services.Plugins = &plugins_;
     services.CurrentFileAbandoned = [this] { return CurrentFileAbandoned(); };
     services.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    services.ShowCartridgeSettings = [this] {
+        return settings_->ShowSettings(TSettingsUserPage::ContextKreller) && settings_->RestartRequested();
+    };
     return services;
 }
 

@@ -44,6 +44,8 @@ public:
     virtual void SetLastVisit(const std::string& date) = 0;
     // Shows the settings dialog modally on a page; false when there is none to show.
     virtual bool ShowSettings(TSettingsUserPage page) = 0;
+    // The user agreed, when the settings were last shown, to close the program.
+    virtual bool RestartRequested() { return false; }
 };
 
 // The shared dialogs the main window uses; created once at start-up and handed in.
@@ -70,6 +72,7 @@ public:
         settings_.ShowOnPage(page);
         return true;
     }
+    bool RestartRequested() override { return settings_.RestartRequested; }
 
 private:
     TD_settings_user& settings_;

@@ -3,8 +3,7 @@
 #include "platform/ContentFile.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
+#include <cmath>
 
 namespace {
 
@@ -31,12 +30,9 @@ bool ContextValuePasses(const ExprValue& value)
     case vtBoolean:
         return value.boolean;
     case vtInteger:
-        return (static_cast<std::uint32_t>(value.integer) & 0xFF) != 0;
-    case vtFloat: {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &value.real, sizeof bits);
-        return (bits & 0xFF) != 0;
-    }
+        return value.integer != 0;
+    case vtFloat:
+        return value.real != 0.0 && !std::isnan(value.real);
     case vtNull:
     case vtString:
         break;
@@ -46,6 +42,9 @@ bool ContextValuePasses(const ExprValue& value)
 
 TContextEngine::TContextEngine(TContextWatch watch) : watch_(std::move(watch))
 {
+    functions_.Register("EXISTS", [this](int count, ExprValue* arguments, ExprValue& result) {
+        return text_.Exists(count, arguments, result);
+    });
     text_.SetUpperCaser([this] {
         if (!UpperCaseAll())
             throw TGivenUp();

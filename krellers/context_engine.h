@@ -1,4 +1,5 @@
 #pragma once
+#include "conditions/ParsFunc.h"
 #include "conditions/Parser.h"
 #include "krellers/context_text.h"
 
@@ -20,14 +21,15 @@ struct TContextWatch {
 using TCartridgeText = std::function<std::optional<std::string>(const std::string& path)>;
 
 // Whether a condition's value passes the file: boolean true does, false and null do not. A body
-// edited by hand may give another type: then the lowest byte of the value's 8-byte payload
-// decides (an integer's low 8 bits, a float's lowest bit-pattern byte; a string has no payload).
+// edited by hand may give another type: a number passes when it is not zero (NaN fails), a string
+// never does, so "1.0" and "256" mean what they say.
 bool ContextValuePasses(const ExprValue& value);
 
 // Tests files by their text: reads the file (or takes a cartridge's text) and evaluates a
 // condition whose EXISTS calls search that text as upper-cased by the locale rule (upper-cased
-// when a search needs it) (Text().Exists; the
-// caller registers EXISTS so that it reaches this engine's text). The text of one file at a time.
+// when a search needs it). The engine's own function registry holds the built-ins and, added
+// after them, an EXISTS bound to this engine's text, so nothing global names the file under test.
+// The text of one file at a time.
 class TContextEngine {
 public:
     explicit TContextEngine(TContextWatch watch);
@@ -36,6 +38,8 @@ public:
 
     const TContextText& Text() const { return text_; }
     TExprParser& Parser() { return parser_; }
+    // The functions the engine's conditions may call; a caller may add its own.
+    TFunctionRegistry& Functions() { return functions_; }
 
     // Whether the file at path meets expression. Fails without evaluating when the file cannot be
     // opened or the user gives it up meanwhile. A FIFO, socket or device is never opened: its text
@@ -57,6 +61,7 @@ private:
 
     TContextWatch watch_;
     TContextText text_;
-    TExprParser parser_;
+    TFunctionRegistry functions_;
+    TExprParser parser_{functions_};
     std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };

@@ -63,6 +63,8 @@ protected:
     QPushButton* ResetButton() const { return reset_; }
     // Adds "Help" (btn_help) to the button column; it opens topic through the help handler.
     void AddHelpButton(const std::string& topic);
+    // Adds a button of the kreller's own to the button column, below those already there.
+    QPushButton* AddColumnButton(const QString& text, const QString& objectName);
 
     void SetCondition(std::string description, TConditionStrings lines);
 
@@ -72,7 +74,6 @@ protected:
     virtual void ServicesChanged() {}
 
 private:
-    QPushButton* AddColumnButton(const char* text, const char* objectName);
     void btn_okClick();
     void btn_resetClick();
     void ShowHelp(const std::string& topic) const;

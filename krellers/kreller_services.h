@@ -27,6 +27,9 @@ struct TKrellerServices {
     std::function<bool()> CurrentFileAbandoned;
     // Lets pending window events run during a long test of one file.
     std::function<void()> ProcessEvents;
+    // Shows the user settings on the page of the context cartridges; true when the user agreed
+    // there to close the program (the set of krellers or plug-ins changed).
+    std::function<bool()> ShowCartridgeSettings;
 
     bool AskYes(const std::string& question) const { return Ask && Ask(question); }
     bool Abandoned() const { return CurrentFileAbandoned && CurrentFileAbandoned(); }

@@ -3,6 +3,7 @@
 #include "krellers/kreller_date.h"
 #include "krellers/kreller_dirs.h"
 #include "krellers/kreller_mask.h"
+#include "krellers/kreller_context.h"
 #include "krellers/kreller_size.h"
 
 namespace {
@@ -24,6 +25,7 @@ TNativeKrellers CreateNativeKrellers(const TKrellerServices& services, QWidget* 
     krellers.FileMask = Created<TD_kreller_mask>(services, parent);
     krellers.FileSize = Created<TD_kreller_size>(services, parent);
     krellers.FileTime = Created<TD_kreller_date>(services, parent);
+    krellers.Context = Created<TD_kreller_context>(services, parent);
     return krellers;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "TempTree.h"
-#include "conditions/ParsFunc.h"
 #include "core/SearchWalk.h"
 #include "krellers/context_engine.h"
 #include "platform/Text.h"
@@ -16,24 +16,6 @@
 using namespace std::string_literals;
 
 namespace {
-
-// The engine under test, reached by the EXISTS and CAPTURE registered for this test program.
-// Registry functions carry no context yet, so this one pointer stands in for the binding.
-TContextEngine* gEngine = nullptr;
-std::string gCaptured;
-
-bool EngineExists(int count, ExprValue* arguments, ExprValue& result)
-{
-    return gEngine->Text().Exists(count, arguments, result);
-}
-
-// CAPTURE() keeps the text as the condition sees it and is true.
-bool CaptureText(int, ExprValue*, ExprValue& result)
-{
-    gCaptured = std::string(gEngine->Text().View());
-    result.SetBoolean(true);
-    return true;
-}
 
 struct ContextEngineFixture : ::testing::Test {
     TempTree tree;
@@ -43,20 +25,24 @@ struct ContextEngineFixture : ::testing::Test {
     TContextEngine engine{{[this] { ++eventRuns; onEvents(); }, [this] { return abandoned; }}};
     TCartridgeText noCartridge = [](const std::string&) { return std::nullopt; };
 
+    std::string captured;
+
+    // CAPTURE() keeps the text as the condition sees it and is true.
     ContextEngineFixture()
     {
-        static const bool registered = (RegisterFunction("EXISTS", EngineExists), RegisterFunction("CAPTURE", CaptureText), true);
-        (void)registered;
-        gEngine = &engine;
-        gCaptured.clear();
+        engine.Functions().Register("CAPTURE", [this](int, ExprValue*, ExprValue& result) {
+            captured = std::string(engine.Text().View());
+            result.SetBoolean(true);
+            return true;
+        });
     }
     bool Test(const std::string& path, std::string_view expression) { return engine.TestFile(path, expression, noCartridge); }
     // The text the condition saw for the file at path.
     std::string SeenText(const std::string& path)
     {
-        gCaptured = "(not evaluated)";
+        captured = "(not evaluated)";
         Test(path, "CAPTURE()");
-        return gCaptured;
+        return captured;
     }
 };
 
@@ -80,8 +66,8 @@ TEST_F(ContextEngineFixture, KeywordConditionsOnFiles)
         {"it's", "EXISTS('IT`S')", false},      // apostrophes of keywords are backquotes
         {"it`s", "EXISTS('IT`S')", true},
         {"keyword", "NULL", false},
-        {"keyword", "256", false},
-        {"keyword", "257", true},
+        {"keyword", "0", false},
+        {"keyword", "256", true},
     };
     for (const Row& row : table) {
         SCOPED_TRACE(row.expression + " on " + row.content);
@@ -243,7 +229,7 @@ TEST_F(ContextEngineFixture, SearchOverATreeWithAFifo)
     EXPECT_EQ(host.found, (std::vector<std::string>{tree.Path("a.txt"), tree.Path("sub/c.txt"), tree.Path("sub/fifo")}));
 }
 
-TEST(ContextValue, TrueAndTheLowByteOfOtherValuesPass)
+TEST(ContextValue, TrueAndNonZeroNumbersPass)
 {
     struct Row { ExprValue value; bool passes; };
     const Row table[] = {
@@ -251,10 +237,13 @@ TEST(ContextValue, TrueAndTheLowByteOfOtherValuesPass)
         {ExprValue::MakeBoolean(false), false},
         {ExprValue(), false},
         {ExprValue::MakeInteger(1), true},
-        {ExprValue::MakeInteger(256), false},
+        {ExprValue::MakeInteger(0), false},
+        {ExprValue::MakeInteger(256), true},  // no low byte alone decides
         {ExprValue::MakeInteger(-1), true},
-        {ExprValue::MakeFloat(1.0), false},  // the low byte of 0x3FF0000000000000
-        {ExprValue::MakeFloat(0.1), true},
+        {ExprValue::MakeFloat(1.0), true},
+        {ExprValue::MakeFloat(0.0), false},
+        {ExprValue::MakeFloat(-0.0), false},
+        {ExprValue::MakeFloat(std::numeric_limits<double>::quiet_NaN()), false},
         {ExprValue::MakeString("TRUE"), false},
     };
     for (const Row& row : table)

@@ -1,0 +1,182 @@
+#include "krellers/kreller_context.h"
+
+#include "conditions/_advCloud.h"
+#include "plugins/plugin_host.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QToolButton* NewSpeedButton(QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    return button;
+}
+
+} // namespace
+
+TD_kreller_context::TD_kreller_context(QWidget* parent)
+    : TD_kreller(parent),
+      // Services arrive after the dialog is made, so the engine asks for them at each call.
+      engine_({[this] {
+                   if (Services().ProcessEvents)
+                       Services().ProcessEvents();
+               },
+               [this] { return Services().Abandoned(); }})
+{
+    setWindowTitle("Context kreller");
+    resize(609, 435);
+    ResetButton()->hide();
+    connect(AddColumnButton("Cartridges", "btn_cartridges"), &QPushButton::clicked, this,
+            &TD_kreller_context::btn_cartridgesClick);
+    AddHelpButton("kreller_context");
+    BuildPage();
+
+    OClouds1->SetAsk([this](const std::string& question) { return Services().AskYes(question); });
+    OClouds1->SetHelpOpener([this](const std::string& topic) {
+        if (Services().ShowHelpTopic)
+            Services().ShowHelpTopic(topic);
+    });
+    OClouds1->Deactivate();
+    OClouds1->Activate();
+    OClouds1->Diagram().OnSelect = [this] { UpdateActions(); };
+    connect(OClouds1, &TOclouds::PopupCommandDone, this, &TD_kreller_context::AfterDiagramChange);
+    connect(Edit_kw, &QLineEdit::textChanged, this, &TD_kreller_context::UpdateActions);
+    connect(SB_add_condition, &QToolButton::clicked, this, &TD_kreller_context::AddKeyword);
+    connect(SB_del_cond, &QToolButton::clicked, this, &TD_kreller_context::SB_del_condClick);
+    Edit_kw->installEventFilter(this);
+    UpdateActions();
+}
+
+void TD_kreller_context::BuildPage()
+{
+    PageControl1 = new QTabWidget(ContentArea());
+    PageControl1->setObjectName("PageControl1");
+    auto* page = new QWidget(PageControl1);
+    page->setObjectName("TS_context");
+    PageControl1->addTab(page, "Context condition");
+
+    auto* label = new QLabel("Context:", page);
+    label->setObjectName("Label1");
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    Edit_kw = new QLineEdit(page);
+    Edit_kw->setObjectName("Edit_kw");
+    SB_add_condition = NewSpeedButton(page, "SB_add_condition", "Add");
+    SB_del_cond = NewSpeedButton(page, "SB_del_cond", "Remove");
+    auto* row = new QHBoxLayout(page);
+    row->addWidget(label);
+    row->addWidget(Edit_kw, 1);
+    row->addWidget(SB_add_condition);
+    row->addWidget(SB_del_cond);
+
+    OClouds1 = new TOadvCloud(ContentArea());
+    OClouds1->setObjectName("OClouds1");
+    auto* layout = new QVBoxLayout(ContentArea());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PageControl1);
+    layout->addWidget(OClouds1, 1);
+}
+
+void TD_kreller_context::LoadCondition(TConditionStrings* strings)
+{
+    TD_kreller::LoadCondition(strings);
+    expression_.clear();
+    LoadContextConditionLines(OClouds1->Diagram(), ConditionLines());
+    expression_ = OClouds1->Diagram().BuildExpression();
+    UpdateActions();
+}
+
+void TD_kreller_context::StoreCondition()
+{
+    SetCondition(kContextDescription, ContextConditionLines(OClouds1->Diagram()));
+    if (OClouds1->IsComplete())
+        TD_kreller::StoreCondition();
+    else
+        ClearCondition();
+}
+
+bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
+{
+    // Without a condition no file passes, and none needs to be read to tell.
+    if (expression_.empty())
+        return false;
+    return engine_.TestFile(path, expression_, CartridgeText());
+}
+
+TCartridgeText TD_kreller_context::CartridgeText() const
+{
+    if (!Services().Plugins || Services().Plugins->Cartridges().empty())
+        return {};
+    return FirstAcceptingCartridge(Services().Plugins->ContextCartridges());
+}
+
+void TD_kreller_context::UpdateActions()
+{
+    SB_add_condition->setEnabled(!Edit_kw->text().trimmed().isEmpty());
+    SB_del_cond->setEnabled(OClouds1->Diagram().CurrentCloud() != nullptr);
+}
+
+void TD_kreller_context::AddKeyword()
+{
+    if (!SB_add_condition->isEnabled() || PageControl1->currentIndex() != 0)
+        return;
+    placement_.AddKeyword(OClouds1->Diagram(), Edit_kw->text().toUtf8().toStdString());
+    OClouds1->update();
+    OClouds1->setFocus();
+    Edit_kw->clear();
+    UpdateActions();
+}
+
+void TD_kreller_context::AfterDiagramChange()
+{
+    placement_.AfterDiagramChange(OClouds1->Diagram());
+    OClouds1->update();
+}
+
+void TD_kreller_context::SB_del_condClick()
+{
+    OClouds1->Diagram().DeleteCurrentCloud();
+    AfterDiagramChange();
+}
+
+void TD_kreller_context::btn_cartridgesClick()
+{
+    CloseRequested = Services().ShowCartridgeSettings && Services().ShowCartridgeSettings();
+    if (CloseRequested)
+        reject();
+}
+
+// Enter in the keyword box adds the keyword instead of closing the dialog with "Ok".
+bool TD_kreller_context::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit_kw && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            AddKeyword();
+            return true;
+        }
+    }
+    return TD_kreller::eventFilter(watched, event);
+}
+
+// Without a window manager a dialog may never become active, so showing it counts as well.
+bool TD_kreller_context::event(QEvent* event)
+{
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
+        CloseRequested = false;
+        Edit_kw->setFocus();
+    }
+    return TD_kreller::event(event);
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include "krellers/context_condition.h"
+#include "krellers/context_engine.h"
+#include "krellers/kreller.h"
+
+#include <string>
+
+class QLineEdit;
+class QTabWidget;
+class QToolButton;
+class TOadvCloud;
+
+// The Context kreller: passes files by their text. Its condition is a diagram of keyword clouds
+// and pins; every file's text (a cartridge's, or the file's bytes) is judged by the expression the
+// diagram generates.
+class TD_kreller_context : public TD_kreller {
+    Q_OBJECT
+public:
+    explicit TD_kreller_context(QWidget* parent = nullptr);
+
+    // Shows the row's diagram and keeps its expression. A diagram that does not parse raises the
+    // tagged document's error and leaves no expression, so no file passes until a good one loads.
+    void LoadCondition(TConditionStrings* strings) override;
+    // Writes the diagram into the row only when it is complete; otherwise the row has no condition.
+    void StoreCondition() override;
+    bool TestFile(const FileEntry& entry, const std::string& path) override;
+
+    // "Add" when a keyword is typed, "Remove" when a cloud is current.
+    virtual void UpdateActions();
+    void AddKeyword();
+    void AfterDiagramChange();
+
+    const std::string& Expression() const { return expression_; }
+    const TCloudPlacement& Placement() const { return placement_; }
+    const TContextEngine& Engine() const { return engine_; }
+    TOadvCloud* Clouds() const { return OClouds1; }
+    // The user agreed in the settings opened from here to close the program.
+    bool CloseRequested = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void BuildPage();
+    void SB_del_condClick();
+    void btn_cartridgesClick();
+    // The first cartridge of the loaded plug-ins that accepts a file makes its text.
+    TCartridgeText CartridgeText() const;
+
+    TContextEngine engine_;
+    std::string expression_;
+    TCloudPlacement placement_;
+
+    QTabWidget* PageControl1;
+    QLineEdit* Edit_kw;
+    QToolButton* SB_add_condition;
+    QToolButton* SB_del_cond;
+    TOadvCloud* OClouds1;
+};
