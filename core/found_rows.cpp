@@ -1,6 +1,7 @@
 #include "core/found_rows.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <numeric>
 
@@ -95,30 +96,66 @@ std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
     return static_cast<std::size_t>(mismatch.first - a.begin());
 }
 
-// The first bytes of a text as one number whose order agrees with CompareNaturally wherever two
-// numbers differ: upper-cased ASCII up to the first digit or non-ASCII byte, which puts a marker
-// ('0', or 0x80) and ends the key. Equal keys leave the decision to the full comparison.
-std::uint64_t PrefixKey(std::string_view text)
-{
-    std::uint64_t key = 0;
-    int shift = 56;
-    for (std::size_t i = 0; i < text.size() && shift >= 0; ++i, shift -= 8) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        const bool ends = IsDigit(c) || c >= 0x80;
-        if (IsDigit(c))
-            c = '0';
-        else if (c >= 0x80)
-            c = 0x80;
-        else if (c >= 'a' && c <= 'z')
-            c = static_cast<unsigned char>(c - 'a' + 'A');
-        key |= static_cast<std::uint64_t>(c) << shift;
-        if (ends)
-            break;
+// The start of a text as a few numbers whose order agrees with CompareNaturally wherever two
+// of them differ; equal keys leave the decision to the full comparison. Each piece of the text
+// becomes bytes: an ASCII character upper-cased; a run of digits the marker '0', the count of
+// its significant digits and those digits (so a longer number is a larger one); the first byte
+// beyond ASCII the marker 0x80, which ends the key, as does a run too long to count in a byte.
+class TSortKey {
+public:
+    static constexpr std::size_t kWords = 4;
+
+    explicit TSortKey(std::string_view text)
+    {
+        for (std::size_t i = 0; i < text.size() && !Full();) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c >= 0x80) {
+                Put(0x80);
+                return;
+            }
+            if (!IsDigit(c)) {
+                Put(c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c);
+                ++i;
+                continue;
+            }
+            const std::size_t end = DigitRunEnd(text, i);
+            while (i < end && text[i] == '0')
+                ++i;
+            const std::size_t digits = end - i;
+            Put('0');
+            if (digits > 0xFF) {
+                Put(0xFF);
+                return;
+            }
+            Put(static_cast<unsigned char>(digits));
+            for (; i < end && !Full(); ++i)
+                Put(static_cast<unsigned char>(text[i]));
+        }
     }
-    return key;
-}
+
+    bool operator==(const TSortKey& other) const { return words_ == other.words_; }
+    bool operator<(const TSortKey& other) const { return words_ < other.words_; }
+
+private:
+    bool Full() const { return used_ == kWords * 8; }
+    void Put(unsigned char byte)
+    {
+        if (Full())
+            return;
+        words_[used_ / 8] |= static_cast<std::uint64_t>(byte) << (56 - 8 * (used_ % 8));
+        ++used_;
+    }
+
+    std::array<std::uint64_t, kWords> words_{};
+    std::size_t used_ = 0;
+};
 
 struct TKeyedIndex {
+    TSortKey Key;
+    std::uint32_t Index;
+};
+
+struct TNumberedIndex {
     std::uint64_t Key;
     std::uint32_t Index;
 };
@@ -145,9 +182,10 @@ std::vector<std::uint32_t> SortedByText(const std::vector<TFoundRow>& rows, cons
 {
     const std::size_t skip = SharedStart(rows, sort.Column);
     const auto text = [&](std::uint32_t index) { return SortText(rows[index], sort.Column).substr(skip); };
-    std::vector<TKeyedIndex> keyed(rows.size());
-    for (std::uint32_t i = 0; i < keyed.size(); ++i)
-        keyed[i] = {PrefixKey(text(i)), i};
+    std::vector<TKeyedIndex> keyed;
+    keyed.reserve(rows.size());
+    for (std::uint32_t i = 0; i < rows.size(); ++i)
+        keyed.push_back({TSortKey(text(i)), i});
     const auto compare = [&](const TKeyedIndex& a, const TKeyedIndex& b) {
         int order = a.Key == b.Key ? CompareNaturally(text(a.Index), text(b.Index)) : (a.Key < b.Key ? -1 : 1);
         if (sort.Descending)
@@ -170,16 +208,16 @@ std::uint64_t NumberKey(const TFoundRow& row, TFoundColumn column)
 
 std::vector<std::uint32_t> SortedByNumber(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
 {
-    std::vector<TKeyedIndex> keyed(rows.size());
+    std::vector<TNumberedIndex> keyed(rows.size());
     for (std::uint32_t i = 0; i < keyed.size(); ++i)
         keyed[i] = {NumberKey(rows[i], sort.Column), i};
-    std::sort(keyed.begin(), keyed.end(), [&](const TKeyedIndex& a, const TKeyedIndex& b) {
+    std::sort(keyed.begin(), keyed.end(), [&](const TNumberedIndex& a, const TNumberedIndex& b) {
         if (a.Key != b.Key)
             return sort.Descending ? a.Key > b.Key : a.Key < b.Key;
         return a.Index < b.Index;
     });
     std::vector<std::uint32_t> order(keyed.size());
-    std::transform(keyed.begin(), keyed.end(), order.begin(), [](const TKeyedIndex& k) { return k.Index; });
+    std::transform(keyed.begin(), keyed.end(), order.begin(), [](const TNumberedIndex& k) { return k.Index; });
     return order;
 }
 
