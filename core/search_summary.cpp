@@ -28,7 +28,8 @@ std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts)
     const TFunnelStage* directories = funnel.DirectoriesStage();
     std::string text = "Entries examined: " + std::to_string(counts.Examined);
     text += "\nDirectories not entered: " + std::to_string(directories ? directories->Refused : 0);
-    text += "\nUnreadable directories: " + std::to_string(counts.UnreadableDirectories);
+    if (counts.UnreadableDirectories)
+        text += "\nUnreadable directories: " + std::to_string(*counts.UnreadableDirectories);
     if (funnel.Stages.empty())
         text += "\nNo kreller was checked.";
     for (const TFunnelStage& stage : funnel.Stages)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "krellers/kreller_funnel.h"
@@ -7,7 +8,8 @@
 // The counts of a run beside the krellers' own.
 struct TRunCounts {
     std::int64_t Examined = 0;               // directory entries the walk took up
-    std::int64_t UnreadableDirectories = 0;  // directories the walk could not open
+    // Directories the walk could not open; unknown where the walk does not tell.
+    std::optional<std::int64_t> UnreadableDirectories;
 };
 
 // The funnel as the run summary shows it, one line each: what the walk saw, then every checked
