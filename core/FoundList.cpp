@@ -4,19 +4,16 @@
 #include <QLocale>
 #include <QPainter>
 
+#include <QMimeData>
+#include <set>
+
+#include "core/found_transfer.h"
 #include "platform/Dates.h"
 #include "platform/Icons.h"
 
 void TFoundListModel::Append(const FileEntry& entry, const std::string& path)
 {
-    TFoundRow row;
-    row.Path = path;
-    const auto slash = path.rfind('/');
-    row.NameOffset = slash == std::string::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
-    row.Size = entry.Size;
-    row.CreationTime = entry.CreationTime;
-    row.IsDirectory = entry.IsDirectory();
-    rows_.push_back(std::move(row));
+    rows_.Append(entry, path);
 }
 
 void TFoundListModel::Flush()
@@ -33,11 +30,48 @@ void TFoundListModel::Flush()
 void TFoundListModel::Clear()
 {
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    rows_.Clear();
     shown_ = 0;
     endResetModel();
     emit Changed();
+}
+
+void TFoundListModel::HoldOrder(bool held)
+{
+    orderHeld_ = held;
+    if (!held)
+        ApplyOrder();
+}
+
+void TFoundListModel::sort(int column, Qt::SortOrder order)
+{
+    TFoundSort sort;
+    sort.Active = column >= 0 && column < ColumnCount;
+    if (sort.Active)
+        sort.Column = static_cast<TFoundColumn>(column);
+    sort.Descending = order == Qt::DescendingOrder;
+    rows_.SetSort(sort);
+    if (!orderHeld_)
+        ApplyOrder();
+}
+
+void TFoundListModel::ApplyOrder()
+{
+    Flush();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // Selections and the current row follow their rows to their new places.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::uint32_t> rowsBefore;
+    rowsBefore.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        rowsBefore.push_back(rows_.RowIndex(index.row()));
+    rows_.ApplySort();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.append(index(rows_.PositionOf(rowsBefore[static_cast<std::size_t>(i)]), before[i].column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int TFoundListModel::rowCount(const QModelIndex& parent) const
@@ -118,4 +152,40 @@ void TSizeCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->drawText(textRect, static_cast<int>(cell.displayAlignment),
                       cell.fontMetrics.elidedText(text, Qt::ElideLeft, textRect.width()));
     painter->restore();
+}
+
+Qt::ItemFlags TFoundListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid())
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList TFoundListModel::mimeTypes() const
+{
+    return {FoundUriListMimeType, "text/plain"};
+}
+
+QMimeData* TFoundListModel::mimeData(const QModelIndexList& indexes) const
+{
+    // One entry per row, in the order shown, however many cells of it the drag holds.
+    std::set<int> positions;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && index.row() < shown_)
+            positions.insert(index.row());
+    }
+    std::vector<std::string> paths;
+    for (const int position : positions)
+        paths.push_back(Row(position).Path);
+    auto* mime = new QMimeData;
+    const std::string uriList = FileUriList(paths);
+    mime->setData(FoundUriListMimeType, QByteArray(uriList.data(), static_cast<qsizetype>(uriList.size())));
+    mime->setText(QString::fromUtf8(JoinedLines(paths)));
+    return mime;
+}
+
+Qt::DropActions TFoundListModel::supportedDragActions() const
+{
+    return Qt::CopyAction;
 }

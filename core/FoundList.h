@@ -5,18 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/found_rows.h"
 #include "platform/FileSystem.h"
-
-// One row of the found list; the texts on screen are made only for the rows being painted.
-struct TFoundRow {
-    std::string Path;             // full path, exact bytes
-    std::uint32_t NameOffset = 0; // where the file name starts in Path
-    std::int64_t Size = 0;
-    std::uint64_t CreationTime = 0;
-    bool IsDirectory = false;
-
-    std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
-};
 
 // The found list's model. Rows appended during a run wait until Flush, so a million rows cost a
 // million appends to a vector and a handful of view updates, not a redraw each.
@@ -31,13 +21,28 @@ public:
     void Flush();  // shows the rows appended since the last flush
     void Clear();
 
-    int Count() const { return static_cast<int>(rows_.size()); }  // pending rows included
-    const TFoundRow& Row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
+    int Count() const { return rows_.Count(); }  // pending rows included
+    // The row shown at position, in the order the user sees.
+    const TFoundRow& Row(int position) const { return rows_.At(position); }
+
+    // While held (during a run) the rows stay in the order they are found; a chosen order is
+    // remembered and applied when the hold ends.
+    void HoldOrder(bool held);
+    const TFoundSort& Sorting() const { return rows_.Sort(); }
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // Shows every row, in the chosen order.
+    void ApplyOrder();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Dragging rows out: file URLs for file managers and mail clients, the paths for editors.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
 
     // The cell texts, as shown.
     static QString SizeText(std::int64_t bytes);
@@ -47,8 +52,9 @@ signals:
     void Changed();  // rows were added or the list was emptied
 
 private:
-    std::vector<TFoundRow> rows_;
+    TFoundRows rows_;
     int shown_ = 0;  // rows the view knows of
+    bool orderHeld_ = false;
 };
 
 // Paints the right-aligned size with room on its right, so it does not run into the date.

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,14 +18,19 @@
 #include "core/find_dialog.h"
 #include "core/found_list_file.h"
 #include "core/found_names_find.h"
+#include "core/found_transfer.h"
 #include "core/help_pages.h"
 #include "core/msg.h"
 #include "core/open_file.h"
 #include "core/sure.h"
 #include "core/text_view.h"
+#include "core/why_dialog.h"
+#include "core/why_not_found.h"
 #include "krellers/kreller.h"
 #include "krellers/kreller_list_view.h"
 #include "platform/FileSystem.h"
+#include "platform/Reveal.h"
+#include "platform/Shell.h"
 #include "settings_ui/folder_browser.h"
 
 namespace {
@@ -81,6 +88,7 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     connect(findDialog_, &TD_find::FindNext, this, [this](const QString& text, FindDirection direction) {
         FindDialog1Find(text, direction);
     });
+    whyDialog_ = new TD_why_not_found(this);
     SetStartPaths({settings_->DefaultPath()}, 0);
     UpdateCommands();
 }
@@ -309,8 +317,21 @@ void TFmain::SB_save_pathClick()
 
 int TFmain::SelectedFoundRow() const
 {
-    const QModelIndexList rows = LV_found->selectionModel()->selectedRows();
+    const QItemSelectionModel* selection = LV_found->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row()))
+        return current.row();
+    const QModelIndexList rows = selection->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+std::vector<int> TFmain::SelectedFoundRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : LV_found->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 std::string TFmain::SelectedFoundPath() const
@@ -350,6 +371,10 @@ bool TFmain::eventFilter(QObject* watched, QEvent* event)
         }
         if (key == Qt::Key_F3) {
             SB_viewClick();
+            return true;
+        }
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            CopyFullPaths();
             return true;
         }
     }
@@ -416,13 +441,18 @@ void TFmain::N_SavefoundfileslistClick()
     if (found_->rowCount() == 0)
         return;
     platform::TWorkingDirectoryGuard restoreWorkingDirectory;
+    const std::size_t leftOut = SaveFoundListAs(FoundPathsShown(), [this] { return AskFoundListSaveFile(this); });
+    if (leftOut > 0 && dialogs_.Msg)
+        dialogs_.Msg->Inform(LeftOutOfListText(leftOut));
+}
+
+std::vector<std::string> TFmain::FoundPathsShown() const
+{
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(found_->Count()));
     for (int i = 0; i < found_->Count(); ++i)
         paths.push_back(found_->Row(i).Path);
-    const std::size_t leftOut = SaveFoundListAs(paths, [this] { return AskFoundListSaveFile(this); });
-    if (leftOut > 0 && dialogs_.Msg)
-        dialogs_.Msg->Inform(LeftOutOfListText(leftOut));
+    return paths;
 }
 
 void TFmain::N_LoadfoundfileslistClick()
@@ -430,7 +460,59 @@ void TFmain::N_LoadfoundfileslistClick()
     platform::TWorkingDirectoryGuard restoreWorkingDirectory;
     LoadFoundListFrom([this] { return AskFoundListLoadFile(this); }, [this] { found_->Clear(); },
                       [this](const FileEntry& entry, const std::string& path) { AddFoundFile(entry, path); });
-    found_->Flush();
+    found_->ApplyOrder();
+}
+
+void TFmain::LV_foundColumnClick(int column, Qt::SortOrder order)
+{
+    found_->sort(column, order);
+    // Positions moved with the rows; the search in found names goes on from the selected one.
+    FindIndex = SelectedFoundRow();
+}
+
+void TFmain::N_OpencontainingfolderClick()
+{
+    if (!SB_open->isEnabled() || SelectedFoundRow() < 0)
+        return;
+    const int result = platform::RevealInFileManager(SelectedFoundPath());
+    if (result <= 32 && dialogs_.Msg)
+        dialogs_.Msg->Inform(OpenFileResultMessage(result));
+}
+
+void TFmain::CopySelected(std::string (*part)(const TFoundRow&))
+{
+    std::vector<std::string> lines;
+    for (const int row : SelectedFoundRows())
+        lines.push_back(part(found_->Row(row)));
+    if (lines.empty())
+        return;
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(JoinedLines(lines)));
+}
+
+void TFmain::CopyFullPaths()
+{
+    CopySelected([](const TFoundRow& row) { return row.Path; });
+}
+
+void TFmain::CopyFileNames()
+{
+    CopySelected([](const TFoundRow& row) { return std::string(row.Name()); });
+}
+
+std::string TFmain::WhyNotFoundText(const std::string& path)
+{
+    // The krellers judge with the conditions their rows show now, as a run would.
+    LoadKrellerConditions();
+    return WhyNotFound(path, StartPaths(), krellers_, DirsItem);
+}
+
+void TFmain::N_WhynotfoundClick()
+{
+    if (Searching)
+        return;
+    const std::optional<std::string> path = whyDialog_->AskPath();
+    if (path && dialogs_.Msg)
+        dialogs_.Msg->Inform(WhyNotFoundText(*path));
 }
 
 void TFmain::SB_settingsClick()

@@ -8,6 +8,7 @@
 #include "core/SearchWalk.h"
 #include "core/find_direction.h"
 #include "core/progress.h"
+#include "krellers/kreller_funnel.h"
 #include "krellers/kreller_list.h"
 #include "krellers/native_krellers.h"
 #include "plugins/plugin_host.h"
@@ -22,12 +23,14 @@ class QTimer;
 class QToolButton;
 class QTreeView;
 class TD_find;
+class TD_why_not_found;
 class TD_kreller;
 class TDmsg;
 class TF_about;
 class TF_text_view;
 class TFbreak_scanning;
 class TFoundListModel;
+struct TFoundRow;
 class TFsure;
 class TKrellerListView;
 
@@ -107,6 +110,8 @@ public:
     const std::string& CurrentPath() const { return walk_.CurrentPath; }
     int FindIndex = -1;
     TKrellerRow* DirsItem = nullptr;
+    // What each checked kreller did in the current or last run.
+    const TKrellerFunnel& Funnel() const { return funnel_; }
 
     // Start-up.
     void FormActivate();
@@ -151,17 +156,32 @@ public:
     void LV_foundClick();
     void N_SavefoundfileslistClick();
     void N_LoadfoundfileslistClick();
+    // The full paths in the order shown, as the found list file gets them.
+    std::vector<std::string> FoundPathsShown() const;
     void SB_settingsClick();
     void N_AboutClick();
+    void N_OpencontainingfolderClick();
+    void CopyFullPaths();
+    void CopyFileNames();
+    void N_WhynotfoundClick();
+    // The answer of "Why not found?" for path, with the conditions as they are now.
+    std::string WhyNotFoundText(const std::string& path);
+    // A click on a column header: sorts by it, a second click reverses.
+    void LV_foundColumnClick(int column, Qt::SortOrder order);
 
     TFoundListModel& FoundList() { return *found_; }
     TKrellerListView& Krellers() { return *LV_krellers_; }
     TD_progress_user* ProgressDialog() { return progress_; }
     TD_find* FindDialog() { return findDialog_; }
+    TD_why_not_found* WhyNotFoundDialog() { return whyDialog_; }
     std::string SelectedFoundPath() const;
+    // The current row when it is selected (the commands on one file act on it); -1 when none.
     int SelectedFoundRow() const;
+    // The selected rows' positions, in the order shown.
+    std::vector<int> SelectedFoundRows() const;
     void SelectFoundRow(int row);
     QString StatusText() const;
+    QString StatusPanelText(int panel) const;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -186,6 +206,8 @@ private:
     void ShowError(const std::string& text);
     void FormClose();
     void LV_foundChange();
+    void ShowRunCounts();
+    void CopySelected(std::string (*part)(const TFoundRow&));
     std::string StartPathAt(int row) const;
     QListWidgetItem* AppendStartPathItem(const std::string& path);
 
@@ -198,6 +220,8 @@ private:
     TNativeKrellers natives_;
     TD_progress_user* progress_ = nullptr;
     TD_find* findDialog_ = nullptr;
+    TD_why_not_found* whyDialog_ = nullptr;
+    TKrellerFunnel funnel_;
     bool closePending_ = false;
 
     QListWidget* LB_paths = nullptr;
@@ -234,6 +258,11 @@ private:
     QAction* N_Savefoundfileslist = nullptr;
     QAction* N_Settings = nullptr;
     QAction* N_Exit = nullptr;
+    QAction* N_Whynotfound = nullptr;
+    QAction* N_Opencontainingfolder = nullptr;
+    QAction* P_Opencontainingfolder = nullptr;
+    QAction* P_Copyfullpath = nullptr;
+    QAction* P_Copyfilename = nullptr;
     QAction* P_Viewfileastext = nullptr;
     QAction* P_Viewfileviaplugin = nullptr;
     QAction* P_Openfile = nullptr;

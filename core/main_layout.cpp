@@ -114,7 +114,10 @@ void TFmain::BuildLayout()
     LV_found->setRootIsDecorated(false);
     LV_found->setUniformRowHeights(true);  // a million rows stay quick only with uniform heights
     LV_found->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LV_found->setSelectionMode(QAbstractItemView::SingleSelection);
+    LV_found->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    LV_found->setDragEnabled(true);
+    LV_found->setDragDropMode(QAbstractItemView::DragOnly);
+    LV_found->setDefaultDropAction(Qt::CopyAction);
     LV_found->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LV_found->setIconSize(QSize(16, 16));
     LV_found->setAllColumnsShowFocus(true);
@@ -123,6 +126,13 @@ void TFmain::BuildLayout()
     const int widths[] = {300, 330, 60, 60};
     for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
         LV_found->header()->resizeSection(column, widths[column]);
+    // The header shows the chosen order; no order is shown until the user picks one.
+    QHeaderView* header = LV_found->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) { LV_foundColumnClick(column, order); });
     LV_found->installEventFilter(this);
     connect(LV_found, &QTreeView::clicked, this, [this] { LV_foundClick(); });
     connect(LV_found, &QTreeView::doubleClicked, this, [this] { SB_openClick(); });
@@ -187,12 +197,16 @@ void TFmain::BuildMenus()
     N_Searchinfoundfilenames = MenuAction(search, "Search in found filenames", "N_Searchinfoundfilenames",
                                           &TFmain::SB_findinfoundClick, QKeySequence(Qt::Key_F7));
     N_SearchinWEB = MenuAction(search, "Search in WEB", "N_SearchinWEB", &TFmain::SearchInWeb, QKeySequence(Qt::Key_F12));
+    search->addSeparator();
+    N_Whynotfound = MenuAction(search, "Why not found?", "N_Whynotfound", &TFmain::N_WhynotfoundClick);
 
     QMenu* foundList = menuBar()->addMenu("Found list");
     foundList->setObjectName("N_Foundlist");
     N_Viewfile = MenuAction(foundList, "View file", "N_Viewfile", &TFmain::SB_viewClick);
     N_Viewfileviaplugin = MenuAction(foundList, "View file via plugin", "N_Viewfileviaplugin", &TFmain::SB_view_pluginClick);
     N_Openfile = MenuAction(foundList, "Open file", "N_Openfile", &TFmain::SB_openClick);
+    N_Opencontainingfolder = MenuAction(foundList, "Open containing folder", "N_Opencontainingfolder",
+                                        &TFmain::N_OpencontainingfolderClick);
 
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("N_Help");
@@ -205,6 +219,11 @@ void TFmain::BuildMenus()
     P_Viewfileastext = MenuAction(PopupMenu_found, "View file as text", "P_Viewfileastext", &TFmain::SB_viewClick);
     P_Viewfileviaplugin = MenuAction(PopupMenu_found, "View file via plugin", "P_Viewfileviaplugin", &TFmain::SB_view_pluginClick);
     P_Openfile = MenuAction(PopupMenu_found, "Open file", "P_Openfile", &TFmain::SB_openClick);
+    P_Opencontainingfolder = MenuAction(PopupMenu_found, "Open containing folder", "P_Opencontainingfolder",
+                                        &TFmain::N_OpencontainingfolderClick);
+    PopupMenu_found->addSeparator();
+    P_Copyfullpath = MenuAction(PopupMenu_found, "Copy full path", "P_Copyfullpath", &TFmain::CopyFullPaths);
+    P_Copyfilename = MenuAction(PopupMenu_found, "Copy file name", "P_Copyfilename", &TFmain::CopyFileNames);
     PopupMenu_found->addSeparator();
     P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
     P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);

@@ -12,6 +12,7 @@
 
 #include "core/FoundList.h"
 #include "core/msg.h"
+#include "core/search_summary.h"
 #include "krellers/kreller_list_view.h"
 
 void TFmain::SB_runClick()
@@ -22,9 +23,12 @@ void TFmain::SB_runClick()
     Searching = true;
     UpdateCommands();
     found_->Clear();
+    found_->HoldOrder(true);
     LV_found->repaint();  // the emptied list is what stays on screen while repainting is suspended
     LV_found->setUpdatesEnabled(false);
     walk_.ResetCounters();
+    funnel_ = krellers_.StartFunnel(DirsItem);
+    ShowRunCounts();
     std::string failure;
     try {
         const int count = LB_paths->count();
@@ -40,8 +44,10 @@ void TFmain::SB_runClick()
     }
     Searching = false;
     Timer_refresh->stop();
-    found_->Flush();
+    found_->HoldOrder(false);
+    FindIndex = SelectedFoundRow();
     LV_found->setUpdatesEnabled(true);
+    ShowRunCounts();
     if (progress_) {
         if (progress_->ShownFlag)
             progress_->close();
@@ -65,6 +71,7 @@ void TFmain::Timer_refreshTimer()
     if (!Searching)
         return;
     SetStatusText(walk_.CurrentPath);
+    ShowRunCounts();
     found_->Flush();
     if (progress_)
         walk_.StopRequested = !progress_->ReportProgress(walk_.FoundCount, walk_.TotalCount);
@@ -78,12 +85,12 @@ void TFmain::LetEventsRun()
 
 bool TFmain::DirectoryPasses(const FileEntry& entry, const std::string& path)
 {
-    return ::DirectoryPasses(DirsItem, entry, path);
+    return JudgeDirectory(DirsItem, entry, path, &funnel_).Passed();
 }
 
 bool TFmain::FilePassesKrellers(const FileEntry& entry, const std::string& path)
 {
-    return LV_krellers_->Krellers().FilePassesKrellers(entry, path, DirsItem);
+    return krellers_.JudgeFile(entry, path, DirsItem, &funnel_).Passed();
 }
 
 void TFmain::AddFoundFile(const FileEntry& entry, const std::string& path)
@@ -116,6 +123,17 @@ QString TFmain::StatusText() const
     return statusPanels_[2]->text();
 }
 
+QString TFmain::StatusPanelText(int panel) const
+{
+    return statusPanels_[panel]->text();
+}
+
+void TFmain::ShowRunCounts()
+{
+    statusPanels_[0]->setText(QString("Examined: %1").arg(walk_.TotalCount));
+    statusPanels_[1]->setText(QString("Found: %1").arg(walk_.FoundCount));
+}
+
 std::string TFmain::SearchResultText() const
 {
     std::string text = "File(s) passed through all the krellers:" + std::to_string(found_->Count());
@@ -123,7 +141,10 @@ std::string TFmain::SearchResultText() const
         text += "\nSearch process has been interrupted by user.";
     if (const std::string unread = UnreadDirectoriesText(walk_.Unread); !unread.empty())
         text += "\n" + unread;
-    return text;
+    TRunCounts counts;
+    counts.Examined = walk_.TotalCount;
+    counts.UnreadableDirectories = walk_.Unread.Total;
+    return text + "\n\n" + FunnelText(funnel_, counts);
 }
 
 void TFmain::search_result_info()
@@ -153,7 +174,10 @@ void TFmain::UpdateCommands()
             P_Loadfoundfileslist, N_Settings}, idle);
     enable({SB_del_path, N_Deletedirectory, SB_save_path}, idle && pathSelected);
     enable({SB_kreller, N_Editcurrentkreller}, idle && krellerSelected);
-    enable({SB_view, N_Viewfile, P_Viewfileastext, SB_open, N_Openfile, P_Openfile}, idle && foundSelected);
+    enable({SB_view, N_Viewfile, P_Viewfileastext, SB_open, N_Openfile, P_Openfile, N_Opencontainingfolder,
+            P_Opencontainingfolder}, idle && foundSelected);
+    enable({P_Copyfullpath, P_Copyfilename}, foundSelected);
+    enable({N_Whynotfound}, idle);
     enable({SB_view_plugin, N_Viewfileviaplugin, P_Viewfileviaplugin}, viaPlugin);
     enable({SB_findinfound, N_Searchinfoundfilenames, N_Savefoundfileslist, P_Savefoundfileslist}, idle && foundNotEmpty);
     LV_krellers_->SetSearching(Searching);

@@ -2,6 +2,9 @@
 
 #include "plugins/crtr_ckreller.h"
 
+#include <chrono>
+#include <exception>
+
 bool TKrellerRow::IsCustom() const
 {
     return custom_;
@@ -92,31 +95,79 @@ void TKrellerList::LoadKrellerConditions()
     }
 }
 
+namespace {
+
+bool TakesPart(const TKrellerRow& row)
+{
+    return row.Checked && row.Kreller;
+}
+
+// Asks row's kreller about one entry. A kreller that cannot judge an entry refuses it; a search
+// is no place for a message per file, so the error travels in the verdict and the funnel.
+TChainVerdict Ask(const TKrellerRow& row, const FileEntry& entry, const std::string& path, TKrellerFunnel* funnel)
+{
+    TChainVerdict verdict;
+    const auto start = funnel ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    try {
+        if (!row.Kreller->TestFile(entry, path))
+            verdict.RefusedBy = &row;
+    } catch (const std::exception& error) {
+        verdict = {&row, true, error.what()};
+    } catch (...) {
+        verdict = {&row, true, "unknown error"};
+    }
+    if (funnel)
+        funnel->Record(&row, verdict.Passed(), std::chrono::steady_clock::now() - start,
+                       verdict.Failed ? &verdict.Error : nullptr);
+    return verdict;
+}
+
+} // namespace
+
 bool TKrellerList::FilePassesKrellers(const FileEntry& entry, const std::string& path,
                                       const TKrellerRow* skipped) const
 {
-    try {
-        for (const auto& row : rows_) {
-            if (row.get() == skipped || !row->Checked || !row->Kreller)
-                continue;
-            if (!row->Kreller->TestFile(entry, path))
-                return false;
-        }
-    } catch (...) {
-        // A kreller that cannot judge a file refuses it; a search is no place for a message per file.
-        return false;
+    return JudgeFile(entry, path, skipped, nullptr).Passed();
+}
+
+TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string& path, const TKrellerRow* skipped,
+                                      TKrellerFunnel* funnel) const
+{
+    for (const auto& row : rows_) {
+        if (row.get() == skipped || !TakesPart(*row))
+            continue;
+        TChainVerdict verdict = Ask(*row, entry, path, funnel);
+        if (!verdict.Passed())
+            return verdict;
     }
-    return true;
+    return {};
+}
+
+TKrellerFunnel TKrellerList::StartFunnel(const TKrellerRow* directoriesRow) const
+{
+    TKrellerFunnel funnel;
+    for (const auto& row : rows_) {
+        if (!TakesPart(*row))
+            continue;
+        TFunnelStage stage;
+        stage.Row = row.get();
+        stage.Caption = row->Caption;
+        stage.Directories = row.get() == directoriesRow;
+        funnel.Stages.push_back(std::move(stage));
+    }
+    return funnel;
 }
 
 bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path)
 {
-    if (!directoriesRow || !directoriesRow->Checked || !directoriesRow->Kreller)
-        return true;
-    try {
-        return directoriesRow->Kreller->TestFile(entry, path);
-    } catch (...) {
-        // As with files: a directory the kreller cannot judge is refused, not the whole search.
-        return false;
-    }
+    return JudgeDirectory(directoriesRow, entry, path, nullptr).Passed();
+}
+
+TChainVerdict JudgeDirectory(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path,
+                             TKrellerFunnel* funnel)
+{
+    // As with files: a directory the kreller cannot judge is refused, not the whole search.
+    if (!directoriesRow || !TakesPart(*directoriesRow))
+        return {};
+    return Ask(*directoriesRow, entry, path, funnel);
 }

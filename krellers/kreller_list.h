@@ -1,6 +1,7 @@
 #pragma once
 #include "krellers/chain_kreller.h"
 #include "krellers/condition_strings.h"
+#include "krellers/kreller_funnel.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
@@ -40,6 +41,16 @@ private:
     bool custom_ = false;
 };
 
+// The chain's answer for one entry: passed, or the row that refused it and the error its test
+// raised, if that was why.
+struct TChainVerdict {
+    const TKrellerRow* RefusedBy = nullptr;
+    bool Failed = false;
+    std::string Error;
+
+    bool Passed() const { return RefusedBy == nullptr; }
+};
+
 // The chain of krellers in list order, with the rules of checking and editing rows. Rows keep their
 // addresses for the life of the list, so a kreller may stay bound to a row's strings.
 class TKrellerList {
@@ -74,6 +85,13 @@ public:
     // refusal ends the chain; a kreller whose test fails with an error refuses the file.
     bool FilePassesKrellers(const FileEntry& entry, const std::string& path,
                             const TKrellerRow* skipped = nullptr) const;
+    // The same walk along the chain, saying which row refused and why, and counting every answer
+    // into funnel when there is one.
+    TChainVerdict JudgeFile(const FileEntry& entry, const std::string& path, const TKrellerRow* skipped,
+                            TKrellerFunnel* funnel) const;
+    // A funnel with a stage for every checked kreller, in chain order; directoriesRow's stage
+    // counts directories.
+    TKrellerFunnel StartFunnel(const TKrellerRow* directoriesRow) const;
 
 private:
     TKrellerRow& Append(std::unique_ptr<TKrellerRow> row);
@@ -86,3 +104,6 @@ private:
 // Whether the walk may enter a directory: always, unless the Directories row is there, checked and
 // its kreller refuses it or fails with an error.
 bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path);
+// The same, saying why, and counting the answer into funnel when there is one.
+TChainVerdict JudgeDirectory(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path,
+                             TKrellerFunnel* funnel);

@@ -292,6 +292,14 @@ std::string FileNamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string ParentDirectory(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string CurrentDirectory()
 {
     std::string buffer(PATH_MAX, '\0');

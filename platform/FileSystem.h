@@ -93,6 +93,8 @@ std::optional<std::string> PathShownAs(const std::string& shownPath,
 std::string WithTrailingSlash(const std::string& dir);
 // The part of path after its last '/'.
 std::string FileNamePart(const std::string& path);
+// The directory path lies in: the part before its last '/' ("/" for the root, "." without one).
+std::string ParentDirectory(const std::string& path);
 
 std::string CurrentDirectory();
 // Throws std::runtime_error with the system's text when the directory cannot be entered.

@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include "platform/FileSystem.h"
+
 #include <cerrno>
 #include <gio/gio.h>
 #include <memory>
@@ -30,14 +32,6 @@ struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
-
-std::string ParentDirectory(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool IsDirectory(const std::string& path)
 {

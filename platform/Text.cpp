@@ -155,4 +155,24 @@ std::string Trimmed(std::string_view text)
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string FileUrl(std::string_view absolutePath)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    url.reserve(url.size() + absolutePath.size());
+    for (const char byte : absolutePath) {
+        const auto c = static_cast<unsigned char>(byte);
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                          c == '.' || c == '_' || c == '~' || c == '/';
+        if (keep) {
+            url += byte;
+        } else {
+            url += '%';
+            url += kHex[c >> 4];
+            url += kHex[c & 0x0F];
+        }
+    }
+    return url;
+}
+
 } // namespace platform

@@ -65,4 +65,8 @@ std::size_t Utf8CharLength(std::string_view text);
 // Blanks (codes 32 and below) removed at both ends.
 std::string Trimmed(std::string_view text);
 
+// The file URL of an absolute path: every byte but unreserved ASCII and '/' percent-encoded, so
+// a name that is not valid UTF-8 keeps its exact bytes.
+std::string FileUrl(std::string_view absolutePath);
+
 } // namespace platform

@@ -1,0 +1,289 @@
+#include "core/found_rows.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+
+#include "platform/Text.h"
+
+namespace {
+
+bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::size_t DigitRunEnd(std::string_view text, std::size_t start)
+{
+    while (start < text.size() && IsDigit(static_cast<unsigned char>(text[start])))
+        ++start;
+    return start;
+}
+
+// Two runs of digits by their value; leading zeros do not count.
+int CompareDigitRuns(std::string_view a, std::string_view b)
+{
+    const auto significant = [](std::string_view run) {
+        const std::size_t first = run.find_first_not_of('0');
+        return first == std::string_view::npos ? std::string_view() : run.substr(first);
+    };
+    a = significant(a);
+    b = significant(b);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+// One character of text at start, upper-cased by the locale rule into folded; its length in bytes.
+std::size_t FoldedCharacter(std::string_view text, std::size_t start, unsigned char (&folded)[4])
+{
+    const std::size_t available = std::min<std::size_t>(4, text.size() - start);
+    char buffer[4] = {};
+    std::memcpy(buffer, text.data() + start, available);
+    const std::size_t length = platform::UpperCaseCharacterInPlace(buffer, available);
+    std::memcpy(folded, buffer, 4);
+    return length;
+}
+
+int CompareFromStart(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(static_cast<unsigned char>(a[i])) && IsDigit(static_cast<unsigned char>(b[j]))) {
+            const std::size_t endA = DigitRunEnd(a, i);
+            const std::size_t endB = DigitRunEnd(b, j);
+            if (const int order = CompareDigitRuns(a.substr(i, endA - i), b.substr(j, endB - j)))
+                return order;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        unsigned char foldedA[4];
+        unsigned char foldedB[4];
+        const std::size_t lengthA = FoldedCharacter(a, i, foldedA);
+        const std::size_t lengthB = FoldedCharacter(b, j, foldedB);
+        if (std::lexicographical_compare(foldedA, foldedA + lengthA, foldedB, foldedB + lengthB))
+            return -1;
+        if (std::lexicographical_compare(foldedB, foldedB + lengthB, foldedA, foldedA + lengthA))
+            return 1;
+        i += lengthA;
+        j += lengthB;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+// Where a comparison may start after a shared prefix of length common: right after an ASCII
+// byte that is not a digit, so that both texts are cut into the same pieces there (a run of
+// digits or a character of several bytes may go on differently in each).
+std::size_t SafeStart(std::string_view text, std::size_t common)
+{
+    while (common > 0) {
+        const auto c = static_cast<unsigned char>(text[common - 1]);
+        if (!IsDigit(c) && c < 0x80)
+            break;
+        --common;
+    }
+    return common;
+}
+
+std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
+{
+    const auto mismatch = std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())), b.begin());
+    return static_cast<std::size_t>(mismatch.first - a.begin());
+}
+
+// The start of a text as a few numbers whose order agrees with CompareNaturally wherever two
+// of them differ; equal keys leave the decision to the full comparison. Each piece of the text
+// becomes bytes: an ASCII character upper-cased; a run of digits the marker '0', the count of
+// its significant digits and those digits (so a longer number is a larger one); the first byte
+// beyond ASCII the marker 0x80, which ends the key, as does a run too long to count in a byte.
+class TSortKey {
+public:
+    static constexpr std::size_t kWords = 4;
+
+    explicit TSortKey(std::string_view text)
+    {
+        for (std::size_t i = 0; i < text.size() && !Full();) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c >= 0x80) {
+                Put(0x80);
+                return;
+            }
+            if (!IsDigit(c)) {
+                Put(c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c);
+                ++i;
+                continue;
+            }
+            const std::size_t end = DigitRunEnd(text, i);
+            while (i < end && text[i] == '0')
+                ++i;
+            const std::size_t digits = end - i;
+            Put('0');
+            if (digits > 0xFF) {
+                Put(0xFF);
+                return;
+            }
+            Put(static_cast<unsigned char>(digits));
+            for (; i < end && !Full(); ++i)
+                Put(static_cast<unsigned char>(text[i]));
+        }
+    }
+
+    bool operator==(const TSortKey& other) const { return words_ == other.words_; }
+    bool operator<(const TSortKey& other) const { return words_ < other.words_; }
+
+private:
+    bool Full() const { return used_ == kWords * 8; }
+    void Put(unsigned char byte)
+    {
+        if (Full())
+            return;
+        words_[used_ / 8] |= static_cast<std::uint64_t>(byte) << (56 - 8 * (used_ % 8));
+        ++used_;
+    }
+
+    std::array<std::uint64_t, kWords> words_{};
+    std::size_t used_ = 0;
+};
+
+struct TKeyedIndex {
+    TSortKey Key;
+    std::uint32_t Index;
+};
+
+struct TNumberedIndex {
+    std::uint64_t Key;
+    std::uint32_t Index;
+};
+
+std::string_view SortText(const TFoundRow& row, TFoundColumn column)
+{
+    return column == TFoundColumn::Name ? row.Name() : std::string_view(row.Path);
+}
+
+// The part every row's text shares is skipped: paths of one search start alike, and keys made
+// from that part would never tell two rows apart.
+std::size_t SharedStart(const std::vector<TFoundRow>& rows, TFoundColumn column)
+{
+    if (rows.empty())
+        return 0;
+    const std::string_view first = SortText(rows.front(), column);
+    std::size_t common = first.size();
+    for (const TFoundRow& row : rows)
+        common = std::min(common, CommonPrefixLength(first, SortText(row, column)));
+    return SafeStart(first, common);
+}
+
+std::vector<std::uint32_t> SortedByText(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
+{
+    const std::size_t skip = SharedStart(rows, sort.Column);
+    const auto text = [&](std::uint32_t index) { return SortText(rows[index], sort.Column).substr(skip); };
+    std::vector<TKeyedIndex> keyed;
+    keyed.reserve(rows.size());
+    for (std::uint32_t i = 0; i < rows.size(); ++i)
+        keyed.push_back({TSortKey(text(i)), i});
+    const auto compare = [&](const TKeyedIndex& a, const TKeyedIndex& b) {
+        int order = a.Key == b.Key ? CompareNaturally(text(a.Index), text(b.Index)) : (a.Key < b.Key ? -1 : 1);
+        if (sort.Descending)
+            order = -order;
+        return order != 0 ? order < 0 : a.Index < b.Index;
+    };
+    std::sort(keyed.begin(), keyed.end(), compare);
+    std::vector<std::uint32_t> order(keyed.size());
+    std::transform(keyed.begin(), keyed.end(), order.begin(), [](const TKeyedIndex& k) { return k.Index; });
+    return order;
+}
+
+std::uint64_t NumberKey(const TFoundRow& row, TFoundColumn column)
+{
+    if (column == TFoundColumn::Date)
+        return row.CreationTime;
+    // Sizes are never negative; the shift keeps the order of any signed value anyway.
+    return static_cast<std::uint64_t>(row.Size) ^ (std::uint64_t{1} << 63);
+}
+
+std::vector<std::uint32_t> SortedByNumber(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
+{
+    std::vector<TNumberedIndex> keyed(rows.size());
+    for (std::uint32_t i = 0; i < keyed.size(); ++i)
+        keyed[i] = {NumberKey(rows[i], sort.Column), i};
+    std::sort(keyed.begin(), keyed.end(), [&](const TNumberedIndex& a, const TNumberedIndex& b) {
+        if (a.Key != b.Key)
+            return sort.Descending ? a.Key > b.Key : a.Key < b.Key;
+        return a.Index < b.Index;
+    });
+    std::vector<std::uint32_t> order(keyed.size());
+    std::transform(keyed.begin(), keyed.end(), order.begin(), [](const TNumberedIndex& k) { return k.Index; });
+    return order;
+}
+
+} // namespace
+
+int CompareNaturally(std::string_view a, std::string_view b)
+{
+    // Equal bytes are equal characters: the shared start is skipped up to a place where both
+    // texts are cut into the same pieces.
+    const std::size_t start = SafeStart(a, CommonPrefixLength(a, b));
+    return CompareFromStart(a.substr(start), b.substr(start));
+}
+
+std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
+{
+    if (!sort.Active) {
+        std::vector<std::uint32_t> order(rows.size());
+        std::iota(order.begin(), order.end(), 0u);
+        return order;
+    }
+    if (sort.Column == TFoundColumn::Name || sort.Column == TFoundColumn::Path)
+        return SortedByText(rows, sort);
+    return SortedByNumber(rows, sort);
+}
+
+void TFoundRows::Append(const FileEntry& entry, const std::string& path)
+{
+    TFoundRow row;
+    row.Path = path;
+    const auto slash = path.rfind('/');
+    row.NameOffset = slash == std::string::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
+    row.Size = entry.Size;
+    row.CreationTime = entry.CreationTime;
+    row.IsDirectory = entry.IsDirectory();
+    rows_.push_back(std::move(row));
+}
+
+void TFoundRows::Clear()
+{
+    rows_.clear();
+    rows_.shrink_to_fit();
+    order_.clear();
+    positions_.clear();
+}
+
+std::uint32_t TFoundRows::RowIndex(int position) const
+{
+    const auto at = static_cast<std::size_t>(position);
+    // Rows appended after the order was applied follow in found order.
+    return at < order_.size() ? order_[at] : static_cast<std::uint32_t>(at);
+}
+
+int TFoundRows::PositionOf(std::uint32_t rowIndex) const
+{
+    return static_cast<int>(rowIndex < positions_.size() ? positions_[rowIndex] : rowIndex);
+}
+
+void TFoundRows::ApplySort()
+{
+    if (!sort_.Active) {
+        order_.clear();
+        positions_.clear();
+        return;
+    }
+    order_ = SortedOrder(rows_, sort_);
+    positions_.assign(order_.size(), 0);
+    for (std::uint32_t position = 0; position < order_.size(); ++position)
+        positions_[order_[position]] = position;
+}

@@ -1,0 +1,65 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+// One row of the found list; the texts on screen are made only for the rows being painted.
+struct TFoundRow {
+    std::string Path;             // full path, exact bytes
+    std::uint32_t NameOffset = 0; // where the file name starts in Path
+    std::int64_t Size = 0;
+    std::uint64_t CreationTime = 0;
+    bool IsDirectory = false;
+
+    std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
+};
+
+// The columns of the found list, which are also the keys it sorts by.
+enum class TFoundColumn { Name, Path, Size, Date };
+
+// The order the user chose by clicking a column header; none keeps the order the rows were found in.
+struct TFoundSort {
+    bool Active = false;
+    TFoundColumn Column = TFoundColumn::Name;
+    bool Descending = false;
+
+    bool operator==(const TFoundSort&) const = default;
+};
+
+// Natural order without regard to case: runs of digits compare by their value (file2 before
+// file10), other characters after upper-casing by the locale rule. Negative, zero or positive.
+int CompareNaturally(std::string_view a, std::string_view b);
+
+// The positions of rows in the order sort asks for. The rows' strings are never copied: an index
+// is sorted, and rows with equal keys keep the order they were found in, whichever the direction.
+std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort);
+
+// The found rows with the order they are shown in. Rows appended keep the found order until the
+// chosen order is applied (at the end of a run, or when the user picks an order).
+class TFoundRows {
+public:
+    void Append(const FileEntry& entry, const std::string& path);
+    void Clear();
+
+    int Count() const { return static_cast<int>(rows_.size()); }
+    // The row shown at position; every command that walks the list goes through it.
+    const TFoundRow& At(int position) const { return rows_[RowIndex(position)]; }
+    // The row that position shows, as an index into the rows in found order.
+    std::uint32_t RowIndex(int position) const;
+    // Where the row of found-order index rowIndex is shown.
+    int PositionOf(std::uint32_t rowIndex) const;
+
+    const TFoundSort& Sort() const { return sort_; }
+    void SetSort(const TFoundSort& sort) { sort_ = sort; }
+    // Shows the rows in the chosen order (found order when none is chosen).
+    void ApplySort();
+
+private:
+    std::vector<TFoundRow> rows_;
+    TFoundSort sort_;
+    std::vector<std::uint32_t> order_;     // position -> row; empty: found order
+    std::vector<std::uint32_t> positions_; // row -> position, made when first asked for
+};

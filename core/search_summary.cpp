@@ -1,0 +1,40 @@
+#include "core/search_summary.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Seconds(std::chrono::nanoseconds time)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", std::chrono::duration<double>(time).count());
+    return text;
+}
+
+std::string StageLine(const TFunnelStage& stage)
+{
+    const char* what = stage.Directories ? " directories" : " files";
+    std::string line = stage.Caption + ": " + std::to_string(stage.Asked) + what + " asked, " +
+                       std::to_string(stage.Refused) + (stage.Directories ? " not entered" : " refused");
+    if (stage.Failed > 0)
+        line += " (" + std::to_string(stage.Failed) + " by errors)";
+    return line + ", " + Seconds(stage.Time);
+}
+
+} // namespace
+
+std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts)
+{
+    const TFunnelStage* directories = funnel.DirectoriesStage();
+    std::string text = "Entries examined: " + std::to_string(counts.Examined);
+    text += "\nDirectories not entered: " + std::to_string(directories ? directories->Refused : 0);
+    if (counts.UnreadableDirectories)
+        text += "\nUnreadable directories: " + std::to_string(*counts.UnreadableDirectories);
+    if (funnel.Stages.empty())
+        text += "\nNo kreller was checked.";
+    for (const TFunnelStage& stage : funnel.Stages)
+        text += "\n" + StageLine(stage);
+    if (!funnel.FirstErrorKreller.empty())
+        text += "\nFirst error: " + funnel.FirstErrorKreller + ": " + funnel.FirstError;
+    return text;
+}

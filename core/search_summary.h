@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "krellers/kreller_funnel.h"
+
+// The counts of a run beside the krellers' own.
+struct TRunCounts {
+    std::int64_t Examined = 0;               // directory entries the walk took up
+    // Directories the walk could not open; unknown where the walk does not tell.
+    std::optional<std::int64_t> UnreadableDirectories;
+};
+
+// The funnel as the run summary shows it, one line each: what the walk saw, then every checked
+// kreller in chain order with how many it was asked about, refused (by errors apart) and its
+// time, then the first error a test raised.
+std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts);

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTreeView>
+
+#include "ModalDriver.h"
+#include "TempTree.h"
+#include "core/FoundList.h"
+#include "core/main.h"
+#include "core/msg.h"
+#include "core/sure.h"
+#include "krellers/kreller.h"
+#include "krellers/kreller_list_view.h"
+#include "krellers/kreller_size.h"
+#include "platform/Text.h"
+
+namespace {
+
+class ProbeKreller : public TD_kreller {
+public:
+    std::function<bool(const std::string&)> test = [](const std::string&) { return true; };
+    bool TestFile(const FileEntry&, const std::string& path) override { return test(path); }
+};
+
+struct FoundListCommands : ::testing::Test {
+    TempTree work;
+    TempTree tree;
+    platform::TWorkingDirectoryGuard restore;
+    TFmain window;
+    TFsure sure{&window};
+    TDmsg msg{&window};
+    TFbreak_scanning breakDialog{&window};
+    ProbeKreller probe;
+    TD_kreller_size sizeKreller;
+
+    FoundListCommands()
+    {
+        work.Dir("bin");
+        platform::SetCurrentDirectory(work.Path("bin"));
+        window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
+        TNativeKrellers natives;
+        natives.FileMask = &probe;
+        natives.FileSize = &sizeKreller;
+        window.AttachNativeKrellers(natives);
+        window.FormActivate();
+        window.SetStartPaths({tree.Root()}, 0);
+    }
+
+    QTreeView* View() { return window.findChild<QTreeView*>("LV_found"); }
+    void ClickHeader(int column, Qt::SortOrder order) { View()->header()->setSortIndicator(column, order); }
+
+    std::vector<std::string> Names()
+    {
+        std::vector<std::string> names;
+        for (const std::string& path : window.FoundPathsShown())
+            names.push_back(platform::FileNamePart(path));
+        return names;
+    }
+
+    void SwitchOn(int row, TConditionStrings strings)
+    {
+        TKrellerRow& kreller = window.Krellers().Krellers().Row(static_cast<std::size_t>(row));
+        kreller.Strings = std::move(strings);
+        kreller.Checked = true;
+        window.Krellers().Refresh();
+    }
+};
+
+TEST_F(FoundListCommands, HeaderClicksSortAndEveryCommandFollowsTheOrderShown)
+{
+    tree.SizedFile("file10.txt", 5);
+    tree.SizedFile("File2.txt", 30);
+    tree.SizedFile("sub/file1.txt", 20);
+    window.SB_runClick();
+
+    ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"file1.txt", "File2.txt", "file10.txt"}));
+    ClickHeader(TFoundListModel::ColName, Qt::DescendingOrder);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"file10.txt", "File2.txt", "file1.txt"}));
+    ClickHeader(TFoundListModel::ColSize, Qt::AscendingOrder);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"file10.txt", "file1.txt", "File2.txt"}));
+    EXPECT_EQ(window.FoundList().data(window.FoundList().index(0, 0), Qt::DisplayRole).toString(), "file10.txt");
+
+    // Find in found names walks the rows as shown.
+    window.FindIndex = -1;
+    ClickInNextModal("btn_ok");  // none expected; a stray message would block
+    window.FindDialog1Find("FILE", FindDirection::Down);
+    EXPECT_EQ(window.SelectedFoundPath(), tree.Path("file10.txt"));
+    window.FindDialog1Find("FILE", FindDirection::Down);
+    EXPECT_EQ(window.SelectedFoundPath(), tree.Path("sub/file1.txt"));
+
+    // The selection follows its row through a new order, and the search goes on from there.
+    ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
+    EXPECT_EQ(window.SelectedFoundPath(), tree.Path("sub/file1.txt"));
+    EXPECT_EQ(window.FindIndex, 0);
+}
+
+TEST_F(FoundListCommands, DuringARunRowsStayInFoundOrderAndTheChosenOrderComesAtTheEnd)
+{
+    for (const char* name : {"c.txt", "a.txt", "b.txt", "d.txt"})
+        tree.File(name);
+    ClickHeader(TFoundListModel::ColName, Qt::DescendingOrder);
+    SwitchOn(0, {"probe"});
+    std::vector<std::string> tested;
+    std::vector<std::string> shownDuringRun;
+    probe.test = [&](const std::string& path) {
+        shownDuringRun.clear();
+        for (int i = 0; i < window.FoundList().Count(); ++i)
+            shownDuringRun.push_back(window.FoundList().Row(i).Path);
+        tested.push_back(path);
+        return true;
+    };
+    window.SB_runClick();
+    ASSERT_EQ(tested.size(), 4u);
+    EXPECT_EQ(shownDuringRun, std::vector<std::string>(tested.begin(), tested.end() - 1));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"d.txt", "c.txt", "b.txt", "a.txt"}));
+}
+
+TEST_F(FoundListCommands, CopyPutsTheSelectedRowsOnTheClipboardOnePerLine)
+{
+    tree.File("b one.txt");
+    tree.File("a.txt");
+    tree.File("c.txt");
+    window.SB_runClick();
+    ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
+    QItemSelectionModel* selection = View()->selectionModel();
+    selection->select(window.FoundList().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(window.FoundList().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window.UpdateCommands();
+
+    window.CopyFullPaths();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(tree.Path("a.txt") + "\n" + tree.Path("c.txt")));
+    window.findChild<QAction*>("P_Copyfilename")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "a.txt\nc.txt");
+    View()->setFocus();
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QCoreApplication::sendEvent(View(), &copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(tree.Path("a.txt") + "\n" + tree.Path("c.txt")));
+}
+
+TEST_F(FoundListCommands, DraggedRowsCarryFileUrlsWithTheExactBytes)
+{
+    tree.File("caf\xE9.txt");
+    tree.File("plain.txt");
+    window.SB_runClick();
+    ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
+    TFoundListModel& model = window.FoundList();
+    // Every cell of both rows, as a drag hands them in.
+    QModelIndexList cells;
+    for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
+        cells << model.index(1, column) << model.index(0, column);
+    std::unique_ptr<QMimeData> mime(model.mimeData(cells));
+    const std::string root = platform::FileUrl(tree.Root());
+    const std::string expected = root + "caf%E9.txt\r\n" + root + "plain.txt\r\n";
+    EXPECT_EQ(mime->data("text/uri-list").toStdString(), expected);
+    EXPECT_TRUE(mime->hasText());
+    EXPECT_TRUE(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsDragEnabled));
+}
+
+TEST_F(FoundListCommands, TheSummaryShowsTheFunnelOfTheRun)
+{
+    tree.SizedFile("a.txt", 5000);
+    tree.SizedFile("b.txt", 50);
+    tree.SizedFile("c.jpg", 9000);
+    tree.SizedFile("sub/d.txt", 7000);
+    SwitchOn(0, {"Text files"});
+    SwitchOn(1, {"Size limitation", "SIZE_MIN=2", "SIZE_MIN_UNIT=KB", "SIZE_MAX_UNIT=KB"});
+    probe.test = [](const std::string& path) { return path.ends_with(".txt"); };
+    window.SB_runClick();
+
+    const TKrellerFunnel& funnel = window.Funnel();
+    ASSERT_EQ(funnel.Stages.size(), 2u);
+    EXPECT_EQ(funnel.Stages[0].Caption, "File mask condition");
+    EXPECT_EQ(funnel.Stages[0].Asked, 4);
+    EXPECT_EQ(funnel.Stages[0].Refused, 1);
+    EXPECT_EQ(funnel.Stages[1].Caption, "File size condition");
+    EXPECT_EQ(funnel.Stages[1].Asked, 3);
+    EXPECT_EQ(funnel.Stages[1].Refused, 1);
+    const std::string summary = window.SearchResultText();
+    EXPECT_TRUE(summary.starts_with("File(s) passed through all the krellers:2\n\nEntries examined: 9\n")) << summary;
+    EXPECT_NE(summary.find("\nFile mask condition: 4 files asked, 1 refused, "), std::string::npos) << summary;
+    EXPECT_EQ(window.StatusPanelText(0), "Examined: 9");
+    EXPECT_EQ(window.StatusPanelText(1), "Found: 2");
+}
+
+TEST_F(FoundListCommands, WhyNotFoundTakesATypedPathAndAnswersInOneMessage)
+{
+    tree.File("a.jpg");
+    SwitchOn(0, {"Text files"});
+    probe.test = [](const std::string& path) { return path.ends_with(".txt"); };
+    EXPECT_TRUE(window.findChild<QAction*>("N_Whynotfound")->isEnabled());
+    QString answer;
+    ClickInNextModal("btn_ok", [&](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("Edit_path")->setText(QString::fromStdString(tree.Path("a.jpg")));
+        ClickInNextModal("btn_ok", [&](QWidget*) { answer = msg.Text(); });
+    });
+    window.N_WhynotfoundClick();
+    EXPECT_EQ(answer.toStdString(),
+              "\"" + tree.Path("a.jpg") + "\" is refused by the kreller \"File mask condition\" (Text files).");
+}
+
+} // namespace

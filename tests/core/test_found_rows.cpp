@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "core/found_rows.h"
+#include "core/found_transfer.h"
+#include "platform/Text.h"
+
+namespace {
+
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+TEST(NaturalOrder, PairsCompareAsPeopleRead)
+{
+    const struct {
+        const char* a;
+        const char* b;
+        int expected;
+    } cases[] = {
+        {"file2", "file10", -1},
+        {"file10", "file9", 1},
+        {"File2.txt", "file10.TXT", -1},
+        {"a.txt", "B.txt", -1},           // case does not count
+        {"ABC", "abc", 0},
+        {"x007", "x7", 0},                // leading zeros do not count
+        {"x7y", "x007z", -1},
+        {"file", "file.txt", -1},         // the shorter first
+        {"file-1", "file1", -1},          // '-' before a digit, as the bytes say
+        {"file_1", "file1", 1},           // '_' after
+        {"9", "a", -1},                   // digits before letters
+        {"v1.10.2", "v1.9.12", 1},
+        {"\xC3\xA4rger", "\xC3\x84RGER", 0},  // ä and Ä
+        {"\xD1\x80\xD0\xB0\xD0\xB7", "\xD0\xA0\xD0\x90\xD0\x97", 0},  // Cyrillic: the lead byte changes with case
+        {"z", "\xC3\xA4", -1},            // letters beyond ASCII after ASCII ones
+        {"name\xFF", "name\xC3\xA4", 1},  // a byte that starts no character keeps its own value
+        {"12345678901234567890", "12345678901234567891", -1},  // runs longer than any integer
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Sign(CompareNaturally(c.a, c.b)), c.expected) << c.a << " / " << c.b;
+        EXPECT_EQ(Sign(CompareNaturally(c.b, c.a)), -c.expected) << c.b << " / " << c.a;
+    }
+}
+
+TFoundRow MakeRow(const std::string& path, std::int64_t size = 0, std::uint64_t time = 0)
+{
+    TFoundRow row;
+    row.Path = path;
+    row.NameOffset = static_cast<std::uint32_t>(path.rfind('/') + 1);
+    row.Size = size;
+    row.CreationTime = time;
+    return row;
+}
+
+std::vector<std::string> PathsInOrder(const std::vector<TFoundRow>& rows, const std::vector<std::uint32_t>& order)
+{
+    std::vector<std::string> paths;
+    for (const std::uint32_t index : order)
+        paths.push_back(rows[index].Path);
+    return paths;
+}
+
+TFoundSort By(TFoundColumn column, bool descending = false)
+{
+    return {true, column, descending};
+}
+
+TEST(SortedOrder, EachColumnAndDirection)
+{
+    const std::vector<TFoundRow> rows = {
+        MakeRow("/d/b/file10.txt", 30, 300), MakeRow("/d/a/File2.txt", 10, 100), MakeRow("/d/c/file1.txt", 20, 200),
+        MakeRow("/d/a10/x.txt", 5, 50),      MakeRow("/d/a9/y.txt", 40, 400),
+    };
+    const struct {
+        const char* name;
+        TFoundSort sort;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"found order", {}, {"/d/b/file10.txt", "/d/a/File2.txt", "/d/c/file1.txt", "/d/a10/x.txt", "/d/a9/y.txt"}},
+        {"name", By(TFoundColumn::Name),
+         {"/d/c/file1.txt", "/d/a/File2.txt", "/d/b/file10.txt", "/d/a10/x.txt", "/d/a9/y.txt"}},
+        {"name reversed", By(TFoundColumn::Name, true),
+         {"/d/a9/y.txt", "/d/a10/x.txt", "/d/b/file10.txt", "/d/a/File2.txt", "/d/c/file1.txt"}},
+        {"path", By(TFoundColumn::Path),
+         {"/d/a/File2.txt", "/d/a9/y.txt", "/d/a10/x.txt", "/d/b/file10.txt", "/d/c/file1.txt"}},
+        {"size", By(TFoundColumn::Size),
+         {"/d/a10/x.txt", "/d/a/File2.txt", "/d/c/file1.txt", "/d/b/file10.txt", "/d/a9/y.txt"}},
+        {"date reversed", By(TFoundColumn::Date, true),
+         {"/d/a9/y.txt", "/d/b/file10.txt", "/d/c/file1.txt", "/d/a/File2.txt", "/d/a10/x.txt"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PathsInOrder(rows, SortedOrder(rows, c.sort)), c.expected) << c.name;
+}
+
+TEST(SortedOrder, EqualKeysKeepTheFoundOrderInBothDirections)
+{
+    // Equal by every column: the same size and time, names equal without regard to case.
+    const std::vector<TFoundRow> rows = {MakeRow("/x/A.txt", 1, 1), MakeRow("/y/a.txt", 1, 1), MakeRow("/x/a.TXT", 1, 1)};
+    for (const TFoundColumn column : {TFoundColumn::Name, TFoundColumn::Size, TFoundColumn::Date}) {
+        for (const bool descending : {false, true})
+            EXPECT_EQ(SortedOrder(rows, By(column, descending)), (std::vector<std::uint32_t>{0, 1, 2}))
+                << static_cast<int>(column) << descending;
+    }
+}
+
+// Random names built from pieces that stress the shortcuts of the sort (shared starts, digit runs
+// cut by the shared part, case, characters of several bytes, bytes that are not UTF-8): the order
+// must be exactly a stable sort by the plain comparison.
+TEST(SortedOrder, AgreesWithAStableSortByTheComparison)
+{
+    const char* const pieces[] = {"a", "A", "b", "1", "2", "10", "09", "-", "_", ".", "\xC3\xA4", "\xC3\x84",
+                                  "\xD1\x80", "\xD0\xA0", "\xFF", "\xC3", "zz", "0"};
+    std::mt19937 random(17);
+    std::vector<TFoundRow> rows;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = "/base/dir1";
+        const int length = static_cast<int>(random() % 7);
+        for (int k = 0; k < length; ++k)
+            name += pieces[random() % std::size(pieces)];
+        rows.push_back(MakeRow(name));
+    }
+    for (const TFoundColumn column : {TFoundColumn::Name, TFoundColumn::Path}) {
+        for (const bool descending : {false, true}) {
+            std::vector<std::uint32_t> expected(rows.size());
+            std::iota(expected.begin(), expected.end(), 0u);
+            std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+                const auto text = [&](std::uint32_t i) {
+                    return column == TFoundColumn::Name ? rows[i].Name() : std::string_view(rows[i].Path);
+                };
+                const int order = CompareNaturally(text(a), text(b));
+                return descending ? order > 0 : order < 0;
+            });
+            EXPECT_EQ(SortedOrder(rows, By(column, descending)), expected) << static_cast<int>(column) << descending;
+        }
+    }
+}
+
+TEST(FoundRows, PositionsFollowTheAppliedOrder)
+{
+    TFoundRows rows;
+    FileEntry entry;
+    for (const char* path : {"/t/c", "/t/a", "/t/b"})
+        rows.Append(entry, path);
+    EXPECT_EQ(rows.At(0).Path, "/t/c");  // found order until an order is applied
+    rows.SetSort(By(TFoundColumn::Name));
+    EXPECT_EQ(rows.At(0).Path, "/t/c");
+    rows.ApplySort();
+    EXPECT_EQ(rows.At(0).Path, "/t/a");
+    EXPECT_EQ(rows.RowIndex(0), 1u);
+    EXPECT_EQ(rows.PositionOf(0), 2);
+    rows.SetSort({});
+    rows.ApplySort();
+    EXPECT_EQ(rows.At(0).Path, "/t/c");
+}
+
+TEST(FoundTransfer, LinesAndUriList)
+{
+    EXPECT_EQ(JoinedLines({}), "");
+    EXPECT_EQ(JoinedLines({"/a/b"}), "/a/b");
+    EXPECT_EQ(JoinedLines({"/a/b", "/c d/e"}), "/a/b\n/c d/e");
+    // Exact bytes of a name that is not UTF-8, percent-encoded; each line ended by CR LF.
+    EXPECT_EQ(FileUriList({"/tmp/caf\xE9 #1.txt", "/x/\xC3\xA4~_-.y"}),
+              "file:///tmp/caf%E9%20%231.txt\r\nfile:///x/%C3%A4~_-.y\r\n");
+    EXPECT_EQ(platform::FileUrl("/100%/a?b"), "file:///100%25/a%3Fb");
+}
+
+} // namespace
