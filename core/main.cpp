@@ -32,6 +32,7 @@
 #include "platform/Reveal.h"
 #include "platform/Shell.h"
 #include "settings_ui/folder_browser.h"
+#include "plugins/dll_loader.h"
 
 namespace {
 
@@ -95,6 +96,9 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
 
 TFmain::~TFmain()
 {
+    // Plug-ins still loaded (the window was never closed) shut down while the whole window exists,
+    // as the handshake lets events run.
+    plugins_.UnloadAll();
     // The view goes before the chain it shows.
     delete LV_krellers_;
 }
@@ -167,8 +171,8 @@ void TFmain::FormActivate()
         SetStatusText("initialization...");
         QCoreApplication::processEvents();
         try {
-            for (const char* dir : {"../context_crtrs", "../custom_krellers"})
-                platform::CreateDirectories(dir);
+            TDllLoader loader([] { QCoreApplication::processEvents(); });
+            plugins_.LoadPlugins(loader, "../context_crtrs", "../custom_krellers");
             BuildKrellerList();
         } catch (const std::exception& error) {
             failure = error.what();
@@ -240,7 +244,9 @@ void TFmain::closeEvent(QCloseEvent* event)
 
 void TFmain::FormClose()
 {
+    // The custom kreller objects let go of their plug-ins before the plug-ins go.
     ClearKrellerList();
+    plugins_.UnloadAll();
 }
 
 // ---- Start paths ----

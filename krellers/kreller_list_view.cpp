@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSignalBlocker>
 #include <QPixmap>
 #include <optional>
 
@@ -149,8 +150,13 @@ void TKrellerListView::Refresh()
     const bool wasShowing = showing_;
     showing_ = true;
     const int rowCount = static_cast<int>(list_.Count());
-    while (topLevelItemCount() > rowCount)
-        delete takeTopLevelItem(topLevelItemCount() - 1);
+    {
+        // Taking away a selected item changes the selection, whose handler would refresh again in
+        // the middle of this loop; the commands are updated below anyway.
+        const QSignalBlocker quiet(this);
+        while (topLevelItemCount() > rowCount)
+            delete takeTopLevelItem(topLevelItemCount() - 1);
+    }
     while (topLevelItemCount() < rowCount)
         addTopLevelItem(new QTreeWidgetItem);
     for (int i = 0; i < rowCount; ++i)

@@ -32,3 +32,36 @@ public:
     // SHOW_FILE for path; the condition must have been sent first. The answer is dropped.
     virtual void ShowFile(const std::string& path) = 0;
 };
+
+#include "plugins/crtr_.h"
+
+// A loaded custom kreller: listed like any plug-in, and used by the kreller framework.
+class TListedCkreller : public virtual TListedCrtr, public TNoxCrtr_ckreller {};
+
+// The wrapper of a custom kreller library: the common exports, FILE_MEETS, LOAD_CONDITION and
+// SHOW_EDIT (required) and SHOW_FILE (optional).
+class TDllCrtr_ckreller final : public TNoxCrtr, public TListedCkreller {
+public:
+    using TNoxCrtr::TNoxCrtr;
+
+    std::string GetCrtrName() override { return TNoxCrtr::GetCrtrName(); }
+    void SendCondition(const std::string& text) override;
+    // SHOW_EDIT's answer; when the plug-in gives none, the condition it was sent last, so a failed
+    // edit changes nothing.
+    std::string ShowEdit() override;
+    bool FileMeets(const FileEntry& entry, const std::string& path) override;
+    // Never true without SHOW_FILE: ACCEPT_FILE is not even asked then.
+    bool CanShowFile(const std::string& path) override;
+    void ShowFile(const std::string& path) override;
+
+protected:
+    bool BindKindEntries() override;
+    bool ClearEntries() override;
+
+private:
+    TCrtrFunc FFileMeets = nullptr;
+    TCrtrFunc FLoadCondition = nullptr;
+    TCrtrFunc FShowEdit = nullptr;
+    TCrtrFunc FShowFile = nullptr;
+    std::string sentCondition_;
+};

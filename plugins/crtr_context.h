@@ -19,3 +19,26 @@ public:
     // The file's text as the cartridge reads it; empty when it cannot.
     virtual std::string GetContext(const std::string& path) = 0;
 };
+
+#include "plugins/crtr_.h"
+
+// A loaded context cartridge: listed like any plug-in, and used by the Context kreller.
+class TListedCartridge : public virtual TListedCrtr, public TNoxCrtr_context {};
+
+// The wrapper of a context cartridge library: the common exports and GET_CONTEXT.
+class TDllCrtr_context final : public TNoxCrtr, public TListedCartridge {
+public:
+    using TNoxCrtr::TNoxCrtr;
+
+    std::string GetCrtrName() override { return TNoxCrtr::GetCrtrName(); }
+    bool AcceptFile(const std::string& path) override { return TNoxCrtr::AcceptFile(path); }
+    // GET_CONTEXT; the empty text when the cartridge gives no answer.
+    std::string GetContext(const std::string& path) override;
+
+protected:
+    bool BindKindEntries() override;
+    bool ClearEntries() override;
+
+private:
+    TCrtrFunc FGetContext = nullptr;
+};

@@ -1,5 +1,9 @@
 #include "plugins/plugin_host.h"
 
+#include "platform/FileSystem.h"
+
+#include <exception>
+
 namespace {
 
 // A plug-in without a wrapper is none.
@@ -32,6 +36,22 @@ void Unload(std::vector<TLoaded>& list)
     }
 }
 
+// What load finds with folder as the current directory; nothing when the folder cannot be made or
+// entered. The current directory before is restored in every case.
+template <class TLoad>
+auto LoadInside(const std::string& folder, TLoad load) -> decltype(load())
+{
+    platform::TWorkingDirectoryGuard restore;
+    if (!platform::CreateDirectories(folder))
+        return {};
+    try {
+        platform::SetCurrentDirectory(folder);
+    } catch (const std::exception&) {
+        return {};
+    }
+    return load();
+}
+
 } // namespace
 
 TPluginHost::~TPluginHost() { UnloadAll(); }
@@ -39,8 +59,10 @@ TPluginHost::~TPluginHost() { UnloadAll(); }
 void TPluginHost::LoadPlugins(TLibraryLoader& loader, const std::string& cartridgeFolder,
                               const std::string& krellerFolder)
 {
-    Append(cartridges_, loader.LoadCartridges(cartridgeFolder));
-    Append(customKrellers_, loader.LoadCustomKrellers(krellerFolder));
+    // Seen from inside a plug-in folder, a relative folder name like "../context_crtrs" still names
+    // it; the loader gets the name as it stands.
+    Append(cartridges_, LoadInside(cartridgeFolder, [&] { return loader.LoadCartridges(cartridgeFolder); }));
+    Append(customKrellers_, LoadInside(krellerFolder, [&] { return loader.LoadCustomKrellers(krellerFolder); }));
 }
 
 void TPluginHost::AddCartridge(TLoadedCartridge cartridge) { Append(cartridges_, std::move(cartridge)); }
@@ -53,6 +75,15 @@ std::vector<TNoxCrtr_context*> TPluginHost::ContextCartridges() const
     for (const TLoadedCartridge& cartridge : cartridges_)
         cartridges.push_back(cartridge.Crtr.get());
     return cartridges;
+}
+
+std::optional<std::string> TPluginHost::CartridgeText(const std::string& path) const
+{
+    for (const TLoadedCartridge& cartridge : cartridges_) {
+        if (cartridge.Crtr->AcceptFile(path))
+            return cartridge.Crtr->GetContext(path);
+    }
+    return std::nullopt;
 }
 
 void TPluginHost::UnloadAll()

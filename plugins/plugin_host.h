@@ -3,23 +3,9 @@
 #include "plugins/crtr_context.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
-// What the host needs of the wrapper of any loaded plug-in library.
-class TListedCrtr {
-public:
-    virtual ~TListedCrtr() = default;
-    // SET_UP: the plug-in shows its own settings. The answer is of no interest to the host.
-    virtual std::string CallSetUp() = 0;
-    // The shutdown handshake and release of the library.
-    virtual bool UnloadDll() = 0;
-};
-
-// A loaded custom kreller: listed like any plug-in, and used by the kreller framework.
-class TListedCkreller : public TListedCrtr, public TNoxCrtr_ckreller {};
-// A loaded context cartridge: listed like any plug-in, and used by the Context kreller.
-class TListedCartridge : public TListedCrtr, public TNoxCrtr_context {};
 
 // One loaded plug-in: its display name, its library file's name and its wrapper.
 template <class TCrtr>
@@ -31,8 +17,8 @@ struct TLoadedCrtr {
 using TLoadedCartridge = TLoadedCrtr<TListedCartridge>;
 using TLoadedCkreller = TLoadedCrtr<TListedCkreller>;
 
-// Finds and loads the plug-in libraries of a folder. The platform layer implements it over the
-// system's dynamic loader; tests hand in fakes.
+// Finds and loads the plug-in libraries of a folder, which is the current directory meanwhile.
+// TDllLoader loads real libraries; tests may hand in fakes.
 class TLibraryLoader {
 public:
     virtual ~TLibraryLoader() = default;
@@ -52,7 +38,10 @@ public:
     // Unloads every plug-in that is still loaded.
     ~TPluginHost();
 
-    // Appends what the loader finds in the two folders.
+    // Appends what the loader finds in the two folders, cartridges first. Each folder is created
+    // when missing and is the current directory while its plug-ins load (a plug-in may look for its
+    // own files there); the current directory is restored whatever happens. A folder that cannot be
+    // created or entered gives no plug-ins, silently.
     void LoadPlugins(TLibraryLoader& loader, const std::string& cartridgeFolder, const std::string& krellerFolder);
     void AddCartridge(TLoadedCartridge cartridge);
     void AddCustomKreller(TLoadedCkreller kreller);
@@ -61,6 +50,8 @@ public:
     const std::vector<TLoadedCkreller>& CustomKrellers() const { return customKrellers_; }
     // The cartridges as the Context kreller asks them, in load order.
     std::vector<TNoxCrtr_context*> ContextCartridges() const;
+    // The text of the file as the first cartridge that accepts it gives it; nothing when none does.
+    std::optional<std::string> CartridgeText(const std::string& path) const;
 
     // The shutdown handshake with every plug-in, cartridges first, each once; the lists empty.
     void UnloadAll();

@@ -136,8 +136,7 @@ void TO_crtrs_ckreller::ShowPlugins(const TPluginHost& host) { ShowCrtrs(host.Cu
 
 TNoxCrtr_ckreller* TO_crtrs_ckreller::CrtrAt(int index) const
 {
-    // Only ShowPlugins fills this list, so every wrapper in it is a custom kreller.
-    return static_cast<TListedCkreller*>(CrtrItemAt(index));
+    return dynamic_cast<TListedCkreller*>(CrtrItemAt(index));
 }
 
 // ---- TFabout_crtr ----

@@ -12,6 +12,7 @@
 
 #include "ModalDriver.h"
 #include "TempTree.h"
+#include "TestPlugins.h"
 #include "core/FoundList.h"
 #include "core/command_row.h"
 #include "core/main.h"
@@ -436,6 +437,69 @@ TEST_F(MainWindowFixture, CommandsShowIconsEvenWithoutAnIconTheme)
     for (const char* name : {"N_Startsearch", "N_Searchinfoundfilenames", "N_Viewfile", "N_Openfile", "N_Settings", "N_Exit"})
         EXPECT_FALSE(fresh.findChild<QAction*>(name)->icon().isNull()) << name;
     QIcon::setThemeName(savedTheme);
+}
+
+} // namespace
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+TEST_F(MainWindowFixture, CustomKrellerJoinsTheChainFiltersARunAndShutsDownAfterTheCartridgesOnClose)
+{
+    TestPluginLog log;
+    InstallTestPlugin(work, "custom_krellers", "kreller");
+    InstallTestPlugin(work, "context_crtrs", "cartridge");
+    Activate(&probe);
+    EXPECT_EQ(platform::CurrentDirectory() + "/", work.Path("bin/"));
+    TKrellerList& chain = window.Krellers().Krellers();
+    ASSERT_EQ(chain.Count(), 2u);
+    EXPECT_EQ(chain.Row(1).Caption, "Test kreller");
+    EXPECT_FALSE(chain.Row(1).Checked);
+    EXPECT_EQ(chain.Row(1).ImageIndex, kiCustomUnchecked);
+
+    chain.EditRow(1);  // the plug-in's editor answers "Names with keep" / "keep"
+    EXPECT_EQ(chain.Row(1).Strings, (TConditionStrings{"Names with keep", "keep"}));
+    EXPECT_TRUE(chain.Row(1).Checked);
+    // The probe before it refuses keep_me.txt: the plug-in is never asked about that file.
+    probe.test = [](const std::string& path) { return !path.ends_with("keep_me.txt"); };
+    SwitchOnFirstRow({"probe", "x"});
+    tree.File("a/keep_me.txt");
+    tree.File("a/other.txt");
+    tree.File("a/keep.acc");
+    window.SetStartPaths({tree.Root()}, 0);
+    window.SB_runClick();
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("a/keep.acc")}));
+    Lines meets;
+    for (const std::string& line : log.Lines("kreller"))
+        if (line.starts_with("FILE_MEETS"))
+            meets.push_back(line);
+    std::sort(meets.begin(), meets.end());
+    EXPECT_EQ(meets, (Lines{"FILE_MEETS keep.acc", "FILE_MEETS other.txt"}));
+
+    window.Krellers().setCurrentItem(window.Krellers().topLevelItem(1));
+    window.SelectFoundRow(0);
+    window.UpdateCommands();
+    EXPECT_TRUE(Enabled("SB_view_plugin"));
+    window.SB_view_pluginClick();
+    const Lines calls = log.Lines("kreller");
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.back(), "SHOW_FILE keep.acc");
+    EXPECT_EQ(calls[calls.size() - 2], "LOAD_CONDITION Names with keep<>keep<>");
+
+    // An empty edit leaves the row without condition and switched off.
+    setenv("FK_TEST_PLUGIN_EDIT", "", 1);
+    chain.EditRow(1);
+    unsetenv("FK_TEST_PLUGIN_EDIT");
+    EXPECT_FALSE(chain.Row(1).HasCondition());
+    EXPECT_FALSE(chain.Row(1).Checked);
+
+    window.close();
+    const Lines all = log.Lines();
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(all[all.size() - 2], "cartridge SHUT_DOWN");
+    EXPECT_EQ(all.back(), "kreller SHUT_DOWN");
+    EXPECT_EQ(chain.Count(), 0u);
 }
 
 } // namespace

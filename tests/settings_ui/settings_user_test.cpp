@@ -5,6 +5,8 @@
 #include "platform/FileSystem.h"
 
 #include "TempTree.h"
+#include "TestPlugins.h"
+#include "plugins/dll_loader.h"
 #include "dialog_driver.h"
 
 #include <QCheckBox>
@@ -38,6 +40,7 @@ protected:
             return answer;
         };
         services.CloseMainWindow = [this] { ++closeRequests; };
+        services.Plugins = plugins;
         services.BrowseFolder = [this](const std::string& title) {
             browseTitles.push_back(title);
             return picked;
@@ -65,6 +68,7 @@ protected:
     std::optional<std::string> picked;
     bool answer = false;
     int closeRequests = 0;
+    const TPluginHost* plugins = nullptr;
 };
 
 std::vector<std::string> ChildNames(const TNoxPigger& node)
@@ -439,6 +443,35 @@ TEST_F(SettingsUser, TabGoesAlongTheDirectoriesPageAsLaidOut)
         at = at->nextInFocusChain();
     } while (at != start);
     EXPECT_EQ(visited, page);
+}
+
+TEST_F(SettingsUser, PluginPagesListTheLoadedLibrariesAndSettingsCallsTheCartridgesSetUp)
+{
+    TestPluginLog log;
+    InstallTestPlugin(tree, "context_crtrs", "cartridge");
+    InstallTestPlugin(tree, "custom_krellers", "kreller");
+    TPluginHost host;
+    {
+        platform::TWorkingDirectoryGuard restore;
+        platform::SetCurrentDirectory(tree.Path("bin"));
+        TDllLoader loader;
+        host.LoadPlugins(loader, "../context_crtrs", "../custom_krellers");
+    }
+    plugins = &host;
+    auto dialog = Open();
+    const auto rowText = [](TO_crtrs& list) {
+        const QTreeWidgetItem* row = list.LV1->topLevelItem(0);
+        return row ? row->text(0) + " | " + row->text(1) : QString();
+    };
+    Run(*dialog, TSettingsUserPage::ContextKreller, [&](QDialog&) {
+        EXPECT_EQ(rowText(*dialog->O_crtrs_context1), "Test cartridge | cartridge.so");
+        EXPECT_EQ(rowText(*dialog->O_crtrs_ckreller1), "Test kreller | kreller.so");
+        dialog->O_crtrs_context1->SelectIndex(0);
+        QTreeWidget* list = dialog->O_crtrs_context1->LV1;
+        emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+    });
+    EXPECT_EQ(log.Lines("cartridge").back(), "SET_UP");
+    EXPECT_TRUE(log.Lines("kreller").size() == 2u) << "a custom kreller is never set up";
 }
 
 } // namespace
