@@ -64,7 +64,7 @@ protected:
     // Adds "Help" (btn_help) to the button column; it opens topic through the help handler.
     void AddHelpButton(const std::string& topic);
     // Adds a button of the kreller's own to the button column, below those already there.
-    QPushButton* AddColumnButton(const QString& text, const QString& objectName);
+    QPushButton* AddColumnButton(const char* text, const char* objectName);
 
     void SetCondition(std::string description, TConditionStrings lines);
 
