@@ -35,6 +35,10 @@ done
 if [ "$with_gfs" = 1 ]; then
   [ -f "$app/custom_krellers/kreller_gfs.so" ] || fail "kreller_gfs.so is not installed"
 fi
+for cartridge in pdf_text office_text; do
+  [ -f "$app/context_crtrs/$cartridge.so" ] || fail "$cartridge.so is not installed"
+  [ -x "$app/context_crtrs/libexec/${cartridge}_convert" ] || fail "${cartridge}_convert is not installed"
+done
 [ -x "$usr/bin/filekreller" ] || fail "the launcher is not executable"
 
 report=$(desktop-file-validate "$usr/share/applications/filekreller.desktop" 2>&1) || fail "$report"
@@ -76,7 +80,7 @@ stop_program
 # nothing is created in the installed tree, not even a missing plug-in directory.
 if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
   rm -f "$app/bin/FileKreller.set"
-  rmdir "$app/context_crtrs"
+  rm -rf "$app/context_crtrs"
   chmod -R a+rX "$stage"
   install -d -m 777 "$stage/user-config"
   before=$(find "$app" | sort)
