@@ -60,16 +60,16 @@ std::string SizeText(std::uint64_t bytes)
 
 } // namespace
 
-Cartridge::Cartridge(CartridgeSpec spec, std::string helperPath, TextCache cache, ChildLimits limits)
-    : spec_(std::move(spec)), helperPath_(std::move(helperPath)), cache_(std::move(cache)), limits_(limits)
+Cartridge::Cartridge(CartridgeDescription description, std::string helperPath, TextCache cache, ChildLimits limits)
+    : description_(std::move(description)), helperPath_(std::move(helperPath)), cache_(std::move(cache)), limits_(limits)
 {
 }
 
 bool Cartridge::AcceptFile(const std::string& path) const
 {
     const std::string extension = LowerExtension(path);
-    return std::find(spec_.extensions.begin(), spec_.extensions.end(), extension) != spec_.extensions.end() &&
-           StartsWith(path, spec_.signature);
+    return std::find(description_.extensions.begin(), description_.extensions.end(), extension) != description_.extensions.end() &&
+           StartsWith(path, description_.signature);
 }
 
 std::string Cartridge::GetContext(const std::string& path)

@@ -6,7 +6,7 @@
 #include <vector>
 
 // What sets one cartridge apart from another.
-struct CartridgeSpec {
+struct CartridgeDescription {
     std::string name;                    // display name
     std::string id;                      // names its cache folder
     std::string helperName;              // converter program, in libexec/ beside the library
@@ -21,9 +21,9 @@ class Cartridge {
 public:
     static constexpr std::uint64_t kCacheLimitBytes = 250000000;
 
-    Cartridge(CartridgeSpec spec, std::string helperPath, TextCache cache, ChildLimits limits = {});
+    Cartridge(CartridgeDescription description, std::string helperPath, TextCache cache, ChildLimits limits = {});
 
-    const CartridgeSpec& Spec() const { return spec_; }
+    const CartridgeDescription& Description() const { return description_; }
     TextCache& Cache() { return cache_; }
 
     // A regular file whose extension (case-blind) is one of the cartridge's and whose content
@@ -33,7 +33,7 @@ public:
     std::string GetContext(const std::string& path);
 
 private:
-    CartridgeSpec spec_;
+    CartridgeDescription description_;
     std::string helperPath_;
     TextCache cache_;
     ChildLimits limits_;

@@ -1,5 +1,5 @@
 // The exports of a context cartridge library. Each cartridge compiles this file with its own
-// ThisCartridgeSpec(); everything else is shared.
+// ThisCartridgeDescription(); everything else is shared.
 #include "crtr_setup.h"
 #include "plugins/crtr_interface.h"
 
@@ -9,7 +9,7 @@
 #include <dlfcn.h>
 #include <memory>
 
-const CartridgeSpec& ThisCartridgeSpec();
+const CartridgeDescription& ThisCartridgeDescription();
 
 namespace {
 
@@ -42,9 +42,9 @@ std::string ThisLibraryPath()
 Cartridge& Instance()
 {
     if (!g_cartridge) {
-        const CartridgeSpec& spec = ThisCartridgeSpec();
-        g_cartridge = std::make_unique<Cartridge>(spec, HelperPathBeside(ThisLibraryPath(), spec.helperName),
-                                                  TextCache(UserCacheDirectory(spec.id), Cartridge::kCacheLimitBytes));
+        const CartridgeDescription& description = ThisCartridgeDescription();
+        g_cartridge = std::make_unique<Cartridge>(description, HelperPathBeside(ThisLibraryPath(), description.helperName),
+                                                  TextCache(UserCacheDirectory(description.id), Cartridge::kCacheLimitBytes));
     }
     return *g_cartridge;
 }
@@ -74,7 +74,7 @@ CRTR_EXPORT const char* INIT(const char*)
 
 CRTR_EXPORT const char* GET_CRTR_NAME(const char*)
 {
-    return Guarded("", [] { return Answer(ThisCartridgeSpec().name); });
+    return Guarded("", [] { return Answer(ThisCartridgeDescription().name); });
 }
 
 CRTR_EXPORT const char* ACCEPT_FILE(const char* path)

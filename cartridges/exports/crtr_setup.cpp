@@ -8,8 +8,8 @@
 TD_crtr_setup::TD_crtr_setup(Cartridge& cartridge, QWidget* parent) : QDialog(parent), cartridge_(cartridge)
 {
     setObjectName("TD_crtr_setup");
-    setWindowTitle(QString::fromStdString(cartridge.Spec().name));
-    auto* reads = new QLabel(QString::fromStdString("Reads: " + cartridge.Spec().reads), this);
+    setWindowTitle(QString::fromStdString(cartridge.Description().name));
+    auto* reads = new QLabel(QString::fromStdString("Reads: " + cartridge.Description().reads), this);
     reads->setObjectName("Label_reads");
     reads->setWordWrap(true);
     cacheLabel_ = new QLabel(this);

@@ -1,9 +1,9 @@
 // The "Office documents" context cartridge.
 #include "cartridges/common/Cartridge.h"
 
-const CartridgeSpec& ThisCartridgeSpec()
+const CartridgeDescription& ThisCartridgeDescription()
 {
-    static const CartridgeSpec spec{
+    static const CartridgeDescription description{
         "Office documents",
         "office_text",
         "office_text_convert",
@@ -11,5 +11,5 @@ const CartridgeSpec& ThisCartridgeSpec()
         std::string("PK\x03\x04", 4),
         "OpenDocument texts, spreadsheets and presentations (.odt, .ods, .odp), Office Open XML documents "
         "(.docx, .xlsx, .pptx) and e-books (.epub)."};
-    return spec;
+    return description;
 }

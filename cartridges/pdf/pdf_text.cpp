@@ -1,9 +1,9 @@
 // The "PDF text" context cartridge.
 #include "cartridges/common/Cartridge.h"
 
-const CartridgeSpec& ThisCartridgeSpec()
+const CartridgeDescription& ThisCartridgeDescription()
 {
-    static const CartridgeSpec spec{"PDF text", "pdf_text", "pdf_text_convert", {"pdf"}, "%PDF-",
+    static const CartridgeDescription description{"PDF text", "pdf_text", "pdf_text_convert", {"pdf"}, "%PDF-",
                                     "PDF documents (.pdf), the text of every page in reading order."};
-    return spec;
+    return description;
 }
