@@ -91,20 +91,6 @@ bool ReadWhole(int fd, std::string& bytes)
     return true;
 }
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool MakeDirectories(const std::string& path)
 {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
@@ -167,6 +153,20 @@ std::uint64_t TotalBytes(const std::vector<EntryFile>& entries)
 }
 
 } // namespace
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 std::optional<FileKey> FileKey::Of(const std::string& path)
 {

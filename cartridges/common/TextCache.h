@@ -54,3 +54,6 @@ private:
 
 // $XDG_CACHE_HOME/FileKreller/<name>/, falling back to ~/.cache; empty when neither is known.
 std::string UserCacheDirectory(const std::string& name);
+
+// Writes every byte to fd, going on after interrupted writes; false when the write fails.
+bool WriteAll(int fd, const std::string& bytes);
