@@ -57,10 +57,37 @@ bool TContextEngine::TestFile(const std::string& path, std::string_view expressi
     if (watch_.CurrentFileAbandoned() || !LoadText(path, cartridgeText) || watch_.CurrentFileAbandoned())
         return false;
     try {
-        return ContextValuePasses(parser_.Evaluate(expression));
+        return Judge(expression);
     } catch (const TGivenUp&) {
         return false;  // while the text was upper-cased for a search
     }
+}
+
+bool TContextEngine::Judge(std::string_view expression)
+{
+    const std::optional<TContextPlan>& plan = PlanOf(expression);
+    if (!plan)
+        return ContextValuePasses(parser_.Evaluate(expression));
+    std::uint32_t known = 0, present = 0;
+    for (std::size_t i = 0;; ++i) {
+        if (const std::optional<bool> verdict = plan->Verdict(known, present))
+            return *verdict;
+        const std::uint32_t bit = std::uint32_t{1} << i;
+        known |= bit;
+        if (text_.Contains(plan->Keywords()[i]))
+            present |= bit;
+    }
+}
+
+// A search tests every file against the same condition: it is planned once.
+const std::optional<TContextPlan>& TContextEngine::PlanOf(std::string_view expression)
+{
+    if (!planned_ || expression != plannedExpression_) {
+        plan_ = TContextPlan::Make(expression, ContextValuePasses);
+        plannedExpression_ = expression;
+        planned_ = true;
+    }
+    return plan_;
 }
 
 bool TContextEngine::LoadText(const std::string& path, const TCartridgeText& cartridgeText)

@@ -1,6 +1,7 @@
 #pragma once
 #include "conditions/ParsFunc.h"
 #include "conditions/Parser.h"
+#include "krellers/context_plan.h"
 #include "krellers/context_text.h"
 
 #include <chrono>
@@ -56,6 +57,10 @@ private:
     bool LoadText(const std::string& path, const TCartridgeText& cartridgeText);
     bool ReadFile(const std::string& path);
     bool UpperCaseAll();
+    // Whether the loaded text passes expression: keyword by keyword through the condition's plan
+    // while its keywords decide it, else by evaluating it.
+    bool Judge(std::string_view expression);
+    const std::optional<TContextPlan>& PlanOf(std::string_view expression);
     // Lets events run when they are due, then says whether the file was given up.
     bool GivenUp();
 
@@ -63,5 +68,8 @@ private:
     TContextText text_;
     TFunctionRegistry functions_;
     TExprParser parser_{functions_};
+    std::string plannedExpression_;
+    std::optional<TContextPlan> plan_;
+    bool planned_ = false;
     std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };
