@@ -1,4 +1,4 @@
-#include "krellers/kreller_size.h"
+#include "krellers/size_condition.h"
 
 #include <gtest/gtest.h>
 
