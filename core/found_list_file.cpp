@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <algorithm>
 
@@ -152,7 +153,9 @@ std::optional<std::string> ChosenFile(QFileDialog& dialog)
 
 std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
 {
-    QFileDialog dialog(parent);
+    // Opened in the working directory of the moment: left to itself the dialog would open where
+    // any dialog of the process was last made, such as a plug-in's, made in the plug-in's folder.
+    QFileDialog dialog(parent, QString(), QDir::currentPath());
     dialog.setObjectName("SaveDialog_found");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -163,7 +166,7 @@ std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
 
 std::optional<std::string> AskFoundListLoadFile(QWidget* parent)
 {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QString(), QDir::currentPath());
     dialog.setObjectName("OpenDialog_found");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

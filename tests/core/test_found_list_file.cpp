@@ -1,8 +1,11 @@
 #include "core/found_list_file.h"
 
+#include "ModalDriver.h"
 #include "platform/FileSystem.h"
 #include "support/TempTree.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -218,6 +221,29 @@ TEST(FoundListFile, DialogFiltersInQtForm)
 {
     EXPECT_EQ(QtFileDialogFilter(FoundListSaveFilter), "Text format (*.txt)");
     EXPECT_EQ(QtFileDialogFilter(FoundListLoadFilter), "Text format (*.txt);;All files (*)");
+}
+
+
+
+// A plug-in makes its file dialogs while its own folder is the working directory; the found
+// list's dialogs must still open in the working directory of the moment, not in the last
+// directory any dialog of the process was made in.
+TEST_F(FoundListCommand, FileDialogsOpenInTheWorkingDirectory)
+{
+    platform::SetCurrentDirectory(tree.Dir("plugin_folder"));
+    { QFileDialog pluginDialog; }
+    platform::SetCurrentDirectory(tree.Path("start"));
+    for (const auto ask : {&AskFoundListSaveFile, &AskFoundListLoadFile}) {
+        QString shown;
+        ClickInNextModal("(none)", [&shown](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            shown = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        EXPECT_EQ(ask(nullptr), std::nullopt);
+        EXPECT_EQ(platform::WithTrailingSlash(shown.toStdString()), tree.Path("start/"));
+    }
 }
 
 } // namespace
