@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,7 +57,8 @@ std::optional<std::string> TD_why_not_found::AskPath()
 
 void TD_why_not_found::btn_browseClick()
 {
-    const QString file = QFileDialog::getOpenFileName(this, "Why not found?", Edit_path_->text());
+    const QString typed = Edit_path_->text();
+    const QString file = QFileDialog::getOpenFileName(this, "Why not found?", typed.isEmpty() ? QDir::currentPath() : typed);
     if (file.isEmpty())
         return;
     chosenPath_ = QFile::encodeName(file).toStdString();
