@@ -75,12 +75,6 @@ TO_image_viewer::TO_image_viewer(QWidget* parent)
     btn_load_img->setObjectName("btn_load_img");
     connect(btn_load_img, &QPushButton::clicked, this, &TO_image_viewer::btn_load_imgClick);
 
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName("OpenDialog1");
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setNameFilters(NameFiltersFromPairs(kOpenFilter));
-
     auto* controls = new QHBoxLayout;
     controls->addWidget(TrB1, 1);
     controls->addWidget(SB100);
@@ -129,10 +123,25 @@ void TO_image_viewer::SB100Click()
     TrB1->setValue(100);
 }
 
+// Made on first use, never at INIT: the file dialogs of one process share the folder the last one
+// showed, and at INIT the current directory is the plug-in directory, where every folder browser of
+// the host would then open.
+QFileDialog* TO_image_viewer::OpenDialog()
+{
+    if (!OpenDialog1) {
+        OpenDialog1 = new QFileDialog(this, QString(), QDir::currentPath());
+        OpenDialog1->setObjectName("OpenDialog1");
+        OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+        OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+        OpenDialog1->setNameFilters(NameFiltersFromPairs(kOpenFilter));
+    }
+    return OpenDialog1;
+}
+
 void TO_image_viewer::btn_load_imgClick()
 {
     const QString current = QDir::currentPath();
-    OpenDialog1->setDirectory(current);
+    OpenDialog()->setDirectory(current);
     const bool chosen = OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty();
     QDir::setCurrent(current);
     if (!chosen)

@@ -36,12 +36,13 @@ private:
     void TrB1Change();
     void SB100Click();
     void btn_load_imgClick();
+    QFileDialog* OpenDialog();
 
     QScrollArea* ScrollBox1;
     QWidget* canvas_;
     QLabel* Image_main;
     QSlider* TrB1;
-    QFileDialog* OpenDialog1;
+    QFileDialog* OpenDialog1 = nullptr;
 };
 
 } // namespace gfs

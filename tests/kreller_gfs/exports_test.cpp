@@ -1,6 +1,7 @@
 #include "gfs_fixture.h"
 
 #include <QApplication>
+#include <QFileDialog>
 
 namespace {
 
@@ -62,6 +63,20 @@ TEST(GfsLifecycle, NullArgumentsAreEmptyTexts)
     EXPECT_STREQ(lib.CallWithNull("FILE_MEETS"), "N");
     EXPECT_STREQ(lib.CallWithNull("LOAD_CONDITION"), "DONE");
     EXPECT_GT(lib.ShutDown(), 1);
+}
+
+// The host loads plug-ins from inside their directory, and Qt's file dialogs open where the first
+// one of the process was made: a file dialog made at INIT would send every folder browser of the
+// host to the plug-in directory. (Which dialog came first cannot be undone within one test process,
+// so the test looks for the dialog itself.)
+TEST(GfsLifecycle, InitMakesNoFileDialog)
+{
+    TempTree tree;
+    TGfsLibrary lib(tree.Path("copy.so"));
+    lib.Call("INIT");
+    ASSERT_NE(PluginDialog(), nullptr);
+    EXPECT_TRUE(PluginDialog()->findChildren<QFileDialog*>().isEmpty());
+    lib.ShutDown();
 }
 
 using GfsPictures = GfsTest;
