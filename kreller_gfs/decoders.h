@@ -23,5 +23,10 @@ QImage DecodeWithQt(const std::string& data, const char* format);
 
 // The size in pixels from a Windows metafile's (enhanced == false) or enhanced metafile's header.
 TPictureSize MetafileSize(const std::string& data, bool enhanced);
+// Whether a Windows metafile starts with the placeable header that states its bounds.
+bool IsPlaceableMetafile(const std::string& data);
+
+// A metafile's picture drawn at the size its header states, on white.
+QImage DrawMetafile(const std::string& data, bool enhanced);
 
 } // namespace gfs

@@ -48,16 +48,6 @@ std::string ReadBytes(const std::string& path)
     return data;
 }
 
-// A metafile is not drawn record by record here: its picture is a white sheet of its stated size.
-QImage BlankSheet(TPictureSize size)
-{
-    QImage sheet(size.Width, size.Height, QImage::Format_RGB32);
-    if (sheet.isNull())
-        throw EGraphicError("Insufficient memory");
-    sheet.fill(Qt::white);
-    return sheet;
-}
-
 QImage Decode(TFormat format, const std::string& data)
 {
     switch (format) {
@@ -68,9 +58,9 @@ QImage Decode(TFormat format, const std::string& data)
     case TFormat::Jpeg:
         return DecodeJpeg(data);
     case TFormat::Metafile:
-        return BlankSheet(MetafileSize(data, false));
+        return DrawMetafile(data, false);
     case TFormat::EnhancedMetafile:
-        return BlankSheet(MetafileSize(data, true));
+        return DrawMetafile(data, true);
     case TFormat::Icon:
         return DecodeWithQt(data, "ico");
     }

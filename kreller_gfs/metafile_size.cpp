@@ -72,10 +72,7 @@ TPictureSize WindowExtentSize(const std::string& data)
 
 TPictureSize WindowsMetafileSize(const std::string& data)
 {
-    constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
-    if (data.size() >= 22 && U32(data, 0) == kPlaceableKey)
-        return PlaceableSize(data);
-    return WindowExtentSize(data);
+    return IsPlaceableMetafile(data) ? PlaceableSize(data) : WindowExtentSize(data);
 }
 
 // The frame (in 0.01 mm) turned into pixels of the reference device the header names; the bounds
@@ -97,6 +94,12 @@ TPictureSize EnhancedMetafileSize(const std::string& data)
 }
 
 } // namespace
+
+bool IsPlaceableMetafile(const std::string& data)
+{
+    constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
+    return data.size() >= 22 && U32(data, 0) == kPlaceableKey;
+}
 
 TPictureSize MetafileSize(const std::string& data, bool enhanced)
 {
