@@ -136,15 +136,7 @@ void TFmain::ShowRunCounts()
 
 std::string TFmain::SearchResultText() const
 {
-    std::string text = "File(s) passed through all the krellers:" + std::to_string(found_->Count());
-    if (walk_.StopRequested)
-        text += "\nSearch process has been interrupted by user.";
-    if (const std::string unread = UnreadDirectoriesText(walk_.Unread); !unread.empty())
-        text += "\n" + unread;
-    TRunCounts counts;
-    counts.Examined = walk_.TotalCount;
-    counts.UnreadableDirectories = walk_.Unread.Total;
-    return text + "\n\n" + FunnelText(funnel_, counts);
+    return ::SearchResultText(TRunOutcome{found_->Count(), walk_.StopRequested, walk_.TotalCount, walk_.Unread}, funnel_);
 }
 
 void TFmain::search_result_info()

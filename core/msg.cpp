@@ -1,9 +1,28 @@
 #include "core/msg.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int kFramedTextMinimumWidth = 320;
+
+int WidestLine(const QFontMetrics& metrics, const QString& text)
+{
+    int widest = 0;
+    for (const QString& line : text.split('\n'))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest;
+}
+
+} // namespace
 
 QLabel* NewFramedText(QWidget* parent)
 {
@@ -12,7 +31,7 @@ QLabel* NewFramedText(QWidget* parent)
     text->setWordWrap(true);
     text->setFrameShape(QFrame::StyledPanel);
     text->setMargin(10);
-    text->setMinimumWidth(320);
+    text->setMinimumWidth(kFramedTextMinimumWidth);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return text;
 }
@@ -35,9 +54,19 @@ TDmsg::TDmsg(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
 }
 
+void SetFramedText(QLabel* framed, const QString& text)
+{
+    const QScreen* screen = framed->screen() ? framed->screen() : QGuiApplication::primaryScreen();
+    const int widest = screen ? screen->availableGeometry().width() * 2 / 3 : kFramedTextMinimumWidth;
+    const int margins = 2 * (framed->margin() + framed->frameWidth()) + 2;
+    const int wanted = WidestLine(framed->fontMetrics(), text) + margins;
+    framed->setMinimumWidth(std::clamp(wanted, kFramedTextMinimumWidth, std::max(widest, kFramedTextMinimumWidth)));
+    framed->setText(text);
+}
+
 void TDmsg::Inform(const std::string& text)
 {
-    text_->setText(QString::fromUtf8(text));
+    SetFramedText(text_, QString::fromUtf8(text));
     adjustSize();
     exec();
 }

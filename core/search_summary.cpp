@@ -38,3 +38,17 @@ std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts)
         text += "\nFirst error: " + funnel.FirstErrorKreller + ": " + funnel.FirstError;
     return text;
 }
+
+std::string SearchResultText(const TRunOutcome& outcome, const TKrellerFunnel& funnel)
+{
+    std::string text = "File(s) passed through all the krellers:" + std::to_string(outcome.Found);
+    if (outcome.Interrupted)
+        text += "\nSearch process has been interrupted by user.";
+    TRunCounts counts;
+    counts.Examined = outcome.Examined;
+    if (const std::string unread = UnreadDirectoriesText(outcome.Unread); !unread.empty())
+        text += "\n" + unread;
+    else
+        counts.UnreadableDirectories = outcome.Unread.Total;
+    return text + "\n\n" + FunnelText(funnel, counts);
+}

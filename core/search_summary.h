@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/SearchWalk.h"
 #include "krellers/kreller_funnel.h"
 
 // The counts of a run beside the krellers' own.
@@ -16,3 +17,16 @@ struct TRunCounts {
 // kreller in chain order with how many it was asked about, refused (by errors apart) and its
 // time, then the first error a test raised.
 std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts);
+
+// How a run ended, as the summary tells it.
+struct TRunOutcome {
+    std::int64_t Found = 0;
+    bool Interrupted = false;
+    std::int64_t Examined = 0;
+    TUnreadDirectories Unread;
+};
+
+// The whole run summary: the found count, the interruption, then the funnel. Unreadable directories
+// are told once: by the walk's line with its reasons where there were any, otherwise by the
+// funnel's count.
+std::string SearchResultText(const TRunOutcome& outcome, const TKrellerFunnel& funnel);

@@ -52,7 +52,7 @@ void TFsure::FocusDefaultAnswer()
 bool TFsure::Ask(const std::string& text)
 {
     answer_ = false;
-    text_->setText(QString::fromUtf8(text));
+    SetFramedText(text_, QString::fromUtf8(text));
     adjustSize();
     exec();
     return answer_;

@@ -10,8 +10,18 @@
 namespace platform {
 namespace {
 
+FolderOpener& ReplacedFolderOpener()
+{
+    static FolderOpener opener;
+    return opener;
+}
+
 // A file manager that is not there, or hangs, must not hold up the window for long.
-constexpr int kFileManagerTimeoutMs = 3000;
+std::chrono::milliseconds& FileManagerTimeout()
+{
+    static std::chrono::milliseconds timeout = DefaultFileManagerTimeout;
+    return timeout;
+}
 
 // The desktop's file manager interface: ShowItems(uris, startup id) selects the items in a window
 // of their folder. False when there is no session bus or nobody answers.
@@ -24,8 +34,15 @@ bool ShowItemsInFileManager(const std::string& path)
                                                        "org.freedesktop.FileManager1", "ShowItems");
     // The URL is ASCII (every other byte percent-encoded), so the name's bytes arrive unchanged.
     call << QStringList{QString::fromLatin1(FileUrl(path))} << QString();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kFileManagerTimeoutMs);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, static_cast<int>(FileManagerTimeout().count()));
     return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+int OpenFolder(const std::string& directory)
+{
+    if (const FolderOpener& replaced = ReplacedFolderOpener())
+        return replaced(directory);
+    return OpenWithAssociatedApplication(directory);
 }
 
 } // namespace
@@ -34,7 +51,17 @@ int RevealInFileManager(const std::string& path)
 {
     if (!path.empty() && path.front() == '/' && ShowItemsInFileManager(path))
         return orStarted;
-    return OpenWithAssociatedApplication(ParentDirectory(path));
+    return OpenFolder(ParentDirectory(path));
+}
+
+void SetFolderOpener(FolderOpener opener)
+{
+    ReplacedFolderOpener() = std::move(opener);
+}
+
+void SetFileManagerTimeout(std::chrono::milliseconds timeout)
+{
+    FileManagerTimeout() = timeout;
 }
 
 } // namespace platform

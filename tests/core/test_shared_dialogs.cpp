@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include <QApplication>
+#include <QScreen>
 
 #include "ModalDriver.h"
 #include "core/msg.h"
@@ -128,6 +129,37 @@ TEST(SharedDialogs, MessageShowsItsTextUntilOk)
     msg.Inform("line one\nline two");
     EXPECT_EQ(msg.Text(), "line one\nline two");
     EXPECT_EQ(msg.windowTitle(), "Message:");
+}
+
+// A summary's lines keep to one row each while they fit two thirds of the screen; a longer one wraps
+// within that width.
+TEST(SharedDialogs, MessageLinesKeepToOneRowWhileTheyFit)
+{
+    TDmsg msg;
+    const QString funnelLine = "File mask condition: 123456 files asked, 123 refused (12 by errors), 1.234 s";
+    const QString endless = QString("word ").repeated(400);
+    const int twoThirds = QGuiApplication::primaryScreen()->availableGeometry().width() * 2 / 3;
+    struct Case {
+        QString text;
+        bool fitsOnOneRow;
+    };
+    for (const Case& c : {Case{"short", true}, Case{"File(s) passed through all the krellers:6\n\n" + funnelLine, true},
+                          Case{endless, false}, Case{"short again", true}}) {
+        int shownWidth = 0;
+        int neededWidth = 0;
+        ClickInNextModal("btn_ok", [&](QWidget* dialog) {
+            auto* label = dialog->findChild<QLabel*>("Label_text");
+            shownWidth = label->contentsRect().width() - 2 * label->margin();
+            neededWidth = label->fontMetrics().horizontalAdvance(c.text.split('\n').last());
+        });
+        msg.Inform(c.text.toStdString());
+        if (c.fitsOnOneRow) {
+            EXPECT_GE(shownWidth, neededWidth) << c.text.toStdString();
+            EXPECT_LE(shownWidth, std::max(neededWidth, 320) + 40) << c.text.toStdString();
+        } else {
+            EXPECT_LE(shownWidth, twoThirds) << "a long line wraps within two thirds of the screen";
+        }
+    }
 }
 
 TEST(SharedDialogs, ProgressCounterReadsFoundBeforeTotal)
