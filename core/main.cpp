@@ -1,5 +1,6 @@
 #include "core/main.h"
 
+#include <QPointer>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -480,9 +481,10 @@ void TFmain::N_OpencontainingfolderClick()
 {
     if (!SB_open->isEnabled() || SelectedFoundRow() < 0)
         return;
-    const int result = platform::RevealInFileManager(SelectedFoundPath());
-    if (result <= 32 && dialogs_.Msg)
-        dialogs_.Msg->Inform(OpenFileResultMessage(result));
+    platform::RevealInFileManager(SelectedFoundPath(), [window = QPointer<TFmain>(this)](int result) {
+        if (result <= 32 && window && window->dialogs_.Msg)
+            window->dialogs_.Msg->Inform(OpenFileResultMessage(result));
+    });
 }
 
 void TFmain::CopySelected(std::string (*part)(const TFoundRow&))

@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
@@ -24,18 +25,24 @@ std::chrono::milliseconds& FileManagerTimeout()
 }
 
 // The desktop's file manager interface: ShowItems(uris, startup id) selects the items in a window
-// of their folder. False when there is no session bus or nobody answers.
-bool ShowItemsInFileManager(const std::string& path)
+// of their folder. answered is told whether the file manager did so; at once when there is no
+// session bus.
+void ShowItemsInFileManager(const std::string& path, std::function<void(bool shown)> answered)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return false;
+    if (!bus.isConnected()) {
+        answered(false);
+        return;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
                                                        "org.freedesktop.FileManager1", "ShowItems");
     // The URL is ASCII (every other byte percent-encoded), so the name's bytes arrive unchanged.
     call << QStringList{QString::fromLatin1(FileUrl(path))} << QString();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, static_cast<int>(FileManagerTimeout().count()));
-    return reply.type() == QDBusMessage::ReplyMessage;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, static_cast<int>(FileManagerTimeout().count())));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [answered = std::move(answered)](QDBusPendingCallWatcher* done) {
+        done->deleteLater();
+        answered(!done->isError());
+    });
 }
 
 int OpenFolder(const std::string& directory)
@@ -47,11 +54,15 @@ int OpenFolder(const std::string& directory)
 
 } // namespace
 
-int RevealInFileManager(const std::string& path)
+void RevealInFileManager(const std::string& path, RevealDone done)
 {
-    if (!path.empty() && path.front() == '/' && ShowItemsInFileManager(path))
-        return orStarted;
-    return OpenFolder(ParentDirectory(path));
+    if (path.empty() || path.front() != '/') {
+        done(OpenFolder(ParentDirectory(path)));
+        return;
+    }
+    ShowItemsInFileManager(path, [path, done = std::move(done)](bool shown) {
+        done(shown ? orStarted : OpenFolder(ParentDirectory(path)));
+    });
 }
 
 void SetFolderOpener(FolderOpener opener)

@@ -5,10 +5,15 @@
 
 namespace platform {
 
+// What became of a reveal: an open result code like OpenWithAssociatedApplication (above 32: done).
+using RevealDone = std::function<void(int result)>;
+
 // "Open containing folder": asks the desktop's file manager to show the folder of path with the
 // file selected. Where no file manager answers, opens the folder with its default application.
-// Answers an open result code like OpenWithAssociatedApplication (above 32: done).
-int RevealInFileManager(const std::string& path);
+// The window goes on answering while the file manager takes its time: done is called from the
+// event loop once the file manager answered or its time ran out (at once when there is no bus or
+// the path is relative).
+void RevealInFileManager(const std::string& path, RevealDone done);
 
 // The road taken where no file manager answers: opens a directory, answering a result code like
 // OpenWithAssociatedApplication.
