@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -93,6 +94,15 @@ bool TO_crtrs::eventFilter(QObject* watched, QEvent* event)
     return TO_selected_list::eventFilter(watched, event);
 }
 
+void TO_crtrs::SetCrtrColumns(const QString& nameCaption)
+{
+    SetColumns({{nameCaption, kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
+    // The names take the room the library files leave, so neither hides behind a scroll bar.
+    LV1->header()->setStretchLastSection(false);
+    LV1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    LV1->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+}
+
 void TO_crtrs::AddCrtr(const std::string& name, const std::string& fileName, TListedCrtr* crtr)
 {
     AppendItem(new TCrtrItem(crtr), name, fileName);
@@ -121,7 +131,7 @@ void TO_crtrs::SetUpSelected()
 TO_crtrs_context::TO_crtrs_context(QWidget* parent) : TO_crtrs(parent)
 {
     setObjectName("TO_crtrs_context");
-    SetColumns({{"Cartridge name", kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
+    SetCrtrColumns("Cartridge name");
 }
 
 void TO_crtrs_context::ShowPlugins(const TPluginHost& host) { ShowCrtrs(host.Cartridges()); }
@@ -129,7 +139,7 @@ void TO_crtrs_context::ShowPlugins(const TPluginHost& host) { ShowCrtrs(host.Car
 TO_crtrs_ckreller::TO_crtrs_ckreller(QWidget* parent) : TO_crtrs(parent)
 {
     setObjectName("TO_crtrs_ckreller");
-    SetColumns({{"Custom kreller name", kNameColumnWidth}, {"Library file", kFileColumnWidth}}, true);
+    SetCrtrColumns("Custom kreller name");
 }
 
 void TO_crtrs_ckreller::ShowPlugins(const TPluginHost& host) { ShowCrtrs(host.CustomKrellers()); }

@@ -35,6 +35,8 @@ protected:
             AddCrtr(crtr.Name, crtr.FileName, crtr.Crtr.get());
     }
     void AddCrtr(const std::string& name, const std::string& fileName, TListedCrtr* crtr);
+    // The name column under its caption and the library file column.
+    void SetCrtrColumns(const QString& nameCaption);
 };
 
 // Context cartridges: "Cartridge name", library file.
