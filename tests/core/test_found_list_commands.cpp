@@ -89,7 +89,7 @@ TEST_F(FoundListCommands, HeaderClicksSortAndEveryCommandFollowsTheOrderShown)
 
     // Find in found names walks the rows as shown.
     window.FindIndex = -1;
-    ClickInNextModal("btn_ok");  // none expected; a stray message would block
+    const QPointer<QTimer> strayMessage = ClickInNextModal("btn_ok");  // none expected; a stray message would block
     window.FindDialog1Find("FILE", FindDirection::Down);
     EXPECT_EQ(window.SelectedFoundPath(), tree.Path("file10.txt"));
     window.FindDialog1Find("FILE", FindDirection::Down);
@@ -99,6 +99,7 @@ TEST_F(FoundListCommands, HeaderClicksSortAndEveryCommandFollowsTheOrderShown)
     ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
     EXPECT_EQ(window.SelectedFoundPath(), tree.Path("sub/file1.txt"));
     EXPECT_EQ(window.FindIndex, 0);
+    delete strayMessage;
 }
 
 TEST_F(FoundListCommands, DuringARunRowsStayInFoundOrderAndTheChosenOrderComesAtTheEnd)

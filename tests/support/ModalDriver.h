@@ -1,12 +1,14 @@
 #pragma once
 #include <QAbstractButton>
+#include <QPointer>
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
 
 // Clicks a button of the next modal dialog once it is up, so a test can drive a dialog that
-// blocks in exec(). The button is found by object name.
-inline void ClickInNextModal(const QString& buttonName, std::function<void(QWidget*)> before = {})
+// blocks in exec(). The button is found by object name. Gives the polling timer: a test that
+// expects no dialog deletes it at its end, or it would answer the next test's first dialog.
+inline QPointer<QTimer> ClickInNextModal(const QString& buttonName, std::function<void(QWidget*)> before = {})
 {
     auto* poll = new QTimer;
     poll->setInterval(5);
@@ -22,4 +24,5 @@ inline void ClickInNextModal(const QString& buttonName, std::function<void(QWidg
             button->click();
     });
     poll->start();
+    return poll;
 }
