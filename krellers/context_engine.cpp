@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -54,13 +55,30 @@ TContextEngine::TContextEngine(TContextWatch watch) : watch_(std::move(watch))
 bool TContextEngine::TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
 {
     const TTextClearer clearer(text_);
-    if (watch_.CurrentFileAbandoned() || !LoadText(path, cartridgeText) || watch_.CurrentFileAbandoned())
+    if (watch_.CurrentFileAbandoned())
         return false;
     try {
-        return Judge(expression);
+        return TestText(path, expression, cartridgeText);
     } catch (const TGivenUp&) {
         return false;  // while the text was upper-cased for a search
     }
+}
+
+bool TContextEngine::TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
+{
+    if (std::optional<std::string> text = cartridgeText ? cartridgeText(path) : std::nullopt) {
+        text_.Adopt(std::move(*text));
+    } else {
+        platform::TContentFile file(path);
+        if (file.Kind() == platform::TContentFile::TKind::Unopenable)
+            return false;
+        if (file.SizeWhenOpened() > PiecesAbove)
+            if (const std::optional<TContextPlan>& plan = PlanOf(expression))
+                return PieceByPieceVerdict(file, *plan).value_or(false);
+        if (!ReadFile(file))
+            return false;
+    }
+    return !watch_.CurrentFileAbandoned() && Judge(expression);
 }
 
 bool TContextEngine::Judge(std::string_view expression)
@@ -90,45 +108,114 @@ const std::optional<TContextPlan>& TContextEngine::PlanOf(std::string_view expre
     return plan_;
 }
 
-bool TContextEngine::LoadText(const std::string& path, const TCartridgeText& cartridgeText)
-{
-    if (std::optional<std::string> text = cartridgeText ? cartridgeText(path) : std::nullopt) {
-        text_.Adopt(std::move(*text));
-        return true;
-    }
-    return ReadFile(path);
-}
-
 // Reads in large steps into one buffer sized from the file. A file that shrinks meanwhile gives
 // what was there; growth is not read.
-bool TContextEngine::ReadFile(const std::string& path)
+bool TContextEngine::ReadFile(platform::TContentFile& file)
 {
-    platform::TContentFile file(path);
-    if (file.Kind() == platform::TContentFile::TKind::Unopenable)
-        return false;
     const auto size = static_cast<std::size_t>(file.SizeWhenOpened());
-    char* buffer = text_.Reserve(size);
+    const std::optional<std::size_t> read = ReadSteps(file, text_.Reserve(size), size);
+    if (!read)
+        return false;
+    text_.SetLength(*read);
+    return true;
+}
+
+std::optional<std::size_t> TContextEngine::ReadSteps(platform::TContentFile& file, char* buffer, std::size_t length)
+{
     std::size_t read = 0;
-    while (read < size) {
+    while (read < length) {
         if (GivenUp())
-            return false;
-        const std::size_t got = file.Read(buffer + read, std::min(StepBytes, size - read));
+            return std::nullopt;
+        const std::size_t got = file.Read(buffer + read, std::min(StepBytes, length - read));
         if (got == 0)
             break;
         read += got;
     }
-    text_.SetLength(read);
-    return true;
+    return read;
+}
+
+namespace {
+
+constexpr std::size_t kLongestCharacter = 4;  // bytes of UTF-8
+
+// Where the text's last character starts when the text ends before that character does; else the
+// end. A piece's upper-casing stops there, so each character is upper-cased whole, as in the
+// whole text.
+std::size_t EndOfWholeCharacters(const char* text, std::size_t end)
+{
+    for (std::size_t back = 1; back < kLongestCharacter && back <= end; ++back) {
+        const auto byte = static_cast<unsigned char>(text[end - back]);
+        if (byte < 0x80)
+            return end;
+        if (byte >= 0xC0) {
+            const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+            return back < length ? end - back : end;
+        }
+    }
+    return end;
+}
+
+} // namespace
+
+// Each piece starts with the end of the one before, as long as the longest keyword but one byte,
+// so that an occurrence across two pieces is found; a keyword once found is searched no more. The
+// verdict comes as soon as the keywords known decide it, at the latest at the end of the file, where
+// every keyword not found is known to be absent.
+std::optional<bool> TContextEngine::PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan)
+{
+    const std::vector<std::string>& keywords = plan.Keywords();
+    std::size_t overlap = 0;
+    for (const std::string& keyword : keywords)
+        overlap = std::max(overlap, keyword.empty() ? 0 : keyword.size() - 1);
+    const std::size_t piece = std::max(PieceBytes, overlap + kLongestCharacter);
+    char* buffer = text_.Reserve(overlap + kLongestCharacter + piece);
+    const std::uint32_t all = (std::uint32_t{1} << keywords.size()) - 1;
+    std::uint32_t known = 0, present = 0;
+    std::uint64_t left = file.SizeWhenOpened();
+    std::size_t kept = 0;     // bytes carried over to the front of the buffer
+    std::size_t pending = 0;  // of them, the last ones not yet upper-cased: a character cut short
+    for (;;) {
+        if (const std::optional<bool> verdict = plan.Verdict(known, present))
+            return verdict;
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(piece, left));
+        const std::optional<std::size_t> got = ReadSteps(file, buffer + kept, wanted);
+        if (!got)
+            return std::nullopt;
+        left -= *got;
+        const bool atEnd = *got < wanted || left == 0;
+        const std::size_t end = kept + *got;
+        const std::size_t ready = atEnd ? end : EndOfWholeCharacters(buffer, end);
+        if (!UpperCaseSteps(buffer, kept - pending, ready))
+            return std::nullopt;
+        const std::string_view text(buffer, ready);
+        for (std::size_t i = 0; i < keywords.size(); ++i) {
+            const std::uint32_t bit = std::uint32_t{1} << i;
+            if (!(known & bit) && ContainsBytes(text, keywords[i])) {
+                known |= bit;
+                present |= bit;
+            }
+        }
+        if (atEnd)
+            return plan.Verdict(all, present);
+        const std::size_t from = ready - std::min(overlap, ready);
+        std::memmove(buffer, buffer + from, end - from);
+        kept = end - from;
+        pending = end - ready;
+    }
 }
 
 bool TContextEngine::UpperCaseAll()
 {
-    char* text = text_.Data();
-    const std::size_t length = text_.RawView().size();
-    for (std::size_t at = 0; at < length;) {
+    return UpperCaseSteps(text_.Data(), 0, text_.RawView().size());
+}
+
+// Upper-cases text[from, until), which holds whole characters only.
+bool TContextEngine::UpperCaseSteps(char* text, std::size_t from, std::size_t until)
+{
+    for (std::size_t at = from; at < until;) {
         if (GivenUp())
             return false;
-        at = UpperCaseLocaleRange(text, length, at, std::min(length, at + StepBytes));
+        at = UpperCaseLocaleRange(text, until, at, std::min(until, at + StepBytes));
     }
     return true;
 }

@@ -6,10 +6,15 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace platform {
+class TContentFile;
+}
 
 // What the engine asks of the search while it works through a file: letting pending window
 // events run (the user's chance to give the file up or stop the search), and whether the user did.
@@ -52,11 +57,23 @@ public:
     std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
     // Bytes read or upper-cased between two looks at the clock and the abandonment flag.
     std::size_t StepBytes = std::size_t{256} << 10;
+    // A file above this size is searched a piece at a time when its condition depends on nothing
+    // but its keywords, so that a file of any size (a disc image, a film) costs no more memory
+    // than a piece; the answer is the same as for the whole text.
+    std::uint64_t PiecesAbove = std::uint64_t{256} << 20;
+    std::size_t PieceBytes = std::size_t{16} << 20;
 
 private:
-    bool LoadText(const std::string& path, const TCartridgeText& cartridgeText);
-    bool ReadFile(const std::string& path);
+    // Whether the file meets expression, once the text of a cartridge or the file is at hand.
+    bool TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
+    bool ReadFile(platform::TContentFile& file);
+    // Reads up to length bytes into buffer in steps between which events run; fewer at the end of
+    // the file; nothing when the user gives the file up.
+    std::optional<std::size_t> ReadSteps(platform::TContentFile& file, char* buffer, std::size_t length);
+    // The verdict of the plan on the file searched a piece at a time; nothing when given up.
+    std::optional<bool> PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan);
     bool UpperCaseAll();
+    bool UpperCaseSteps(char* text, std::size_t from, std::size_t until);
     // Whether the loaded text passes expression: keyword by keyword through the condition's plan
     // while its keywords decide it, else by evaluating it.
     bool Judge(std::string_view expression);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -118,3 +120,79 @@ TEST(ContextPlan, EngineGivesTheEvaluatorsVerdictForEveryCombination)
 }
 
 } // namespace
+
+namespace {
+
+// Text of ASCII words, letters beyond ASCII of two, three and four bytes, and stray bytes that are
+// no UTF-8, so that pieces end inside characters of every length.
+std::string MixedText(std::mt19937& random, std::size_t size)
+{
+    static const char* const parts[] = {"alpha ", "Beta", "gAMMa", " ", "\n", "größe", "GRÖSSE", "привет", "€", "𝄞",
+                                        "\xC3", "\xE2\x82", "\xF0\x9D", "\x80", "\xFF", "delta", "ß"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(parts) - 1);
+    std::string text;
+    while (text.size() < size)
+        text += parts[pick(random)];
+    return text;
+}
+
+} // namespace
+
+// A big file is searched a piece at a time; the verdicts must be those of the whole text, whatever
+// the size of the pieces and wherever they cut a keyword or a character.
+TEST(ContextPieces, PieceByPieceGivesTheVerdictOfTheWholeText)
+{
+    TempTree tree;
+    const auto noCartridge = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    TContextEngine whole{{[] {}, [] { return false; }}};
+    TContextEngine pieces{{[] {}, [] { return false; }}};
+    pieces.PiecesAbove = 0;
+    std::mt19937 random(20261208);
+    const std::string conditions[] = {
+        "EXISTS('ALPHA BETA') && !EXISTS('GRÖSSE')",
+        "EXISTS('ПРИВЕТ€') || EXISTS('𝄞DELTA')",
+        "EXISTS('GAMMA') && EXISTS('ß') && !EXISTS('ZZZ')",
+        "!EXISTS('ÖSSE') ^^ EXISTS('A\n')",
+    };
+    int passed = 0, failed = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = MixedText(random, std::uniform_int_distribution<std::size_t>(0, 400)(random));
+        const std::string file = tree.File("big", text);
+        pieces.PieceBytes = std::uniform_int_distribution<std::size_t>(1, 48)(random);
+        pieces.StepBytes = std::uniform_int_distribution<std::size_t>(1, 16)(random);
+        for (const std::string& condition : conditions) {
+            const bool expected = whole.TestFile(file, condition, noCartridge);
+            ASSERT_EQ(pieces.TestFile(file, condition, noCartridge), expected)
+                << condition << " with pieces of " << pieces.PieceBytes << " bytes on '" << text << "'";
+            (expected ? passed : failed)++;
+            EXPECT_TRUE(pieces.Text().Empty());
+        }
+    }
+    EXPECT_GT(passed, 100);  // both answers are well represented
+    EXPECT_GT(failed, 100);
+}
+
+TEST(ContextPieces, AConditionWithoutAPlanReadsTheWholeFileAndAGivenUpFileFails)
+{
+    TempTree tree;
+    bool abandoned = false;
+    int rounds = 0, abandonAt = -1;  // the round of events in which the user gives the file up
+    TContextEngine engine{{[&] {
+                               if (++rounds == abandonAt)
+                                   abandoned = true;
+                           },
+                           [&] { return abandoned; }}};
+    engine.PiecesAbove = 0;
+    engine.PieceBytes = 8;
+    engine.StepBytes = 4;
+    engine.EventInterval = std::chrono::steady_clock::duration::zero();
+    const auto noCartridge = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    const std::string file = tree.File("f", std::string(200, 'x') + "needle");
+    // A keyword chosen by another one's answer: no plan, so the whole text is read and searched.
+    EXPECT_TRUE(engine.TestFile(file, "EXISTS(IIF(EXISTS('XX'), 'NEEDLE', 'Q'))", noCartridge));
+    rounds = 0;
+    abandonAt = 3;
+    EXPECT_FALSE(engine.TestFile(file, "!EXISTS('Q')", noCartridge)) << "given up while read: fails";
+    EXPECT_EQ(rounds, 3);
+    EXPECT_TRUE(engine.Text().Empty());
+}
