@@ -1,4 +1,5 @@
 #pragma once
+#include "kreller_gfs/graph_convertor.h"
 #include "kreller_gfs/image_condition.h"
 
 #include <QImage>
@@ -7,6 +8,24 @@
 // The decoders behind graph_convertor. Each takes the whole file's bytes and throws EGraphicError
 // with its own message when the picture cannot be decoded.
 namespace gfs {
+
+// A picture of the given size to decode into. One that would take more than kPictureLimitMB
+// throws EGraphicError before anything is allocated: a damaged or hostile file may state any size,
+// and filling a picture of that size would take the desktop's memory.
+inline constexpr int kPictureLimitMB = 1024;
+inline QImage NewPicture(int width, int height, QImage::Format format)
+{
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width <= 0 || height <= 0)
+        throw EGraphicError("Picture without a size: " + size);
+    const auto bytes = static_cast<double>(width) * height * QImage::toPixelFormat(format).bitsPerPixel() / 8;
+    QImage picture;
+    if (bytes <= double(kPictureLimitMB) * 1024 * 1024)
+        picture = QImage(width, height, format);
+    if (picture.isNull())
+        throw EGraphicError("Picture too large to show: " + size);
+    return picture;
+}
 
 // The whole picture, converted to RGB.
 QImage DecodeJpeg(const std::string& data);

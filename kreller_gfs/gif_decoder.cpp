@@ -131,9 +131,7 @@ QImage DecodeGif(const std::string& data)
     TGifHandle gif = Open(input);
     const std::optional<int> transparent = SkipToFirstFrame(gif.get());
     const TPictureSize size = FrameSize(gif.get());
-    QImage image(size.Width, size.Height, QImage::Format_ARGB32);
-    if (image.isNull())
-        throw EGraphicError("Insufficient memory");
+    QImage image = NewPicture(size.Width, size.Height, QImage::Format_ARGB32);
     const ColorMapObject* map = gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap;
     std::vector<GifPixelType> line(static_cast<std::size_t>(size.Width));
     for (int y : RowOrder(size.Height, gif->Image.Interlace)) {

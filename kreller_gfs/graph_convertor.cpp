@@ -76,6 +76,7 @@ QImage DecodeWithQt(const std::string& data, const char* format)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);
+    reader.setAllocationLimit(kPictureLimitMB);
     QImage image = reader.read();
     if (image.isNull())
         throw EGraphicError(reader.errorString().toStdString());

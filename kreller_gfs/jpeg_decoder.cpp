@@ -3,6 +3,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -39,8 +40,8 @@ class TJpegSink {
 public:
     virtual ~TJpegSink() = default;
     virtual void Configure(jpeg_decompress_struct& cinfo) = 0;
-    // False when no storage could be had for the output.
-    virtual bool Begin(const jpeg_decompress_struct& cinfo) = 0;
+    // Makes the storage for the output; the reason when none could be had, else the empty text.
+    virtual std::string Begin(const jpeg_decompress_struct& cinfo) = 0;
     virtual JSAMPROW Line(JDIMENSION y) = 0;
 };
 
@@ -61,9 +62,9 @@ bool RunDecode(const std::string& data, TJpegSink& sink, TJpegErrors& errors)
     jpeg_read_header(&cinfo, TRUE);
     sink.Configure(cinfo);
     jpeg_start_decompress(&cinfo);
-    if (!sink.Begin(cinfo)) {
+    if (const std::string failure = sink.Begin(cinfo); !failure.empty()) {
         jpeg_destroy_decompress(&cinfo);
-        std::snprintf(errors.Message, sizeof errors.Message, "Insufficient memory");
+        std::snprintf(errors.Message, sizeof errors.Message, "%s", failure.c_str());
         return false;
     }
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -102,10 +103,10 @@ public:
             cinfo.out_color_space = JCS_GRAYSCALE;
         Size = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height)};
     }
-    bool Begin(const jpeg_decompress_struct& cinfo) override
+    std::string Begin(const jpeg_decompress_struct& cinfo) override
     {
         line_.resize(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_components);
-        return true;
+        return {};
     }
     JSAMPROW Line(JDIMENSION) override { return line_.data(); }
 
@@ -122,13 +123,17 @@ public:
     {
         cinfo.out_color_space = IsInk(cinfo.jpeg_color_space) ? JCS_CMYK : JCS_RGB;
     }
-    bool Begin(const jpeg_decompress_struct& cinfo) override
+    std::string Begin(const jpeg_decompress_struct& cinfo) override
     {
         const bool ink = cinfo.out_color_space == JCS_CMYK;
         Inverted = ink && cinfo.saw_Adobe_marker;
-        Image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
-                       ink ? QImage::Format_RGB32 : QImage::Format_RGB888);
-        return !Image.isNull();
+        try {
+            Image = NewPicture(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
+                               ink ? QImage::Format_RGB32 : QImage::Format_RGB888);
+        } catch (const EGraphicError& error) {
+            return error.what();  // nothing may be thrown across the decoder's frames
+        }
+        return {};
     }
     JSAMPROW Line(JDIMENSION y) override { return Image.scanLine(static_cast<int>(y)); }
 

@@ -106,9 +106,7 @@ std::string EmfToSvg(const std::string& data, TPictureSize size)
 
 QImage BlankSheet(TPictureSize size)
 {
-    QImage sheet(size.Width, size.Height, QImage::Format_RGB32);
-    if (sheet.isNull())
-        throw EGraphicError("Insufficient memory");
+    QImage sheet = NewPicture(size.Width, size.Height, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     return sheet;
 }

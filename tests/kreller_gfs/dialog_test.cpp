@@ -147,6 +147,47 @@ TEST_F(GfsDialog, ShowingADamagedPictureLogsItAndShowsNothing)
     EXPECT_TRUE(ErrorLog().first().startsWith(QString::fromStdString(picture + " opening error: ")));
 }
 
+namespace {
+
+// Writes a big-endian (JPEG) or little-endian (GIF) 16-bit number into the file's bytes.
+void Put16(std::string& bytes, std::size_t at, int value, bool bigEndian)
+{
+    bytes[at + (bigEndian ? 0 : 1)] = static_cast<char>(value >> 8);
+    bytes[at + (bigEndian ? 1 : 0)] = static_cast<char>(value & 0xFF);
+}
+
+} // namespace
+
+// A file may state any size: a picture that would take more than a gigabyte is refused with its
+// size before anything is allocated, instead of filling the desktop's memory.
+TEST_F(GfsDialog, APictureStatingAHugeSizeIsRefusedBeforeItIsMade)
+{
+    WriteJpeg(tree.Path("huge.jpg"), 16, 16);
+    std::string jpeg = ReadAll(tree.Path("huge.jpg"));
+    const std::size_t frame = jpeg.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    Put16(jpeg, frame + 5, 60000, true);  // height, then width
+    Put16(jpeg, frame + 7, 60000, true);
+    WriteGif(tree.Path("huge.gif"), 8, 8, 8, 8);
+    std::string gif = ReadAll(tree.Path("huge.gif"));
+    Put16(gif, 6, 65000, false);  // the screen, then the frame's descriptor
+    Put16(gif, 8, 65000, false);
+    const std::size_t descriptor = gif.find(',', 13);
+    ASSERT_NE(descriptor, std::string::npos);
+    Put16(gif, descriptor + 5, 65000, false);
+    Put16(gif, descriptor + 7, 65000, false);
+    const std::pair<std::string, std::string> cases[] = {{tree.File("huge.jpg", jpeg), "60000 x 60000"},
+                                                         {tree.File("huge.gif", gif), "65000 x 65000"}};
+    for (const auto& [picture, size] : cases) {
+        QSize shown;
+        ClickInNextModal("btmOk", [&](QWidget* dialog) { shown = ImageSize(dialog); });
+        EXPECT_EQ(lib->Call("SHOW_FILE", picture), "DONE");
+        EXPECT_EQ(shown, QSize(0, 0)) << picture;
+        ASSERT_FALSE(ErrorLog().isEmpty());
+        EXPECT_EQ(ErrorLog().last().toStdString(), picture + " opening error: Picture too large to show: " + size);
+    }
+}
+
 TEST_F(GfsDialog, LoadFileRestoresTheCurrentDirectory)
 {
     WriteGif(tree.Path("p.gif"), 80, 80, 30, 10);
