@@ -1,5 +1,7 @@
 #include "core/FoundList.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QLocale>
 #include <QPainter>
@@ -82,6 +84,14 @@ int TFoundListModel::rowCount(const QModelIndex& parent) const
 int TFoundListModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString TFoundListModel::WidestSizeText() const
+{
+    std::int64_t largest = 0;
+    for (int i = 0; i < Count(); ++i)
+        largest = std::max(largest, Row(i).Size);
+    return SizeText(largest);
 }
 
 QString TFoundListModel::SizeText(std::int64_t bytes)

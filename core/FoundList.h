@@ -46,6 +46,8 @@ public:
 
     // The cell texts, as shown.
     static QString SizeText(std::int64_t bytes);
+    // The size text of the largest file listed: the widest the Size column has to show.
+    QString WidestSizeText() const;
     static QString DateText(std::uint64_t fileTime);
 
 signals:

@@ -1,14 +1,15 @@
 #include "core/main.h"
 
-#include <QPointer>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QMimeData>
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -468,6 +469,16 @@ void TFmain::N_LoadfoundfileslistClick()
     LoadFoundListFrom([this] { return AskFoundListLoadFile(this); }, [this] { found_->Clear(); },
                       [this](const FileEntry& entry, const std::string& path) { AddFoundFile(entry, path); });
     found_->ApplyOrder();
+    FitSizeColumn();
+}
+
+void TFmain::FitSizeColumn()
+{
+    constexpr int kCellMargins = 12;  // the style's padding on both sides of a cell's text
+    const int needed = LV_found->fontMetrics().horizontalAdvance(found_->WidestSizeText()) + TSizeCellDelegate::Gap + kCellMargins;
+    QHeaderView* header = LV_found->header();
+    if (needed > header->sectionSize(TFoundListModel::ColSize))
+        header->resizeSection(TFoundListModel::ColSize, needed);
 }
 
 void TFmain::LV_foundColumnClick(int column, Qt::SortOrder order)

@@ -207,6 +207,8 @@ private:
     void FormClose();
     void LV_foundChange();
     void ShowRunCounts();
+    // Widens the Size column when the largest size would not fit it; it never narrows it.
+    void FitSizeColumn();
     void CopySelected(std::string (*part)(const TFoundRow&));
     std::string StartPathAt(int row) const;
     QListWidgetItem* AppendStartPathItem(const std::string& path);

@@ -48,6 +48,7 @@ void TFmain::SB_runClick()
     FindIndex = SelectedFoundRow();
     LV_found->setUpdatesEnabled(true);
     ShowRunCounts();
+    FitSizeColumn();
     if (progress_) {
         if (progress_->ShownFlag)
             progress_->close();

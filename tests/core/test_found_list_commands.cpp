@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTreeView>
+#include <filesystem>
 
 #include "ModalDriver.h"
 #include "TempTree.h"
@@ -100,6 +101,26 @@ TEST_F(FoundListCommands, HeaderClicksSortAndEveryCommandFollowsTheOrderShown)
     EXPECT_EQ(window.SelectedFoundPath(), tree.Path("sub/file1.txt"));
     EXPECT_EQ(window.FindIndex, 0);
     delete strayMessage;
+}
+
+// A disc image's size has more digits than the Size column's first width holds: the column widens
+// at the end of the run to show it whole, and a run of small files never narrows it again.
+TEST_F(FoundListCommands, TheSizeColumnWidensToShowTheLargestSizeWhole)
+{
+    const std::string image = tree.File("disc.iso");
+    std::filesystem::resize_file(image, std::uintmax_t{3} << 30);  // sparse: no room is taken
+    QHeaderView* header = View()->header();
+    const int first = header->sectionSize(TFoundListModel::ColSize);
+    window.SB_runClick();
+    const QString text = TFoundListModel::SizeText(std::int64_t{3} << 30);
+    const int widened = header->sectionSize(TFoundListModel::ColSize);
+    EXPECT_GE(widened, View()->fontMetrics().horizontalAdvance(text) + TSizeCellDelegate::Gap);
+    EXPECT_GT(widened, first);
+
+    std::filesystem::remove(image);
+    tree.File("small.txt", "x");
+    window.SB_runClick();
+    EXPECT_EQ(header->sectionSize(TFoundListModel::ColSize), widened);
 }
 
 TEST_F(FoundListCommands, DuringARunRowsStayInFoundOrderAndTheChosenOrderComesAtTheEnd)
