@@ -99,21 +99,43 @@ ChildOutcome OutcomeOfStatus(int status)
     return ChildOutcome::Killed;
 }
 
-int MillisecondsLeft(SteadyClock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-    return left < 0 ? 0 : static_cast<int>(std::min<long long>(left, 1000));
-}
+// Calls the caller's waiting work when a step has passed since the last call.
+class TWaitSteps {
+public:
+    explicit TWaitSteps(const ChildLimits& limits) : limits_(limits) {}
+
+    void Tick()
+    {
+        const auto now = SteadyClock::now();
+        if (limits_.whileWaiting && now - last_ >= limits_.waitStep) {
+            last_ = now;
+            limits_.whileWaiting();
+        }
+    }
+    // How long one wait may last: to the deadline, and never past the next step.
+    int Milliseconds(SteadyClock::time_point deadline) const
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+        const long long cap = limits_.whileWaiting ? limits_.waitStep.count() : 1000;
+        return left < 0 ? 0 : static_cast<int>(std::min<long long>(left, cap));
+    }
+
+private:
+    const ChildLimits& limits_;
+    SteadyClock::time_point last_{};  // the first tick calls at once
+};
 
 // Reads the child's output until it closes the pipe; answers Finished there, or the limit it hit.
-ChildOutcome CollectOutput(int fd, SteadyClock::time_point deadline, std::size_t maxBytes, std::string& output)
+ChildOutcome CollectOutput(int fd, SteadyClock::time_point deadline, std::size_t maxBytes, std::string& output,
+                           TWaitSteps& steps)
 {
     char buffer[65536];
     for (;;) {
+        steps.Tick();
         if (SteadyClock::now() >= deadline)
             return ChildOutcome::TimedOut;
         pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, MillisecondsLeft(deadline));
+        const int ready = ::poll(&p, 1, steps.Milliseconds(deadline));
         if (ready < 0 && errno != EINTR)
             return ChildOutcome::Failed;
         if (ready <= 0)
@@ -134,9 +156,10 @@ ChildOutcome CollectOutput(int fd, SteadyClock::time_point deadline, std::size_t
 
 // Waits for the child to end by the deadline; kills it past that. Answers the wait status, or
 // nothing when the deadline passed first.
-bool ReapBy(pid_t pid, SteadyClock::time_point deadline, int& status)
+bool ReapBy(pid_t pid, SteadyClock::time_point deadline, int& status, TWaitSteps& steps)
 {
     for (;;) {
+        steps.Tick();
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
             return true;
@@ -181,9 +204,10 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
         BecomeHelper(program.c_str(), argv.data(), envp.data(), writeEnd.fd, cpuSeconds, limits.memoryBytes);
     writeEnd.Close();
 
-    result.outcome = CollectOutput(readEnd.fd, deadline, limits.outputBytes, result.output);
+    TWaitSteps steps(limits);
+    result.outcome = CollectOutput(readEnd.fd, deadline, limits.outputBytes, result.output, steps);
     int status = 0;
-    if (result.outcome == ChildOutcome::Finished && ReapBy(pid, deadline, status)) {
+    if (result.outcome == ChildOutcome::Finished && ReapBy(pid, deadline, status, steps)) {
         result.outcome = OutcomeOfStatus(status);
         if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
             result.outcome = ChildOutcome::NotStarted;

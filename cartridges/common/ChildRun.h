@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@ struct ChildLimits {
     std::chrono::milliseconds time{10000};
     std::size_t memoryBytes = std::size_t{1} << 30;  // address space (resident size under sanitizers)
     std::size_t outputBytes = std::size_t{65} << 20; // more than this is a failure
+    // Called about every waitStep while the child works, so that the host's window goes on
+    // answering during a slow conversion.
+    std::function<void()> whileWaiting;
+    std::chrono::milliseconds waitStep{15};
 };
 
 enum class ChildOutcome {
@@ -30,5 +35,6 @@ struct ChildResult {
 };
 
 // program is a full path; arguments follow argv[0]. Standard input is /dev/null, standard error
-// is inherited. Blocks the calling thread until the child has ended and been reaped.
+// is inherited. Blocks the calling thread until the child has ended and been reaped, calling
+// limits.whileWaiting meanwhile.
 ChildResult RunChild(const std::string& program, const std::vector<std::string>& arguments, const ChildLimits& limits);

@@ -16,6 +16,16 @@ namespace {
 // The last answer; the host copies it before its next call.
 std::string g_answer;
 std::unique_ptr<Cartridge> g_cartridge;
+// A conversion is under way: the host's events run meanwhile, and a call they lead to must not
+// start another conversion or take the cartridge away under it.
+bool g_converting = false;
+
+// Lets the host's window answer while a converter works.
+void RunHostEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
 
 const char* Answer(std::string text)
 {
@@ -43,8 +53,10 @@ Cartridge& Instance()
 {
     if (!g_cartridge) {
         const CartridgeDescription& description = ThisCartridgeDescription();
+        ChildLimits limits;
+        limits.whileWaiting = RunHostEvents;
         g_cartridge = std::make_unique<Cartridge>(description, HelperPathBeside(ThisLibraryPath(), description.helperName),
-                                                  TextCache(UserCacheDirectory(description.id), Cartridge::kCacheLimitBytes));
+                                                  TextCache(UserCacheDirectory(description.id), Cartridge::kCacheLimitBytes), limits);
     }
     return *g_cartridge;
 }
@@ -84,14 +96,22 @@ CRTR_EXPORT const char* ACCEPT_FILE(const char* path)
 
 CRTR_EXPORT const char* GET_CONTEXT(const char* path)
 {
-    return Guarded("", [path] { return Answer(Instance().GetContext(Argument(path))); });
+    return Guarded("", [path] {
+        if (g_converting)
+            return "";
+        g_converting = true;
+        struct TDone {
+            ~TDone() { g_converting = false; }
+        } done;
+        return Answer(Instance().GetContext(Argument(path)));
+    });
 }
 
 CRTR_EXPORT const char* SET_UP(const char*)
 {
     return Guarded(CRTR_NO, [] {
         // The dialog needs the host's application object; without one there is nothing to show.
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || g_converting)
             return CRTR_NO;
         TD_crtr_setup dialog(Instance(), QApplication::activeWindow());
         dialog.exec();
@@ -102,6 +122,8 @@ CRTR_EXPORT const char* SET_UP(const char*)
 CRTR_EXPORT const char* SHUT_DOWN(const char*)
 {
     return Guarded(CRTR_DONE, [] {
+        if (g_converting)
+            return CRTR_WAIT;
         g_cartridge.reset();
         return CRTR_DONE;
     });

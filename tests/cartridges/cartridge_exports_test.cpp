@@ -8,6 +8,7 @@
 #include "plugins/crtr_interface.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <chrono>
 #include <dlfcn.h>
 #include <filesystem>
@@ -191,6 +192,23 @@ TEST_F(Cartridges, DamagedAndHostileDocumentsEndInTimeWithEmptyText)
             EXPECT_EQ(text, "");
         }
     }
+}
+
+// The host's events run while a converter works; a call they lead to must neither start a second
+// conversion nor take the cartridge away under the first.
+TEST_F(Cartridges, CallsMadeByTheHostsEventsDuringAConversionAreRefusedOrWait)
+{
+    const std::string path = Written(docs_, "a.docx", sample_docs::Docx({"words"}));
+    std::string nestedText = "(not called)", nestedShutDown, nestedSetUp;
+    QTimer::singleShot(0, [&] {
+        nestedText = office_->Call(CRTR_GET_CONTEXT, path);
+        nestedShutDown = office_->Call(CRTR_SHUT_DOWN);
+        nestedSetUp = office_->Call(CRTR_SET_UP);
+    });
+    EXPECT_EQ(office_->Call(CRTR_GET_CONTEXT, path), "words\n");
+    EXPECT_EQ(nestedText, "");
+    EXPECT_EQ(nestedShutDown, CRTR_WAIT);
+    EXPECT_EQ(nestedSetUp, CRTR_NO);
 }
 
 TEST_F(Cartridges, SecondSearchHitsTheCacheAndAChangedFileMisses)

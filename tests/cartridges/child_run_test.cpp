@@ -45,6 +45,20 @@ TEST(ChildRun, HangingChildIsKilledAtTheTimeLimit)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
+TEST(ChildRun, TheCallersWaitingWorkRunsWhileTheChildWorks)
+{
+    ChildLimits limits;
+    limits.time = 300ms;
+    limits.waitStep = 10ms;
+    int calls = 0;
+    limits.whileWaiting = [&calls] { ++calls; };
+    EXPECT_EQ(RunChild(FK_TEST_CHILD, {"hang"}, limits).outcome, ChildOutcome::TimedOut);
+    EXPECT_GE(calls, 5) << "about every 10 ms of 300";
+    calls = 0;
+    EXPECT_EQ(RunChild(FK_TEST_CHILD, {"echo", "quick"}, limits).output, "quick");
+    EXPECT_GE(calls, 1) << "once at least, however quick the child";
+}
+
 TEST(ChildRun, GrowingChildIsStoppedByTheMemoryLimit)
 {
     ChildLimits limits;
