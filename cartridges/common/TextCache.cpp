@@ -242,6 +242,8 @@ bool TextCache::Store(const FileKey& key, const std::string& text)
         if (!MakeDirectories(directory_.substr(0, directory_.size() - 1)) || !WriteEntry(path, bytes))
             return false;
     }
+    if (DropOtherVersions(key))
+        knownBytes_.reset();
     if (!knownBytes_)
         knownBytes_ = TotalBytes(ListEntries(directory_, false));
     else
@@ -249,6 +251,22 @@ bool TextCache::Store(const FileKey& key, const std::string& text)
     if (*knownBytes_ > limitBytes_)
         Evict();
     return true;
+}
+
+bool TextCache::DropOtherVersions(const FileKey& key) const
+{
+    const std::string own = EntryPath(key).substr(directory_.size());
+    const std::size_t sameFile = 2 * 16 + 2;  // "<device>-<inode>-" starts every name of the file
+    DIR* dir = ::opendir(directory_.c_str());
+    if (!dir)
+        return false;
+    bool dropped = false;
+    while (const dirent* d = ::readdir(dir)) {
+        if (IsEntryName(d->d_name) && own.compare(0, sameFile, d->d_name, sameFile) == 0 && own != d->d_name)
+            dropped |= ::unlink((directory_ + d->d_name).c_str()) == 0;
+    }
+    ::closedir(dir);
+    return dropped;
 }
 
 void TextCache::Evict()

@@ -35,7 +35,8 @@ public:
 
     // The stored text for key, marked as just used; nothing on a miss.
     std::optional<std::string> Lookup(const FileKey& key);
-    // Stores text for key (replacing an older entry), then evicts past the limit. False when the
+    // Stores text for key (replacing an older entry, and the entries of the file's earlier
+    // versions, which can never be asked for again), then evicts past the limit. False when the
     // text could not be stored; the cache is then as before.
     bool Store(const FileKey& key, const std::string& text);
     CacheUsage Usage() const;
@@ -46,6 +47,8 @@ private:
     std::string EntryPath(const FileKey& key) const;
     bool WriteEntry(const std::string& path, const std::string& bytes) const;
     void Evict();
+    // Removes the entries of the same file (device and inode) under other keys; true if any.
+    bool DropOtherVersions(const FileKey& key) const;
 
     std::string directory_;
     std::uint64_t limitBytes_;

@@ -45,6 +45,23 @@ TEST(TextCache, StoredTextComesBackForTheSameKeyOnly)
     EXPECT_EQ(cache.Lookup(kKeyA), "");
 }
 
+TEST(TextCache, AChangedFilesEarlierVersionsLeaveTheCache)
+{
+    TempTree tree;
+    TextCache cache(tree.Path("cache"), 1 << 20);
+    const FileKey edited{kKeyA.device, kKeyA.inode, 12, 2000};
+    const FileKey sameInodeOtherDevice{2, kKeyA.inode, 10, 1000};
+    ASSERT_TRUE(cache.Store(kKeyA, "first words"));
+    ASSERT_TRUE(cache.Store(kKeyB, "another file"));
+    ASSERT_TRUE(cache.Store(sameInodeOtherDevice, "a file on another disk"));
+    ASSERT_TRUE(cache.Store(edited, "edited words"));
+    EXPECT_FALSE(cache.Lookup(kKeyA));
+    EXPECT_EQ(cache.Lookup(edited), "edited words");
+    EXPECT_EQ(cache.Lookup(kKeyB), "another file");
+    EXPECT_EQ(cache.Lookup(sameInodeOtherDevice), "a file on another disk");
+    EXPECT_EQ(cache.Usage().files, 3u);
+}
+
 TEST(TextCache, DamagedEntriesAreMissesAndAreRebuilt)
 {
     const std::vector<std::function<void(const std::string&)>> damages = {
