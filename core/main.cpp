@@ -351,8 +351,9 @@ std::string TFmain::SelectedFoundPath() const
 void TFmain::SelectFoundRow(int row)
 {
     const QModelIndex index = found_->index(row, 0);
-    LV_found->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    LV_found->setCurrentIndex(index);
+    // Through the selection model: the view's own setCurrentIndex would apply the keys held at the
+    // moment, and a Ctrl still down from the shortcut that led here would toggle the row off again.
+    LV_found->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     LV_found->scrollTo(index);
 }
 

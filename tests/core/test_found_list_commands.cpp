@@ -166,6 +166,23 @@ TEST_F(FoundListCommands, CopyPutsTheSelectedRowsOnTheClipboardOnePerLine)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(tree.Path("a.txt") + "\n" + tree.Path("c.txt")));
 }
 
+// Find in found names reached by a shortcut: the Ctrl still held must not toggle the found row off.
+TEST_F(FoundListCommands, ARowFoundWhileCtrlIsHeldIsSelected)
+{
+    tree.File("a.txt");
+    tree.File("b.txt");
+    window.SB_runClick();
+    ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
+    View()->setFocus();
+    QKeyEvent ctrlDown(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier);
+    QCoreApplication::sendEvent(View(), &ctrlDown);
+    window.FindIndex = -1;
+    window.FindDialog1Find("B.TXT", FindDirection::Down);
+    EXPECT_EQ(window.SelectedFoundPath(), tree.Path("b.txt"));
+    QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_F, Qt::NoModifier);
+    QCoreApplication::sendEvent(View(), &ctrlUp);
+}
+
 TEST_F(FoundListCommands, DraggedRowsCarryFileUrlsWithTheExactBytes)
 {
     tree.File("caf\xE9.txt");
