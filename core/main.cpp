@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <chrono>
+
 #include "core/FoundList.h"
 #include "core/application.h"
 #include "core/about.h"
@@ -466,11 +468,58 @@ std::vector<std::string> TFmain::FoundPathsShown() const
 
 void TFmain::N_LoadfoundfileslistClick()
 {
+    LoadFoundListChosenBy([this] { return AskFoundListLoadFile(this); });
+}
+
+namespace {
+
+// Raised out of the load when the window is to close meanwhile.
+struct TLoadStopped {};
+
+} // namespace
+
+void TFmain::LoadFoundListChosenBy(const std::function<std::optional<std::string>()>& choose)
+{
+    if (Searching)
+        return;
     platform::TWorkingDirectoryGuard restoreWorkingDirectory;
-    LoadFoundListFrom([this] { return AskFoundListLoadFile(this); }, [this] { found_->Clear(); },
-                      [this](const FileEntry& entry, const std::string& path) { AddFoundFile(entry, path); });
-    found_->ApplyOrder();
-    FitSizeColumn();
+    walk_.StopRequested = false;
+    // Busy as during a search from the moment the list is emptied until the last row is in.
+    const auto becomeBusy = [this] {
+        found_->Clear();
+        Searching = true;
+        UpdateCommands();
+    };
+    struct TIdleAgain {
+        TFmain& window;
+        ~TIdleAgain()
+        {
+            window.Searching = false;
+            if (window.progress_)
+                window.progress_->ResetProgress();
+            window.found_->ApplyOrder();
+            window.FitSizeColumn();
+            window.UpdateCommands();
+            if (window.closePending_)
+                QTimer::singleShot(0, &window, &QWidget::close);
+        }
+    } idleAgain{*this};
+    auto lastEvents = std::chrono::steady_clock::time_point{};
+    const auto add = [this, &lastEvents](const FileEntry& entry, const std::string& path) {
+        AddFoundFile(entry, path);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastEvents >= std::chrono::milliseconds(15)) {
+            lastEvents = now;
+            QCoreApplication::processEvents();
+            if (walk_.StopRequested)
+                throw TLoadStopped();
+        }
+    };
+    try {
+        LoadFoundListFrom(choose, becomeBusy, add);
+    } catch (const TLoadStopped&) {
+        // the rows loaded so far stay
+    }
 }
 
 void TFmain::FitSizeColumn()

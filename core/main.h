@@ -156,6 +156,9 @@ public:
     void LV_foundClick();
     void N_SavefoundfileslistClick();
     void N_LoadfoundfileslistClick();
+    // Loads the list file that choose names. The window goes on answering meanwhile, with the
+    // commands disabled as during a search; closing the window stops the load.
+    void LoadFoundListChosenBy(const std::function<std::optional<std::string>()>& choose);
     // The full paths in the order shown, as the found list file gets them.
     std::vector<std::string> FoundPathsShown() const;
     void SB_settingsClick();

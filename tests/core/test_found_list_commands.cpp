@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QTimer>
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -9,6 +11,7 @@
 #include <QMimeData>
 #include <QTreeView>
 #include <filesystem>
+#include <optional>
 
 #include "ModalDriver.h"
 #include "TempTree.h"
@@ -181,6 +184,48 @@ TEST_F(FoundListCommands, ARowFoundWhileCtrlIsHeldIsSelected)
     EXPECT_EQ(window.SelectedFoundPath(), tree.Path("b.txt"));
     QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_F, Qt::NoModifier);
     QCoreApplication::sendEvent(View(), &ctrlUp);
+}
+
+// A list of a million paths takes seconds to look up: the window answers meanwhile, its commands
+// disabled as during a search, and closing it stops the load.
+struct FoundListLoad : FoundListCommands {
+    std::string ListOf(int files)
+    {
+        std::string lines;
+        for (int i = 0; i < files; ++i)
+            lines += tree.File("f" + std::to_string(i) + ".txt") + "\r\n";
+        return work.File("list.txt", lines);
+    }
+    void Load(const std::string& list)
+    {
+        window.LoadFoundListChosenBy([list] { return std::optional<std::string>(list); });
+    }
+    bool RunEnabled() { return window.findChild<QAbstractButton*>("SB_run")->isEnabled(); }
+};
+
+TEST_F(FoundListLoad, TheWindowAnswersDuringALoadWithItsCommandsDisabled)
+{
+    const std::string list = ListOf(40);
+    std::optional<bool> runEnabledMeanwhile;
+    QTimer::singleShot(0, [&] { runEnabledMeanwhile = RunEnabled(); });
+    Load(list);
+    EXPECT_EQ(runEnabledMeanwhile, false);
+    EXPECT_EQ(window.FoundList().rowCount(), 40);
+    EXPECT_TRUE(RunEnabled());
+    EXPECT_FALSE(window.Searching);
+}
+
+TEST_F(FoundListLoad, ClosingTheWindowStopsTheLoadAndThenCloses)
+{
+    window.show();
+    const std::string list = ListOf(40);
+    QTimer::singleShot(0, [&] { window.close(); });
+    Load(list);
+    EXPECT_LT(window.FoundList().rowCount(), 40);
+    EXPECT_FALSE(window.Searching);
+    EXPECT_TRUE(window.isVisible()) << "the close waits for the load to unwind";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(FoundListCommands, DraggedRowsCarryFileUrlsWithTheExactBytes)
