@@ -3,6 +3,7 @@
 #include "kreller_gfs/image_condition.h"
 
 #include <QImage>
+#include <functional>
 #include <string>
 
 // The decoders behind graph_convertor. Each takes the whole file's bytes and throws EGraphicError
@@ -26,6 +27,12 @@ inline QImage NewPicture(int width, int height, QImage::Format format)
         throw EGraphicError("Picture too large to show: " + size);
     return picture;
 }
+
+// Work that lets the host's window answer while pictures are scanned for the size test; the scans
+// call ScanTick for every row, which runs it about every kScanTickMs (at once on the first row).
+inline constexpr int kScanTickMs = 15;
+void SetScanTicker(std::function<void()> ticker);
+void ScanTick();
 
 // The whole picture, converted to RGB.
 QImage DecodeJpeg(const std::string& data);

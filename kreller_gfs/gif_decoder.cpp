@@ -150,8 +150,10 @@ TPictureSize ScanGif(const std::string& data)
     SkipToFirstFrame(gif.get());
     const TPictureSize size = FrameSize(gif.get());
     std::vector<GifPixelType> line(static_cast<std::size_t>(size.Width));
-    for (int y = 0; y < size.Height; ++y)
+    for (int y = 0; y < size.Height; ++y) {
+        ScanTick();
         Check(gif.get(), DGifGetLine(gif.get(), line.data(), size.Width));
+    }
     return size;
 }
 

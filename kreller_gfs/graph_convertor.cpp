@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -68,6 +69,40 @@ QImage Decode(TFormat format, const std::string& data)
 }
 
 } // namespace
+
+namespace {
+
+struct TScanTicker {
+    std::function<void()> work;
+    std::chrono::steady_clock::time_point last{};
+};
+
+TScanTicker& Ticker()
+{
+    static TScanTicker ticker;
+    return ticker;
+}
+
+} // namespace
+
+void SetScanTicker(std::function<void()> ticker)
+{
+    Ticker() = {std::move(ticker), {}};
+}
+
+void ScanTick()
+{
+    TScanTicker& ticker = Ticker();
+    const auto now = std::chrono::steady_clock::now();
+    if (!ticker.work || now - ticker.last < std::chrono::milliseconds(kScanTickMs))
+        return;
+    ticker.last = now;
+    try {
+        ticker.work();
+    } catch (...) {
+        // nothing may unwind through the decoders' frames
+    }
+}
 
 QImage DecodeWithQt(const std::string& data, const char* format)
 {

@@ -108,7 +108,11 @@ public:
         line_.resize(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_components);
         return {};
     }
-    JSAMPROW Line(JDIMENSION) override { return line_.data(); }
+    JSAMPROW Line(JDIMENSION) override
+    {
+        ScanTick();
+        return line_.data();
+    }
 
     TPictureSize Size;
 

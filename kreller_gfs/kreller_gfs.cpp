@@ -1,6 +1,7 @@
 // The nine exports of the picture-size custom kreller. Each copies its argument first, works on the
 // one dialog object, and keeps every failure to itself: the host only ever sees an answer.
 #include "plugins/crtr_interface.h"
+#include "kreller_gfs/decoders.h"
 #include "kreller_gfs/settings_user.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,17 @@ QPointer<TD_settings_user> SettingsDialog;
 std::string EditResult;
 
 constexpr const char* kEditFailed = "CUSTOM KRELLER ERROR";
+
+// A picture is being tested: the host's events run meanwhile, and a call they lead to must not
+// test another picture or take the dialog away under the one being tested.
+bool Testing = false;
+
+// Lets the host's window answer while a big picture is scanned.
+void RunHostEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
 
 std::string Copied(const char* argument)
 {
@@ -60,6 +72,7 @@ CRTR_EXPORT const char* INIT(const char*)
     return Guarded(CRTR_DONE, [] {
         if (!SettingsDialog)
             SettingsDialog = new TD_settings_user;
+        gfs::SetScanTicker(RunHostEvents);
         return CRTR_DONE;
     });
 }
@@ -67,6 +80,9 @@ CRTR_EXPORT const char* INIT(const char*)
 CRTR_EXPORT const char* SHUT_DOWN(const char*)
 {
     return Guarded(CRTR_DONE, [] {
+        if (Testing)
+            return CRTR_WAIT;
+        gfs::SetScanTicker({});
         if (TD_settings_user* dialog = SettingsDialog.data()) {
             SettingsDialog = nullptr;
             ReleaseLater(dialog);
@@ -92,6 +108,12 @@ CRTR_EXPORT const char* GET_CRTR_NAME(const char*)
 CRTR_EXPORT const char* FILE_MEETS(const char* argument)
 {
     return Guarded(CRTR_NO, [path = Copied(argument)] {
+        if (Testing)
+            return CRTR_NO;
+        Testing = true;
+        struct TDone {
+            ~TDone() { Testing = false; }
+        } done;
         return YesNo(SettingsDialog && SettingsDialog->TestImageFile(path));
     });
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QTimer>
 
 namespace {
 
@@ -213,3 +214,20 @@ TEST_F(GfsPictures, ConditionTextsAsTheHostSendsThem)
 }
 
 } // namespace
+
+// A big picture takes a while to scan, and the host's events run meanwhile; a call they lead to
+// must neither test another picture nor take the dialog away under the one being tested.
+TEST_F(GfsTest, CallsMadeByTheHostsEventsDuringATestAreRefusedOrWait)
+{
+    WriteJpeg(tree.Path("tall.jpg"), 40, 90);
+    LoadCondition("Portraits only\r\nJPG=Y\r\n");
+    std::string nestedMeets = "(not called)", nestedShutDown;
+    QTimer::singleShot(0, [&] {
+        nestedMeets = lib->Call("FILE_MEETS", tree.Path("tall.jpg"));
+        nestedShutDown = lib->Call("SHUT_DOWN");
+    });
+    EXPECT_TRUE(Meets(tree.Path("tall.jpg")));
+    EXPECT_EQ(nestedMeets, "N");
+    EXPECT_EQ(nestedShutDown, "WAIT");
+    EXPECT_TRUE(Meets(tree.Path("tall.jpg"))) << "the dialog is still there";
+}
