@@ -2,6 +2,7 @@
 // keyword as the Context kreller does (first accepting cartridge, its text upper-cased, searched):
 // a first search with an empty text cache, a second one over the same files, and pdftotext(1) run
 // over the same PDFs in the same round. Prints medians and ratios. Run by hand: see README.
+#include "bench_timing.h"
 #include "cartridges/common/ChildRun.h"
 #include "cartridges/common/TextCache.h"
 #include "cartridges/sample_docs/SampleDocs.h"
@@ -18,9 +19,11 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
+
+using bench::Median;
+using bench::Seconds;
 
 constexpr int kDocumentsPerKind = 200;
 constexpr const char* kKeyword = "quetzalcoatl";
@@ -100,20 +103,6 @@ void RunPdftotext(const std::vector<std::string>& paths)
         if (path.size() > 4 && path.compare(path.size() - 4, 4, ".pdf") == 0)
             RunChild("/usr/bin/pdftotext", {"-q", path, "-"}, {});
     }
-}
-
-template <typename F>
-double Seconds(F&& run)
-{
-    const auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 std::vector<std::string> Only(const std::vector<std::string>& paths, const std::string& extension)

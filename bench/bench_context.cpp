@@ -2,6 +2,7 @@
 // kreller and its engine), against ripgrep on the same generated corpus, warm cache, in the same
 // run: one keyword, and three (A and B but not C) drawn as clouds with a pin. Also checks that both
 // find the same files, and times the engine's stages on one buffer. Run by hand: see README.
+#include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
@@ -25,9 +26,12 @@
 #include "platform/Text.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
+
+using bench::Median;
+using bench::ProcessorSeconds;
+using bench::Seconds;
 
 constexpr const char* kKeywordA = "zephyrquilt";
 constexpr const char* kKeywordB = "marmalade";
@@ -154,30 +158,6 @@ TConditionStrings ContextRow(const std::vector<std::pair<const char*, TNOXpin>>&
     TConditionStrings row = ContextConditionLines(diagram);
     row.insert(row.begin(), kContextDescription);
     return row;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename F>
-double Seconds(F&& run)
-{
-    const auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Processor time (user and system) of this process or of its finished children: on a machine
-// shared with other work, a fairer figure than the wall clock.
-double ProcessorSeconds(int who)
-{
-    rusage usage {};
-    ::getrusage(who, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 struct TTimes {

@@ -1,6 +1,7 @@
 // The picture size test of kreller_gfs against a full decode by djpeg: 500 generated 1920 x 1080
 // JPEG photos, the "Portraits only" test through the plug-in's exports as the program calls them,
 // and `djpeg -outfile /dev/null` on each of the same files, in the same run with a warm cache.
+#include "bench_timing.h"
 #include <QApplication>
 #include <QImage>
 #include <algorithm>
@@ -15,10 +16,13 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using TCrtrFunc = const char* (*)(const char*);
 
 namespace {
+
+using bench::Median;
+using bench::ProcessorSeconds;
+using bench::Seconds;
 
 // Something like a photo: smooth light with a little grain, different in every file.
 QImage Photo(int seed)
@@ -53,35 +57,11 @@ std::vector<std::string> MakePhotos(const fs::path& dir, int count)
 }
 
 template <typename F>
-double Seconds(F&& run)
-{
-    const auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Processor time (user and system) of this process or of its finished children: on a machine
-// shared with other work it varies far less than the elapsed time.
-double CpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-template <typename F>
 double CpuSecondsOf(int who, F&& run)
 {
-    const double start = CpuSeconds(who);
+    const double start = ProcessorSeconds(who);
     run();
-    return CpuSeconds(who) - start;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return ProcessorSeconds(who) - start;
 }
 
 TCrtrFunc Export(void* library, const char* name)

@@ -3,6 +3,7 @@
 // File date krellers checked in the chain against the run with none; then the same find comparison for a chain of directories
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read. Run by hand: see README.
+#include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
@@ -30,6 +31,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+using bench::Median;
+using bench::Seconds;
+
 // dirs^levels directories, files in every one of them.
 std::int64_t MakeTree(const fs::path& root, int levels, int dirs, int files)
 {
@@ -42,20 +46,6 @@ std::int64_t MakeTree(const fs::path& root, int levels, int dirs, int files)
     for (int d = 0; d < dirs; ++d)
         entries += 1 + MakeTree(root / ("dir_" + std::to_string(d)), levels - 1, dirs, files);
     return entries;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename F>
-double Seconds(F&& run)
-{
-    const auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 

@@ -100,10 +100,9 @@ bool TContextEngine::Judge(std::string_view expression)
 // A search tests every file against the same condition: it is planned once.
 const std::optional<TContextPlan>& TContextEngine::PlanOf(std::string_view expression)
 {
-    if (!planned_ || expression != plannedExpression_) {
+    if (plannedExpression_ != expression) {
         plan_ = TContextPlan::Make(expression, ContextValuePasses);
         plannedExpression_ = expression;
-        planned_ = true;
     }
     return plan_;
 }

@@ -85,8 +85,7 @@ private:
     TContextText text_;
     TFunctionRegistry functions_;
     TExprParser parser_{functions_};
-    std::string plannedExpression_;
+    std::optional<std::string> plannedExpression_;  // the condition plan_ belongs to, once there is one
     std::optional<TContextPlan> plan_;
-    bool planned_ = false;
     std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };

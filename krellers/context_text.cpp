@@ -97,13 +97,12 @@ char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-enum class TFilterResult { Found, Absent, GaveUp };
-
 // The filter compares the keyword's first and last bytes with kLanes candidate starts at once,
 // and hands the starts where both agree to sameRest. A keyword byte k matches a text byte equal
-// to k or to other(k). 'at' tells where the filter stopped when it gives up.
+// to k or to other(k). Whether the keyword occurs; nothing when the filter gives up, 'at' telling
+// where it stopped.
 template <typename TOther, typename TSameRest>
-TFilterResult FilterSearch(std::string_view text, std::string_view keyword, TOther other, TSameRest sameRest, std::size_t& at)
+std::optional<bool> FilterSearch(std::string_view text, std::string_view keyword, TOther other, TSameRest sameRest, std::size_t& at)
 {
     const std::size_t last = keyword.size() - 1;
     const std::size_t starts = text.size() - last;  // candidate starts are 0 .. starts-1
@@ -122,13 +121,13 @@ TFilterResult FilterSearch(std::string_view text, std::string_view keyword, TOth
                 if (hits[lane] == 0)
                     continue;
                 if (sameRest(text.data() + at + lane + 1))
-                    return TFilterResult::Found;
+                    return true;
                 ++falseCandidates;
             }
         }
         if (falseCandidates > 16 + at / kBytesPerFalseCandidate) {
             at += kLanes;
-            return TFilterResult::GaveUp;
+            return std::nullopt;
         }
     }
     // The last few starts, fewer than the lanes.
@@ -136,9 +135,9 @@ TFilterResult FilterSearch(std::string_view text, std::string_view keyword, TOth
         const char head = text[at], tail = text[at + last];
         if ((head == keyword.front() || head == other(keyword.front())) && (tail == keyword.back() || tail == other(keyword.back())) &&
             sameRest(text.data() + at + 1))
-            return TFilterResult::Found;
+            return true;
     }
-    return TFilterResult::Absent;
+    return false;
 }
 
 bool IsAscii(std::string_view text)
@@ -186,14 +185,8 @@ bool ContainsBytes(std::string_view text, std::string_view keyword)
     const auto itself = [](char c) { return c; };
     const auto sameRest = [&keyword](const char* at) { return std::memcmp(at, keyword.data() + 1, keyword.size() - 2) == 0; };
     std::size_t stop = 0;
-    switch (FilterSearch(text, keyword, itself, sameRest, stop)) {
-    case TFilterResult::Found:
-        return true;
-    case TFilterResult::Absent:
-        return false;
-    case TFilterResult::GaveUp:
-        break;
-    }
+    if (const std::optional<bool> found = FilterSearch(text, keyword, itself, sameRest, stop))
+        return *found;
     return MemMem(text, stop, keyword);
 }
 
@@ -215,15 +208,7 @@ std::optional<bool> ContainsInUpperCased(std::string_view text, std::string_view
         return true;
     };
     std::size_t stop = 0;
-    switch (FilterSearch(text, keyword, AsciiLower, sameRest, stop)) {
-    case TFilterResult::Found:
-        return true;
-    case TFilterResult::Absent:
-        return false;
-    case TFilterResult::GaveUp:
-        break;
-    }
-    return std::nullopt;
+    return FilterSearch(text, keyword, AsciiLower, sameRest, stop);  // nothing where the filter gave up
 }
 
 std::string_view TContextText::RawView() const

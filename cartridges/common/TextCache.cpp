@@ -73,15 +73,13 @@ std::optional<std::string> ParseEntry(const std::string& bytes, const FileKey& k
     return text;
 }
 
-bool ReadWhole(int fd, std::string& bytes)
+// Calls transfer (a read or a write from the given offset) until size bytes are done, going on
+// after interrupted calls; false when a call fails or the file ends first.
+template <typename TTransfer>
+bool EveryByte(std::size_t size, TTransfer transfer)
 {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = transfer(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -89,6 +87,15 @@ bool ReadWhole(int fd, std::string& bytes)
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool ReadWhole(int fd, std::string& bytes)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    return EveryByte(bytes.size(), [&](std::size_t done) { return ::read(fd, bytes.data() + done, bytes.size() - done); });
 }
 
 bool MakeDirectories(const std::string& path)
@@ -156,16 +163,7 @@ std::uint64_t TotalBytes(const std::vector<EntryFile>& entries)
 
 bool WriteAll(int fd, const std::string& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return EveryByte(bytes.size(), [&](std::size_t done) { return ::write(fd, bytes.data() + done, bytes.size() - done); });
 }
 
 std::optional<FileKey> FileKey::Of(const std::string& path)

@@ -17,6 +17,7 @@
 #include "krellers/kreller_mask.h"
 #include "krellers/kreller_size.h"
 #include "platform/Dates.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -33,14 +34,7 @@ public:
 
 enum Row { kDirs, kMask, kSize, kDate, kLast };
 
-struct ChainSearch : ::testing::Test {
-    TempTree work;
-    TempTree tree;
-    platform::TWorkingDirectoryGuard restore;
-    TFmain window;
-    TFsure sure{&window};
-    TDmsg msg{&window};
-    TFbreak_scanning breakDialog{&window};
+struct ChainSearch : WindowTest {
     TD_kreller_dirs dirs;
     TD_kreller_mask mask;
     TD_kreller_size size;
@@ -49,9 +43,6 @@ struct ChainSearch : ::testing::Test {
 
     ChainSearch()
     {
-        work.Dir("bin");
-        platform::SetCurrentDirectory(work.Path("bin"));
-        window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
         window.AttachNativeKrellers({&dirs, &mask, &size, &date, &last});
         window.FormActivate();
     }

@@ -23,31 +23,16 @@
 #include "krellers/kreller_list_view.h"
 #include "krellers/kreller_size.h"
 #include "platform/Text.h"
+#include "window_fixture.h"
 
 namespace {
 
-class ProbeKreller : public TD_kreller {
-public:
-    std::function<bool(const std::string&)> test = [](const std::string&) { return true; };
-    bool TestFile(const FileEntry&, const std::string& path) override { return test(path); }
-};
-
-struct FoundListCommands : ::testing::Test {
-    TempTree work;
-    TempTree tree;
-    platform::TWorkingDirectoryGuard restore;
-    TFmain window;
-    TFsure sure{&window};
-    TDmsg msg{&window};
-    TFbreak_scanning breakDialog{&window};
+struct FoundListCommands : WindowTest {
     ProbeKreller probe;
     TD_kreller_size sizeKreller;
 
     FoundListCommands()
     {
-        work.Dir("bin");
-        platform::SetCurrentDirectory(work.Path("bin"));
-        window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
         TNativeKrellers natives;
         natives.FileMask = &probe;
         natives.FileSize = &sizeKreller;

@@ -22,33 +22,13 @@
 #include "krellers/kreller_list_view.h"
 #include "krellers/kreller_size.h"
 #include "platform/Dates.h"
+#include "window_fixture.h"
 
 namespace {
 
-// A kreller whose test runs what the test says, to look at the window from inside a run.
-class ProbeKreller : public TD_kreller {
-public:
-    std::function<bool(const std::string&)> test = [](const std::string&) { return true; };
-    bool TestFile(const FileEntry&, const std::string& path) override { return test(path); }
-};
-
-struct MainWindowFixture : ::testing::Test {
-    TempTree work;        // the program's own tree: bin/ is the working directory
-    TempTree tree;        // what is searched
-    platform::TWorkingDirectoryGuard restore;
-    TFmain window;
-    TFsure sure{&window};
-    TDmsg msg{&window};
-    TFbreak_scanning breakDialog{&window};
+struct MainWindowFixture : WindowTest {
     ProbeKreller probe;
     TD_kreller_size sizeKreller;
-
-    MainWindowFixture()
-    {
-        work.Dir("bin");
-        platform::SetCurrentDirectory(work.Path("bin"));
-        window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
-    }
 
     void Activate(TD_kreller* fileKreller)
     {

@@ -1,0 +1,36 @@
+#pragma once
+// The timing helpers every benchmark uses.
+#include <algorithm>
+#include <chrono>
+#include <sys/resource.h>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Wall-clock seconds that run takes.
+template <typename F>
+double Seconds(F&& run)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::forward<F>(run)();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Processor time (user and system) of this process (RUSAGE_SELF) or of its finished children
+// (RUSAGE_CHILDREN): on a machine shared with other work it varies far less than the wall clock.
+inline double ProcessorSeconds(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+} // namespace bench

@@ -1,0 +1,37 @@
+#pragma once
+// The main window as the tests drive it: its own program tree whose bin/ is the working directory,
+// a tree to search, and the shared dialogs attached.
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "TempTree.h"
+#include "core/main.h"
+#include "core/msg.h"
+#include "core/sure.h"
+#include "krellers/kreller.h"
+#include "platform/FileSystem.h"
+
+// A kreller whose test runs what the test says, to look at the window from inside a run.
+class ProbeKreller : public TD_kreller {
+public:
+    std::function<bool(const std::string&)> test = [](const std::string&) { return true; };
+    bool TestFile(const FileEntry&, const std::string& path) override { return test(path); }
+};
+
+struct WindowTest : ::testing::Test {
+    TempTree work;  // the program's own tree: bin/ is the working directory
+    TempTree tree;  // what is searched
+    platform::TWorkingDirectoryGuard restore;
+    TFmain window;
+    TFsure sure{&window};
+    TDmsg msg{&window};
+    TFbreak_scanning breakDialog{&window};
+
+    WindowTest()
+    {
+        work.Dir("bin");
+        platform::SetCurrentDirectory(work.Path("bin"));
+        window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
+    }
+};
