@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <set>
 
+#include "core/found_columns.h"
 #include "core/found_transfer.h"
 #include "platform/Dates.h"
 #include "platform/Icons.h"
@@ -36,6 +37,28 @@ void TFoundListModel::Clear()
     shown_ = 0;
     endResetModel();
     emit Changed();
+}
+
+void TFoundListModel::SetFilter(const std::string& text)
+{
+    if (text == rows_.Filter())
+        return;
+    Flush();
+    beginResetModel();
+    rows_.SetFilter(text);
+    shown_ = rows_.Count();
+    endResetModel();
+    emit Changed();
+}
+
+std::string TFoundListModel::CellBytes(int position, TFoundColumn column) const
+{
+    const TFoundRow& row = Row(position);
+    switch (column) {
+    case TFoundColumn::Size: return SizeText(row.Size).toStdString();
+    case TFoundColumn::Date: return DateText(row.CreationTime).toStdString();
+    default: return FoundCellText(row, column);
+    }
 }
 
 void TFoundListModel::HoldOrder(bool held)
@@ -123,7 +146,7 @@ QVariant TFoundListModel::data(const QModelIndex& index, int role) const
         case ColPath: return QString::fromUtf8(row.Path);
         case ColSize: return SizeText(row.Size);
         case ColDate: return DateText(row.CreationTime);
-        default: return {};
+        default: return QString::fromStdString(FoundCellText(row, static_cast<TFoundColumn>(index.column())));
         }
     }
     if (role == Qt::DecorationRole && index.column() == ColName)
@@ -139,8 +162,9 @@ QVariant TFoundListModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const kCaptions[] = {"File name", "Full path", "Size, KB", "Date"};
-    return section >= 0 && section < ColumnCount ? QString(kCaptions[section]) : QVariant();
+    return section >= 0 && section < ColumnCount
+               ? QString::fromStdString(FoundColumnCaption(static_cast<TFoundColumn>(section)))
+               : QVariant();
 }
 
 void TSizeCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -13,7 +13,7 @@
 class TFoundListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { ColName, ColPath, ColSize, ColDate, ColumnCount };
+    enum Column { ColName, ColPath, ColSize, ColDate, ColumnCount = FoundColumnCount };
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -21,7 +21,8 @@ public:
     void Flush();  // shows the rows appended since the last flush
     void Clear();
 
-    int Count() const { return rows_.Count(); }  // pending rows included
+    int Count() const { return rows_.Count(); }  // rows shown, pending rows included
+    int TotalCount() const { return rows_.TotalCount(); }  // rows found, the quick filter aside
     // The row shown at position, in the order the user sees.
     const TFoundRow& Row(int position) const { return rows_.At(position); }
 
@@ -43,6 +44,13 @@ public:
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override;
+
+    // The quick filter: only rows whose full path holds text are shown.
+    void SetFilter(const std::string& text);
+    const std::string& Filter() const { return rows_.Filter(); }
+
+    // A cell's text as exported: names and paths as their exact bytes, the rest as shown.
+    std::string CellBytes(int position, TFoundColumn column) const;
 
     // The cell texts, as shown.
     static QString SizeText(std::int64_t bytes);

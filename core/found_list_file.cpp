@@ -151,25 +151,39 @@ std::optional<std::string> ChosenFile(QFileDialog& dialog)
 
 } // namespace
 
-std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
+std::optional<std::string> AskFileToSave(QWidget* parent, const char* objectName, const char* filter,
+                                         const char* defaultExtension, std::string* chosenFilter)
 {
     // Opened in the working directory of the moment: left to itself the dialog would open where
     // any dialog of the process was last made, such as a plug-in's, made in the plug-in's folder.
     QFileDialog dialog(parent, QString(), QDir::currentPath());
-    dialog.setObjectName("SaveDialog_found");
+    dialog.setObjectName(objectName);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QString::fromUtf8(QtFileDialogFilter(FoundListSaveFilter)));
-    dialog.setDefaultSuffix(FoundListDefaultExtension);
+    dialog.setNameFilter(QString::fromUtf8(QtFileDialogFilter(filter)));
+    dialog.setDefaultSuffix(defaultExtension);
+    std::optional<std::string> file = ChosenFile(dialog);
+    if (chosenFilter)
+        *chosenFilter = dialog.selectedNameFilter().toStdString();
+    return file;
+}
+
+std::optional<std::string> AskFileToOpen(QWidget* parent, const char* objectName, const char* filter)
+{
+    QFileDialog dialog(parent, QString(), QDir::currentPath());
+    dialog.setObjectName(objectName);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QString::fromUtf8(QtFileDialogFilter(filter)));
     return ChosenFile(dialog);
+}
+
+std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
+{
+    return AskFileToSave(parent, "SaveDialog_found", FoundListSaveFilter, FoundListDefaultExtension);
 }
 
 std::optional<std::string> AskFoundListLoadFile(QWidget* parent)
 {
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
-    dialog.setObjectName("OpenDialog_found");
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QString::fromUtf8(QtFileDialogFilter(FoundListLoadFilter)));
-    return ChosenFile(dialog);
+    return AskFileToOpen(parent, "OpenDialog_found", FoundListLoadFilter);
 }

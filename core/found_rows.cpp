@@ -5,7 +5,10 @@
 #include <cstring>
 #include <numeric>
 
+#include "core/found_columns.h"
 #include "platform/Text.h"
+
+#include <unordered_map>
 
 namespace {
 
@@ -200,8 +203,12 @@ std::vector<std::uint32_t> SortedByText(const std::vector<TFoundRow>& rows, cons
 
 std::uint64_t NumberKey(const TFoundRow& row, TFoundColumn column)
 {
-    if (column == TFoundColumn::Date)
-        return row.CreationTime;
+    switch (column) {
+    case TFoundColumn::Date: return row.CreationTime;
+    case TFoundColumn::Modified: return row.LastWriteTime;
+    case TFoundColumn::Accessed: return row.LastAccessTime;
+    default: break;
+    }
     // Sizes are never negative; the shift keeps the order of any signed value anyway.
     return static_cast<std::uint64_t>(row.Size) ^ (std::uint64_t{1} << 63);
 }
@@ -219,6 +226,49 @@ std::vector<std::uint32_t> SortedByNumber(const std::vector<TFoundRow>& rows, co
     std::vector<std::uint32_t> order(keyed.size());
     std::transform(keyed.begin(), keyed.end(), order.begin(), [](const TNumberedIndex& k) { return k.Index; });
     return order;
+}
+
+// Texts the row does not hold (type, owner, ...) are made once per row, and once per extension or
+// owner where they depend on nothing else.
+std::vector<std::string> DerivedTexts(const std::vector<TFoundRow>& rows, TFoundColumn column)
+{
+    std::unordered_map<std::string, std::string> byKey;
+    std::vector<std::string> texts;
+    texts.reserve(rows.size());
+    for (const TFoundRow& row : rows) {
+        std::string key;
+        if (column == TFoundColumn::Type)
+            key = (row.IsDirectory ? "/" : ".") + std::string(ExtensionOf(row.Name()));
+        else if (column == TFoundColumn::Owner)
+            key = std::to_string(row.OwnerId);
+        if (key.empty()) {
+            texts.push_back(FoundCellText(row, column));
+            continue;
+        }
+        auto found = byKey.find(key);
+        if (found == byKey.end())
+            found = byKey.emplace(key, FoundCellText(row, column)).first;
+        texts.push_back(found->second);
+    }
+    return texts;
+}
+
+std::vector<std::uint32_t> SortedByDerivedText(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
+{
+    const std::vector<std::string> texts = DerivedTexts(rows, sort.Column);
+    std::vector<std::uint32_t> order(rows.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int compared = CompareNaturally(texts[a], texts[b]);
+        return sort.Descending ? compared > 0 : compared < 0;
+    });
+    return order;
+}
+
+bool IsNumberColumn(TFoundColumn column)
+{
+    return column == TFoundColumn::Size || column == TFoundColumn::Date || column == TFoundColumn::Modified ||
+           column == TFoundColumn::Accessed;
 }
 
 } // namespace
@@ -240,7 +290,47 @@ std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const
     }
     if (sort.Column == TFoundColumn::Name || sort.Column == TFoundColumn::Path)
         return SortedByText(rows, sort);
-    return SortedByNumber(rows, sort);
+    if (IsNumberColumn(sort.Column))
+        return SortedByNumber(rows, sort);
+    return SortedByDerivedText(rows, sort);
+}
+
+namespace {
+
+unsigned char Folded(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+}
+
+} // namespace
+
+TFoldedNeedle::TFoldedNeedle(std::string_view needle)
+{
+    needle_.reserve(needle.size());
+    for (const char c : needle)
+        needle_ += static_cast<char>(Folded(c));
+}
+
+bool TFoldedNeedle::IsIn(std::string_view text) const
+{
+    const std::size_t length = needle_.size();
+    if (length == 0)
+        return true;
+    if (length > text.size())
+        return false;
+    const auto first = static_cast<unsigned char>(needle_[0]);
+    const std::size_t last = text.size() - length;
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (Folded(text[i]) != first)
+            continue;
+        std::size_t j = 1;
+        while (j < length && Folded(text[i + j]) == static_cast<unsigned char>(needle_[j]))
+            ++j;
+        if (j == length)
+            return true;
+    }
+    return false;
 }
 
 void TFoundRows::Append(const FileEntry& entry, const std::string& path)
@@ -251,8 +341,16 @@ void TFoundRows::Append(const FileEntry& entry, const std::string& path)
     row.NameOffset = slash == std::string::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
     row.Size = entry.Size;
     row.CreationTime = entry.CreationTime;
+    row.LastWriteTime = entry.LastWriteTime;
+    row.LastAccessTime = entry.LastAccessTime;
+    row.Mode = entry.Mode;
+    row.OwnerId = entry.OwnerId;
     row.IsDirectory = entry.IsDirectory();
     rows_.push_back(std::move(row));
+    if (filtered_ && TFoldedNeedle(filter_).IsIn(path)) {
+        visible_.push_back(static_cast<std::uint32_t>(rows_.size() - 1));
+        visiblePositions_.clear();
+    }
 }
 
 void TFoundRows::Clear()
@@ -261,18 +359,66 @@ void TFoundRows::Clear()
     rows_.shrink_to_fit();
     order_.clear();
     positions_.clear();
+    visible_.clear();
+    visiblePositions_.clear();
+}
+
+std::uint32_t TFoundRows::UnfilteredRowIndex(std::size_t position) const
+{
+    // Rows appended after the order was applied follow in found order.
+    return position < order_.size() ? order_[position] : static_cast<std::uint32_t>(position);
 }
 
 std::uint32_t TFoundRows::RowIndex(int position) const
 {
     const auto at = static_cast<std::size_t>(position);
-    // Rows appended after the order was applied follow in found order.
-    return at < order_.size() ? order_[at] : static_cast<std::uint32_t>(at);
+    return filtered_ ? visible_[at] : UnfilteredRowIndex(at);
 }
 
 int TFoundRows::PositionOf(std::uint32_t rowIndex) const
 {
-    return static_cast<int>(rowIndex < positions_.size() ? positions_[rowIndex] : rowIndex);
+    if (!filtered_)
+        return static_cast<int>(rowIndex < positions_.size() ? positions_[rowIndex] : rowIndex);
+    if (visiblePositions_.size() != rows_.size()) {
+        visiblePositions_.assign(rows_.size(), -1);
+        for (std::size_t position = 0; position < visible_.size(); ++position)
+            visiblePositions_[visible_[position]] = static_cast<int>(position);
+    }
+    return rowIndex < visiblePositions_.size() ? visiblePositions_[rowIndex] : -1;
+}
+
+void TFoundRows::SetFilter(std::string_view text)
+{
+    const bool narrowing = filtered_ && text.find(filter_) != std::string_view::npos;
+    filter_ = std::string(text);
+    if (filter_.empty()) {
+        filtered_ = false;
+        visible_.clear();
+        visiblePositions_.clear();
+        return;
+    }
+    if (narrowing) {
+        // Every row that holds the longer text holds the shorter one: only the shown rows can pass.
+        const std::vector<std::uint32_t> candidates = std::move(visible_);
+        RefilterFrom(candidates);
+        return;
+    }
+    std::vector<std::uint32_t> all(rows_.size());
+    for (std::size_t position = 0; position < all.size(); ++position)
+        all[position] = UnfilteredRowIndex(position);
+    RefilterFrom(all);
+}
+
+void TFoundRows::RefilterFrom(const std::vector<std::uint32_t>& candidates)
+{
+    const TFoldedNeedle needle(filter_);
+    visible_.clear();
+    for (const std::uint32_t row : candidates) {
+        if (needle.IsIn(rows_[row].Path))
+            visible_.push_back(row);
+    }
+    visiblePositions_.clear();
+    filtered_ = true;
 }
 
 void TFoundRows::ApplySort()
@@ -280,10 +426,21 @@ void TFoundRows::ApplySort()
     if (!sort_.Active) {
         order_.clear();
         positions_.clear();
+        ShowFilteredInOrder();
         return;
     }
     order_ = SortedOrder(rows_, sort_);
     positions_.assign(order_.size(), 0);
     for (std::uint32_t position = 0; position < order_.size(); ++position)
         positions_[order_[position]] = position;
+    ShowFilteredInOrder();
+}
+
+void TFoundRows::ShowFilteredInOrder()
+{
+    if (!filtered_)
+        return;
+    const std::string filter = filter_;
+    filtered_ = false;
+    SetFilter(filter);
 }

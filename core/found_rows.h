@@ -12,13 +12,19 @@ struct TFoundRow {
     std::uint32_t NameOffset = 0; // where the file name starts in Path
     std::int64_t Size = 0;
     std::uint64_t CreationTime = 0;
+    std::uint64_t LastWriteTime = 0;
+    std::uint64_t LastAccessTime = 0;
+    std::uint32_t Mode = 0;
+    std::uint32_t OwnerId = 0;
     bool IsDirectory = false;
 
     std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
 };
 
-// The columns of the found list, which are also the keys it sorts by.
-enum class TFoundColumn { Name, Path, Size, Date };
+// The columns of the found list, which are also the keys it sorts by. The first four are always
+// there; the others are shown when the user picks them.
+enum class TFoundColumn { Name, Path, Size, Date, Modified, Accessed, Type, Extension, Owner, Permissions };
+inline constexpr int FoundColumnCount = 10;
 
 // The order the user chose by clicking a column header; none keeps the order the rows were found in.
 struct TFoundSort {
@@ -37,6 +43,18 @@ int CompareNaturally(std::string_view a, std::string_view b);
 // is sorted, and rows with equal keys keep the order they were found in, whichever the direction.
 std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort);
 
+// The quick filter's test: whether text holds needle, ASCII letters compared without regard to
+// case, other bytes exactly. An empty needle is in every text.
+class TFoldedNeedle {
+public:
+    explicit TFoldedNeedle(std::string_view needle);
+    bool IsIn(std::string_view text) const;
+    const std::string& Text() const { return needle_; }
+
+private:
+    std::string needle_;  // lower-cased
+};
+
 // The found rows with the order they are shown in. Rows appended keep the found order until the
 // chosen order is applied (at the end of a run, or when the user picks an order).
 class TFoundRows {
@@ -44,13 +62,21 @@ public:
     void Append(const FileEntry& entry, const std::string& path);
     void Clear();
 
-    int Count() const { return static_cast<int>(rows_.size()); }
+    // The rows shown: those the quick filter lets through (all of them without one).
+    int Count() const { return filtered_ ? static_cast<int>(visible_.size()) : TotalCount(); }
+    int TotalCount() const { return static_cast<int>(rows_.size()); }
     // The row shown at position; every command that walks the list goes through it.
     const TFoundRow& At(int position) const { return rows_[RowIndex(position)]; }
     // The row that position shows, as an index into the rows in found order.
     std::uint32_t RowIndex(int position) const;
-    // Where the row of found-order index rowIndex is shown.
+    // Where the row of found-order index rowIndex is shown; -1 when the filter hides it.
     int PositionOf(std::uint32_t rowIndex) const;
+
+    // Shows only the rows whose full path holds text (see TFoldedNeedle); an empty text shows
+    // all. Rows appended later are filtered as they come. Typing on at the end of a filter only
+    // looks at the rows already shown.
+    void SetFilter(std::string_view text);
+    const std::string& Filter() const { return filter_; }
 
     const TFoundSort& Sort() const { return sort_; }
     void SetSort(const TFoundSort& sort) { sort_ = sort; }
@@ -62,4 +88,12 @@ private:
     TFoundSort sort_;
     std::vector<std::uint32_t> order_;     // position -> row; empty: found order
     std::vector<std::uint32_t> positions_; // row -> position, made when first asked for
+
+    void ShowFilteredInOrder();
+    void RefilterFrom(const std::vector<std::uint32_t>& candidates);
+    std::uint32_t UnfilteredRowIndex(std::size_t position) const;
+    std::string filter_;
+    bool filtered_ = false;
+    std::vector<std::uint32_t> visible_;          // position -> row while filtered
+    mutable std::vector<int> visiblePositions_;   // row -> position while filtered, made when asked for
 };

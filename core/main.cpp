@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
@@ -111,6 +112,7 @@ void TFmain::AttachSettings(TMainSettings* settings)
 {
     settings_ = settings ? settings : &FallbackSettings();
     SetStartPaths({settings_->DefaultPath()}, 0);
+    RestoreShownColumns();
 }
 
 void TFmain::AttachDialogs(const TMainDialogs& dialogs)
@@ -388,6 +390,14 @@ bool TFmain::eventFilter(QObject* watched, QEvent* event)
             CopyFullPaths();
             return true;
         }
+        if (TypedIntoFoundList(static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    if (watched == Edit_filter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        SetQuickFilter({});
+        LV_found->setFocus();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -7,7 +7,9 @@
 
 #include "core/SearchWalk.h"
 #include "core/find_direction.h"
+#include "core/found_rows.h"
 #include "core/progress.h"
+#include "core/saved_search.h"
 #include "krellers/kreller_funnel.h"
 #include "krellers/kreller_list.h"
 #include "krellers/native_krellers.h"
@@ -15,7 +17,9 @@
 #include "settings_ui/settings_user.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
@@ -172,6 +176,28 @@ public:
     // A click on a column header: sorts by it, a second click reverses.
     void LV_foundColumnClick(int column, Qt::SortOrder order);
 
+    // Saved searches, export, optional columns and the quick filter (main_found_tools.cpp).
+    // The search as it is set up now: start paths, name box and every kreller row.
+    TSavedSearch CurrentSearch() const;
+    // Sets the search up as saved; false (nothing changed, the message shown) for a file that
+    // cannot be read or is damaged. Kreller rows with no kreller in the list are kept and named.
+    bool OpenSearchFrom(const std::string& file);
+    // False, with the message shown, when the file cannot be written.
+    bool SaveSearchTo(const std::string& file);
+    void N_SavesearchasClick();
+    void N_OpensearchClick();
+    std::vector<std::string> RecentSearches() const;
+    // Writes the rows shown: a CSV table of the columns shown, or the paths separated by NUL bytes.
+    bool ExportFoundListTo(const std::string& file, bool nulSeparated);
+    void N_ExportfoundlistClick();
+    // The columns shown, in their order on screen; the first four are always among them.
+    std::vector<TFoundColumn> ShownFoundColumns() const;
+    void ShowOptionalColumn(TFoundColumn column, bool shown);
+    void SetQuickFilter(const QString& text);
+    void FocusQuickFilter();
+    // "shown N of M" while the quick filter hides rows; empty otherwise.
+    QString ShownCountText() const;
+
     TFoundListModel& FoundList() { return *found_; }
     TKrellerListView& Krellers() { return *LV_krellers_; }
     TD_progress_user* ProgressDialog() { return progress_; }
@@ -202,6 +228,18 @@ private:
 
     void BuildLayout();
     void BuildMenus();
+    // main_found_tools.cpp
+    // A failure or a notice in the message dialog.
+    void Tell(const std::string& text);
+    void BuildSearchFileMenu(QMenu* file);
+    void BuildColumnMenu();
+    QWidget* BuildQuickFilter(QWidget* parent);
+    void FillRecentSearchesMenu();
+    void RememberRecentSearch(const std::string& file);
+    void RestoreShownColumns();
+    void UpdateShownCount();
+    void UpdateFoundToolCommands();
+    bool TypedIntoFoundList(QKeyEvent* event);
     void SetCommandIcons();
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
     QAction* MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
@@ -236,6 +274,19 @@ private:
     QTimer* Timer_refresh = nullptr;
     QLabel* statusPanels_[3] = {};
     QMenu* PopupMenu_found = nullptr;
+
+    // Saved searches, export, columns and the quick filter.
+    std::vector<TSavedKreller> unplacedKrellers_;  // rows of the opened search without a kreller here
+    std::vector<std::string> recentSearches_;      // kept here when no settings store is attached
+    std::string shownColumns_;                     // likewise
+    QAction* N_Opensearch = nullptr;
+    QAction* N_Savesearchas = nullptr;
+    QMenu* N_Recentsearches = nullptr;
+    QAction* N_Exportfoundlist = nullptr;
+    QAction* P_Exportfoundlist = nullptr;
+    QMenu* PopupMenu_columns = nullptr;
+    QLineEdit* Edit_filter = nullptr;
+    QLabel* Label_shown = nullptr;
 
     // Tool buttons.
     QToolButton* SB_add_path = nullptr;

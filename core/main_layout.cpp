@@ -107,6 +107,7 @@ void TFmain::BuildLayout()
     resultsRow->addWidget(resultsCaption);
     resultsRow->addWidget(foundStat);
     resultsRow->addStretch();
+    resultsRow->addWidget(BuildQuickFilter(central));
 
     LV_found = new QTreeView(central);
     LV_found->setObjectName("LV_found");
@@ -123,9 +124,7 @@ void TFmain::BuildLayout()
     LV_found->setAllColumnsShowFocus(true);
     LV_found->setContextMenuPolicy(Qt::CustomContextMenu);
     LV_found->setItemDelegateForColumn(TFoundListModel::ColSize, new TSizeCellDelegate(LV_found));
-    const int widths[] = {300, 330, 60, 60};
-    for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
-        LV_found->header()->resizeSection(column, widths[column]);
+    BuildColumnMenu();
     // The header shows the chosen order; no order is shown until the user picks one.
     QHeaderView* header = LV_found->header();
     header->setSectionsClickable(true);
@@ -227,6 +226,7 @@ void TFmain::BuildMenus()
     PopupMenu_found->addSeparator();
     P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
     P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+    BuildSearchFileMenu(file);
 }
 
 void TFmain::SetCommandIcons()

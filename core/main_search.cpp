@@ -137,7 +137,7 @@ void TFmain::ShowRunCounts()
 
 std::string TFmain::SearchResultText() const
 {
-    return ::SearchResultText(TRunOutcome{found_->Count(), walk_.StopRequested, walk_.TotalCount, walk_.Unread}, funnel_);
+    return ::SearchResultText(TRunOutcome{found_->TotalCount(), walk_.StopRequested, walk_.TotalCount, walk_.Unread}, funnel_);
 }
 
 void TFmain::search_result_info()
@@ -174,5 +174,6 @@ void TFmain::UpdateCommands()
     enable({SB_view_plugin, N_Viewfileviaplugin, P_Viewfileviaplugin}, viaPlugin);
     enable({SB_findinfound, N_Searchinfoundfilenames, N_Savefoundfileslist, P_Savefoundfileslist}, idle && foundNotEmpty);
     LV_krellers_->SetSearching(Searching);
+    UpdateFoundToolCommands();
 }
 

@@ -53,6 +53,8 @@ FileEntry EntryFromStat(std::string name, const struct statx& st, bool isLinkToD
     entry.Attributes = AttributesOf(name, st, isLinkToDirectory);
     entry.Name = std::move(name);
     entry.Size = static_cast<std::int64_t>(st.stx_size);
+    entry.Mode = st.stx_mode;
+    entry.OwnerId = st.stx_uid;
     entry.LastWriteTime = ToFileTime(st.stx_mtime);
     entry.LastAccessTime = ToFileTime(st.stx_atime);
     // Some file systems (overlays among them) claim a birth time and report zero.
@@ -61,7 +63,7 @@ FileEntry EntryFromStat(std::string name, const struct statx& st, bool isLinkToD
     return entry;
 }
 
-constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
 
 // A link to a directory is an entry of its own that is never entered, so it keeps the link's
 // data and is marked as a directory; a link to a file reports its target; a dangling link

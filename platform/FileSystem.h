@@ -25,6 +25,8 @@ struct FileEntry {
     std::uint64_t LastAccessTime = 0;
     std::uint64_t LastWriteTime = 0;
     bool IsSymbolicLink = false;   // a link to a directory is listed but never entered
+    std::uint32_t Mode = 0;        // the file's type and permission bits, as stat reports them
+    std::uint32_t OwnerId = 0;     // the owning user's id
 
     bool IsDirectory() const { return (Attributes & faDirectory) != 0; }
 };

@@ -16,6 +16,9 @@ const char* const kBuiltInKrellersKey = "MAIN_KRELLERS";
 const char* const kFileGroupsKey = "FILE_GROUPS";
 const char* const kLastExtensionKey = "LAST_EXT";
 const char* const kLastVisitKey = "LVD";
+const char* const kFoundColumnsKey = "FOUND_COLUMNS";
+const char* const kRecentSearchesKey = "RECENT_SEARCHES";
+const char* const kPreviewKey = "PREVIEW";
 const char* const kSwitchedOff = "N";
 const char* const kAnyExtension = "*";
 
@@ -255,6 +258,23 @@ void TSettingsStore::SetLastExtensionMask(const std::string& mask) { document_.S
 std::string TSettingsStore::LastVisit() const { return document_.GetAttr(kLastVisitKey); }
 
 void TSettingsStore::SetLastVisit(const std::string& date) { document_.SetAttr(kLastVisitKey, date); }
+
+std::string TSettingsStore::FoundColumns() const { return document_.GetAttr(kFoundColumnsKey); }
+
+void TSettingsStore::SetFoundColumns(const std::string& columns) { document_.SetAttr(kFoundColumnsKey, columns); }
+
+std::vector<std::string> TSettingsStore::RecentSearches()
+{
+    std::vector<std::string> files;
+    ReadList(files, kRecentSearchesKey);
+    return files;
+}
+
+void TSettingsStore::SetRecentSearches(const std::vector<std::string>& files) { WriteList(files, kRecentSearchesKey); }
+
+bool TSettingsStore::PreviewShown() const { return document_.GetAttr(kPreviewKey) != kSwitchedOff; }
+
+void TSettingsStore::SetPreviewShown(bool shown) { document_.SetAttr(kPreviewKey, shown ? "" : kSwitchedOff); }
 
 void TSettingsStore::CompleteKeys()
 {
