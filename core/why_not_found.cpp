@@ -102,6 +102,8 @@ std::string WhyNotFound(std::string path, const std::vector<std::string>& startP
         return Quoted(path) + " passes every kreller: the search finds it.";
     std::string text = Quoted(path) + " is refused by " + KrellerNamed(*verdict.RefusedBy);
     if (verdict.Failed)
-        text += ", whose test failed: " + verdict.Error;
-    return text + ".";
+        return text + ", whose test failed: " + verdict.Error + ".";
+    const TChainKreller* kreller = verdict.RefusedBy->Kreller;
+    const std::string reason = kreller ? kreller->WhyRefused(*entry, path) : std::string();
+    return text + (reason.empty() ? "" : ": " + reason) + ".";
 }
