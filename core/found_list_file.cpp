@@ -146,17 +146,24 @@ std::optional<std::string> ChosenFile(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    // A relative name would be resolved against the working directory, the program's folder.
+    const QString chosen = dialog.directory().absoluteFilePath(dialog.selectedFiles().constFirst());
+    return QFile::encodeName(chosen).toStdString();
+}
+
+QString DialogFolder(const std::string& folder)
+{
+    return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
 } // namespace
 
-std::optional<std::string> AskFileToSave(QWidget* parent, const char* objectName, const char* filter,
-                                         const char* defaultExtension, std::string* chosenFilter)
+std::optional<std::string> AskFileToSave(QWidget* parent, const std::string& folder, const char* objectName,
+                                         const char* filter, const char* defaultExtension, std::string* chosenFilter)
 {
-    // Opened in the working directory of the moment: left to itself the dialog would open where
-    // any dialog of the process was last made, such as a plug-in's, made in the plug-in's folder.
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
+    // Opened in the folder given: left to itself the dialog would open where any dialog of the
+    // process was last made, such as a plug-in's, made in the plug-in's folder.
+    QFileDialog dialog(parent, QString(), DialogFolder(folder));
     dialog.setObjectName(objectName);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -168,9 +175,10 @@ std::optional<std::string> AskFileToSave(QWidget* parent, const char* objectName
     return file;
 }
 
-std::optional<std::string> AskFileToOpen(QWidget* parent, const char* objectName, const char* filter)
+std::optional<std::string> AskFileToOpen(QWidget* parent, const std::string& folder, const char* objectName,
+                                         const char* filter)
 {
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
+    QFileDialog dialog(parent, QString(), DialogFolder(folder));
     dialog.setObjectName(objectName);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -178,12 +186,12 @@ std::optional<std::string> AskFileToOpen(QWidget* parent, const char* objectName
     return ChosenFile(dialog);
 }
 
-std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
+std::optional<std::string> AskFoundListSaveFile(QWidget* parent, const std::string& folder)
 {
-    return AskFileToSave(parent, "SaveDialog_found", FoundListSaveFilter, FoundListDefaultExtension);
+    return AskFileToSave(parent, folder, "SaveDialog_found", FoundListSaveFilter, FoundListDefaultExtension);
 }
 
-std::optional<std::string> AskFoundListLoadFile(QWidget* parent)
+std::optional<std::string> AskFoundListLoadFile(QWidget* parent, const std::string& folder)
 {
-    return AskFileToOpen(parent, "OpenDialog_found", FoundListLoadFilter);
+    return AskFileToOpen(parent, folder, "OpenDialog_found", FoundListLoadFilter);
 }

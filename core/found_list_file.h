@@ -72,12 +72,15 @@ std::size_t SaveFoundListAs(const std::vector<std::string>& rowPaths, const File
 void LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,
                        const AddFoundFileCallback& add);
 
-// The system's file dialogs, opened in the working directory, with a "name|pattern|..." filter;
-// nothing when the user cancels. chosenFilter, when given, receives the filter picked, as shown.
-std::optional<std::string> AskFileToSave(QWidget* parent, const char* objectName, const char* filter,
-                                         const char* defaultExtension, std::string* chosenFilter = nullptr);
-std::optional<std::string> AskFileToOpen(QWidget* parent, const char* objectName, const char* filter);
+// The system's file dialogs, opened in folder, with a "name|pattern|..." filter; nothing when the
+// user cancels. chosenFilter, when given, receives the filter picked, as shown.
+std::optional<std::string> AskFileToSave(QWidget* parent, const std::string& folder, const char* objectName,
+                                         const char* filter, const char* defaultExtension,
+                                         std::string* chosenFilter = nullptr);
+std::optional<std::string> AskFileToOpen(QWidget* parent, const std::string& folder, const char* objectName,
+                                         const char* filter);
 
-// The file dialogs of the two commands.
-std::optional<std::string> AskFoundListSaveFile(QWidget* parent);
-std::optional<std::string> AskFoundListLoadFile(QWidget* parent);
+// The file dialogs of the two commands, opened in folder. A bare name typed into the save dialog
+// names a file in that folder.
+std::optional<std::string> AskFoundListSaveFile(QWidget* parent, const std::string& folder);
+std::optional<std::string> AskFoundListLoadFile(QWidget* parent, const std::string& folder);

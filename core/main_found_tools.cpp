@@ -19,6 +19,7 @@
 #include "krellers/kreller_list_view.h"
 #include "platform/FileSystem.h"
 #include "platform/Files.h"
+#include "settings_ui/folder_browser.h"
 
 namespace {
 
@@ -101,8 +102,10 @@ bool TFmain::OpenSearchFrom(const std::string& file)
 
 void TFmain::N_SavesearchasClick()
 {
-    platform::TWorkingDirectoryGuard restoreWorkingDirectory;
-    if (const auto file = AskFileToSave(this, "SaveDialog_search", SavedSearchFilter, SavedSearchExtension))
+    const auto file = ChooseRemembered(settings_->Store(), "SEARCH_FILE", {}, TChosenKind::File, [&](const std::string& start) {
+        return AskFileToSave(this, start, "SaveDialog_search", SavedSearchFilter, SavedSearchExtension);
+    });
+    if (file)
         SaveSearchTo(*file);
 }
 
@@ -110,8 +113,10 @@ void TFmain::N_OpensearchClick()
 {
     if (Searching)
         return;
-    platform::TWorkingDirectoryGuard restoreWorkingDirectory;
-    if (const auto file = AskFileToOpen(this, "OpenDialog_search", SavedSearchFilter))
+    const auto file = ChooseRemembered(settings_->Store(), "SEARCH_FILE", {}, TChosenKind::File, [&](const std::string& start) {
+        return AskFileToOpen(this, start, "OpenDialog_search", SavedSearchFilter);
+    });
+    if (file)
         OpenSearchFrom(*file);
 }
 
@@ -193,9 +198,10 @@ void TFmain::N_ExportfoundlistClick()
 {
     if (Searching || found_->Count() == 0)
         return;
-    platform::TWorkingDirectoryGuard restoreWorkingDirectory;
     std::string filter;
-    const auto file = AskFileToSave(this, "SaveDialog_export", CsvExportFilter, "", &filter);
+    const auto file = ChooseRemembered(settings_->Store(), "EXPORT_FILE", {}, TChosenKind::File, [&](const std::string& start) {
+        return AskFileToSave(this, start, "SaveDialog_export", CsvExportFilter, "", &filter);
+    });
     if (!file)
         return;
     const bool nulSeparated = filter.rfind(kNulFilterName, 0) == 0;
