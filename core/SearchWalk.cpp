@@ -22,11 +22,13 @@ struct TSearchWalk::TFrame {
     platform::TDirectoryHandle Anchor;  // open on anchor levels only
 };
 
-void TUnreadDirectories::Count(int error)
+void TUnreadDirectories::Count(int error, const std::string& path)
 {
     if (error == ENOENT)
         return;
     ++Total;
+    if (FirstPaths.size() < PathsKept && !path.empty())
+        FirstPaths.push_back(path);
     if (error == EACCES || error == EPERM)
         ++Permission;
     else if (error == EMFILE || error == ENFILE)
@@ -48,7 +50,18 @@ std::string UnreadDirectoriesText(const TUnreadDirectories& unread)
     addReason(unread.TooManyOpenFiles, "too many open files");
     if (!reasons.empty())
         reasons += ')';
-    return "Directories that could not be read: " + std::to_string(unread.Total) + reasons;
+    return std::string(UnreadableDirectoriesCaption) + ": " + std::to_string(unread.Total) + reasons;
+}
+
+std::string UnreadDirectoriesWithPathsText(const TUnreadDirectories& unread)
+{
+    std::string text = UnreadDirectoriesText(unread);
+    for (const std::string& path : unread.FirstPaths)
+        text += "\n    " + path;
+    const auto told = static_cast<std::int64_t>(unread.FirstPaths.size());
+    if (told > 0 && unread.Total > told)
+        text += "\n    and " + std::to_string(unread.Total - told) + " more";
+    return text;
 }
 
 void TSearchWalk::ResetCounters()
@@ -57,6 +70,7 @@ void TSearchWalk::ResetCounters()
     FoundCount = 0;
     CurrentPath.clear();
     Unread = {};
+    MissingStartPaths.clear();
 }
 
 void TSearchWalk::ScanDirectory(const std::string& dir)
@@ -64,7 +78,12 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
     // An explicit stack instead of recursion: trees thousands of levels deep are walked without
     // exhausting the call stack.
     std::vector<TFrame> frames;
-    PushFrame(frames, platform::TDirectoryHandle::Open(dir), platform::WithTrailingSlash(dir));
+    platform::TDirectoryHandle start = platform::TDirectoryHandle::Open(dir);
+    if (!start.IsOpen() && (start.Error() == ENOENT || start.Error() == ENOTDIR)) {
+        MissingStartPaths.push_back(dir);
+        return;
+    }
+    PushFrame(frames, std::move(start), platform::WithTrailingSlash(dir));
     while (!frames.empty() && !StopRequested) {
         TFrame& frame = frames.back();
         if (frame.Next == frame.Entries.size()) {
@@ -84,7 +103,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
 void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path)
 {
     if (!dir.IsOpen()) {
-        Unread.Count(dir.Error());
+        Unread.Count(dir.Error(), path);
         return;
     }
     platform::TDirectoryListing listing = ReadListing(dir);

@@ -1,5 +1,7 @@
 #include "core/about.h"
 
+#include "platform/DialogManners.h"
+
 #include "core/publisher.h"
 #include "platform/Shell.h"
 
@@ -69,5 +71,6 @@ TF_about::TF_about(QWidget* parent)
     buttons->addWidget(ok);
     buttons->addStretch();
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    platform::MakeFixedSizeDialog(this);
+    platform::SetStandardButtonIcon(ok, platform::StandardButton::Ok);
 }
