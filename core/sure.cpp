@@ -106,8 +106,11 @@ bool TFbreak_scanning::AskAbove(QWidget* window, const std::string& text)
 void TFbreak_scanning::showEvent(QShowEvent* event)
 {
     TFsure::showEvent(event);
-    if (above_)
-        move(above_->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (above_) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(above_->frameGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 void TFbreak_scanning::FocusDefaultAnswer()

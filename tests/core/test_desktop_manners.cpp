@@ -55,8 +55,9 @@ TEST(Mnemonics, EachTextGetsAFreeCharacterAndKeepsWhatItShows)
     for (const Case& c : cases) {
         EXPECT_EQ(WithMnemonics(c.texts), c.marked) << c.texts.front().toStdString();
         for (std::size_t i = 0; i < c.texts.size(); ++i) {
-            if (!c.texts[i].contains('&'))
+            if (!c.texts[i].contains('&')) {
                 EXPECT_EQ(Shown(WithMnemonics(c.texts)[i]), c.texts[i]);
+            }
         }
     }
 }
