@@ -109,9 +109,14 @@ void TD_kreller_context::StoreCondition()
 
 bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
 {
+    lastTextLimit_ = TTextLimit::None;
     // Without a condition no file passes, and none needs to be read to tell.
     if (expression_.empty())
         return false;
+    struct TLimitNoted {
+        TD_kreller_context& kreller;
+        ~TLimitNoted() { kreller.lastTextLimit_ = kreller.engine_.LastTextLimit(); }
+    } noted{*this};
     return engine_.TestFile(path, expression_, CartridgeText());
 }
 

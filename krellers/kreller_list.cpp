@@ -116,6 +116,7 @@ TChainVerdict Ask(const TKrellerRow& row, const FileEntry& entry, const std::str
     } catch (...) {
         verdict = {&row, true, "unknown error"};
     }
+    verdict.TextLimit = row.Kreller->LastTextLimit();
     if (funnel)
         funnel->Record(&row, verdict.Passed(), std::chrono::steady_clock::now() - start,
                        verdict.Failed ? &verdict.Error : nullptr);
@@ -133,14 +134,21 @@ bool TKrellerList::FilePassesKrellers(const FileEntry& entry, const std::string&
 TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string& path, const TKrellerRow* skipped,
                                       TKrellerFunnel* funnel) const
 {
+    TTextLimit limit = TTextLimit::None;
+    TChainVerdict verdict;
     for (const auto& row : rows_) {
         if (row.get() == skipped || !TakesPart(*row))
             continue;
-        TChainVerdict verdict = Ask(*row, entry, path, funnel);
+        verdict = Ask(*row, entry, path, funnel);
+        if (verdict.TextLimit != TTextLimit::None)
+            limit = verdict.TextLimit;
         if (!verdict.Passed())
-            return verdict;
+            break;
     }
-    return {};
+    verdict.TextLimit = limit;
+    if (funnel)
+        funnel->PartlySearched.Record(path, limit);
+    return verdict;
 }
 
 TKrellerFunnel TKrellerList::StartFunnel(const TKrellerRow* directoriesRow) const

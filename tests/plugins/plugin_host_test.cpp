@@ -76,3 +76,38 @@ TEST(PluginHost, OwnsWhatTheLoaderFindsAndUnloadsEachOnce)
 }
 
 } // namespace
+
+namespace {
+
+// GET_CONTEXT_FILE's answer: how the text was made, its offset, its file; anything else is no text.
+TEST(ContextFileAnswer, ReadOnlyInItsOwnForm)
+{
+    struct Case {
+        std::string answer;
+        std::optional<TContextFile> file;
+    };
+    const Case cases[] = {
+        {"WHOLE\n64\n/cache/a b\nc", TContextFile{"/cache/a b\nc", 64, TTextLimit::None}},
+        {"TIME LIMIT\n0\n/t", TContextFile{"/t", 0, TTextLimit::Time}},
+        {"SIZE LIMIT\n12\n/t", TContextFile{"/t", 12, TTextLimit::Size}},
+        {"", TContextFile{}},
+        {"WHOLE\n64\n", std::nullopt},
+        {"WHOLE\n\n/t", std::nullopt},
+        {"WHOLE\n6x\n/t", std::nullopt},
+        {"WHOLE\n-1\n/t", std::nullopt},
+        {"whole\n64\n/t", std::nullopt},
+        {"some text a cartridge gave instead", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        const std::optional<TContextFile> file = ParseContextFileAnswer(c.answer);
+        ASSERT_EQ(file.has_value(), c.file.has_value());
+        if (file) {
+            EXPECT_EQ(file->Path, c.file->Path);
+            EXPECT_EQ(file->Offset, c.file->Offset);
+            EXPECT_EQ(file->Limit, c.file->Limit);
+        }
+    }
+}
+
+} // namespace
