@@ -116,6 +116,8 @@ std::string WhyNotFound(std::string path, const std::vector<std::string>& startP
         return Quoted(path) + " passes every kreller: the search finds it." + PartlySearchedNote(verdict.TextLimit);
     std::string text = Quoted(path) + " is refused by " + KrellerNamed(*verdict.RefusedBy);
     if (verdict.Failed)
-        text += ", whose test failed: " + verdict.Error;
-    return text + "." + PartlySearchedNote(verdict.TextLimit);
+        return text + ", whose test failed: " + verdict.Error + "." + PartlySearchedNote(verdict.TextLimit);
+    const TChainKreller* kreller = verdict.RefusedBy->Kreller;
+    const std::string reason = kreller ? kreller->WhyRefused(*entry, path) : std::string();
+    return text + (reason.empty() ? "" : ": " + reason) + "." + PartlySearchedNote(verdict.TextLimit);
 }

@@ -83,10 +83,12 @@ void TD_kreller_context::BuildPage()
 
     OClouds1 = new TOadvCloud(ContentArea());
     OClouds1->setObjectName("OClouds1");
+    LBL_warning = NewWarningLine(ContentArea(), "LBL_warning");
     auto* layout = new QVBoxLayout(ContentArea());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PageControl1);
     layout->addWidget(OClouds1, 1);
+    layout->addWidget(LBL_warning);
 }
 
 void TD_kreller_context::LoadCondition(TConditionStrings* strings)
@@ -131,6 +133,9 @@ void TD_kreller_context::UpdateActions()
 {
     SB_add_condition->setEnabled(!Edit_kw->text().trimmed().isEmpty());
     SB_del_cond->setEnabled(OClouds1->Diagram().CurrentCloud() != nullptr);
+    ShowWarning(LBL_warning, OClouds1->Diagram().CloudCount() == 0
+                                 ? "There is no cloud yet: \"Ok\" leaves the kreller without a condition."
+                                 : nullptr);
 }
 
 void TD_kreller_context::AddKeyword()
@@ -148,6 +153,7 @@ void TD_kreller_context::AfterDiagramChange()
 {
     placement_.AfterDiagramChange(OClouds1->Diagram());
     OClouds1->update();
+    UpdateActions();
 }
 
 void TD_kreller_context::SB_del_condClick()

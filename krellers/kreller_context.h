@@ -5,6 +5,7 @@
 
 #include <string>
 
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 class QToolButton;
@@ -58,5 +59,6 @@ private:
     QLineEdit* Edit_kw;
     QToolButton* SB_add_condition;
     QToolButton* SB_del_cond;
+    QLabel* LBL_warning = nullptr;  // no cloud: no condition
     TOadvCloud* OClouds1;
 };

@@ -195,3 +195,32 @@ TEST_F(WhyNotFoundTest, FilesNotSearchedWholeAreCountedWithTheFirstPaths)
 }
 
 } // namespace
+
+namespace {
+
+// A kreller that can tell why it refused: its words follow the kreller's name.
+class ReasoningKreller : public PathKreller {
+public:
+    ReasoningKreller() : PathKreller([](const std::string& path) { return path.ends_with(".txt"); }) {}
+    std::string WhyRefused(const FileEntry& entry, const std::string&) const override
+    {
+        return "the size " + std::to_string(entry.Size) + " bytes is above the upper bound";
+    }
+};
+
+TEST(WhyNotFoundReason, TheRefusingKrellerSaysWhy)
+{
+    TempTree tree;
+    tree.SizedFile("top/b.doc", 42);
+    ReasoningKreller size;
+    TKrellerList chain;
+    TKrellerRow& row = chain.AppendNativeRow("File size condition", &size);
+    row.Strings = {"Size limitation"};
+    row.Checked = true;
+    chain.LoadKrellerConditions();
+    EXPECT_EQ(WhyNotFound(tree.Path("top/b.doc"), {tree.Path("top")}, chain, nullptr),
+              "\"" + tree.Path("top/b.doc") +
+                  "\" is refused by the kreller \"File size condition\" (Size limitation): the size 42 bytes is above the upper bound.");
+}
+
+} // namespace

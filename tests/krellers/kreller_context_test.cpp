@@ -4,6 +4,7 @@
 #include "plugins/plugin_host.h"
 #include "support/TempTree.h"
 
+#include <QLabel>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -336,6 +337,21 @@ TEST_F(ContextKreller, CartridgesCloseTheDialogWhenTheProgramIsToClose)
         kreller.exec();
     }
     EXPECT_EQ(shown, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ContextKreller, WarnsWhileThereIsNoCloud)
+{
+    auto* warning = Child<QLabel>("LBL_warning");
+    EXPECT_FALSE(warning->isHidden());
+    EXPECT_EQ(warning->text(), "There is no cloud yet: \"Ok\" leaves the kreller without a condition.");
+    Type("invoice");
+    EXPECT_TRUE(warning->isHidden());
+    Child<QToolButton>("SB_del_cond")->click();
+    EXPECT_FALSE(warning->isHidden());
 }
 
 } // namespace

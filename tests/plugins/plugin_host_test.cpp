@@ -1,5 +1,8 @@
 #include "plugins/plugin_host.h"
 
+#include "TempTree.h"
+#include "platform/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -78,6 +81,36 @@ TEST(PluginHost, OwnsWhatTheLoaderFindsAndUnloadsEachOnce)
 } // namespace
 
 namespace {
+
+TEST(PluginFolderList, AnInstalledCopyAlsoReadsTheUsersOwnFoldersAfterItsOwn)
+{
+    const auto writable = [](const std::string&) { return true; };
+    const auto readOnly = [](const std::string& dir) { return dir != "/usr/lib/filekreller"; };
+    const TPluginFolders built = PluginFoldersOf("/work/build/bin", "/home/u/.local/share", writable);
+    EXPECT_EQ(built.Cartridges, (std::vector<std::string>{"/work/build/context_crtrs"}));
+    EXPECT_EQ(built.CustomKrellers, (std::vector<std::string>{"/work/build/custom_krellers"}));
+    const TPluginFolders installed = PluginFoldersOf("/usr/lib/filekreller/bin", "/home/u/.local/share", readOnly);
+    EXPECT_EQ(installed.Cartridges, (std::vector<std::string>{"/usr/lib/filekreller/context_crtrs",
+                                                              "/home/u/.local/share/FileKreller/context_crtrs"}));
+    EXPECT_EQ(installed.CustomKrellers, (std::vector<std::string>{"/usr/lib/filekreller/custom_krellers",
+                                                                  "/home/u/.local/share/FileKreller/custom_krellers"}));
+    EXPECT_EQ(PluginFoldersOf("/usr/lib/filekreller/bin", "", readOnly).Cartridges.size(), 1u);
+}
+
+TEST(PluginFolderList, EveryFolderIsReadInOrderButOnlyTheFirstIsMade)
+{
+    TempTree tree;
+    std::vector<std::string> log;
+    FakeLoader loader(log);
+    TPluginHost host;
+    const TPluginFolders folders{{tree.Path("own/context_crtrs"), tree.Path("user/context_crtrs")},
+                                 {tree.Path("own/custom_krellers"), tree.Dir("user/custom_krellers")}};
+    host.LoadPlugins(loader, folders);
+    EXPECT_EQ(loader.folders, (std::vector<std::string>{tree.Path("own/context_crtrs"), tree.Path("own/custom_krellers"),
+                                                        tree.Path("user/custom_krellers")}));
+    EXPECT_FALSE(platform::PathExists(tree.Path("user/context_crtrs"))) << "the user's own folder is not made";
+    EXPECT_EQ(host.Folders().CustomKrellers, folders.CustomKrellers);
+}
 
 // GET_CONTEXT_FILE's answer: how the text was made, its offset, its file; anything else is no text.
 TEST(ContextFileAnswer, ReadOnlyInItsOwnForm)
