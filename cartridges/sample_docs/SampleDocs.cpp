@@ -119,40 +119,61 @@ std::string DeflatedPiece(z_stream& stream, const std::string& input, int flush)
     return out;
 }
 
-// A zip container with one deflated part whose data was made elsewhere.
-std::string ZipOfDeflated(const std::string& name, const std::string& data, std::uint32_t crc, std::uint32_t inflated)
+struct ZipEntry {
+    std::string name;
+    std::uint32_t crc = 0;
+    std::uint64_t deflated = 0;
+    std::uint64_t inflated = 0;
+    std::uint64_t offset = 0;  // of its local header
+};
+
+// The local (or central) header of a deflated entry.
+std::string EntryHeader(const ZipEntry& entry, bool central)
 {
-    auto header = [&](std::uint32_t signature, bool central) {
-        std::string h;
-        PutLittleEndian(h, signature, 4);
-        if (central)
-            PutLittleEndian(h, 20, 2); // made by
-        PutLittleEndian(h, 20, 2);     // needed
-        PutLittleEndian(h, 0, 2);      // flags
-        PutLittleEndian(h, 8, 2);      // deflate
-        PutLittleEndian(h, 0, 4);      // time, date
-        PutLittleEndian(h, crc, 4);
-        PutLittleEndian(h, data.size(), 4);
-        PutLittleEndian(h, inflated, 4);
-        PutLittleEndian(h, name.size(), 2);
-        PutLittleEndian(h, 0, 2); // extra
-        if (central) {
-            PutLittleEndian(h, 0, 2 + 2 + 2); // comment, disk, internal attributes
-            PutLittleEndian(h, 0, 4 + 4);     // external attributes, local header at 0
-        }
-        return h + name;
-    };
-    const std::string local = header(0x04034b50, false) + data;
-    const std::string central = header(0x02014b50, true);
+    std::string h;
+    PutLittleEndian(h, central ? 0x02014b50 : 0x04034b50, 4);
+    if (central)
+        PutLittleEndian(h, 20, 2); // made by
+    PutLittleEndian(h, 20, 2);     // needed
+    PutLittleEndian(h, 0, 2);      // flags
+    PutLittleEndian(h, 8, 2);      // deflate
+    PutLittleEndian(h, 0, 4);      // time, date
+    PutLittleEndian(h, entry.crc, 4);
+    PutLittleEndian(h, entry.deflated, 4);
+    PutLittleEndian(h, entry.inflated, 4);
+    PutLittleEndian(h, entry.name.size(), 2);
+    PutLittleEndian(h, 0, 2); // extra
+    if (central) {
+        PutLittleEndian(h, 0, 2 + 2 + 2); // comment, disk, internal attributes
+        PutLittleEndian(h, 0, 4);         // external attributes
+        PutLittleEndian(h, entry.offset, 4);
+    }
+    return h + entry.name;
+}
+
+// The central directory of the entries and the end record, the directory starting at offset.
+std::string CentralDirectory(const std::vector<ZipEntry>& entries, std::uint64_t offset)
+{
+    std::string central;
+    for (const ZipEntry& entry : entries)
+        central += EntryHeader(entry, true);
     std::string end;
     PutLittleEndian(end, 0x06054b50, 4);
     PutLittleEndian(end, 0, 4);
-    PutLittleEndian(end, 1, 2);
-    PutLittleEndian(end, 1, 2);
+    PutLittleEndian(end, entries.size(), 2);
+    PutLittleEndian(end, entries.size(), 2);
     PutLittleEndian(end, central.size(), 4);
-    PutLittleEndian(end, local.size(), 4);
+    PutLittleEndian(end, offset, 4);
     PutLittleEndian(end, 0, 2);
-    return local + central + end;
+    return central + end;
+}
+
+// A zip container with one deflated part whose data was made elsewhere.
+std::string ZipOfDeflated(const std::string& name, const std::string& data, std::uint32_t crc, std::uint32_t inflated)
+{
+    const ZipEntry entry{name, crc, data.size(), inflated, 0};
+    const std::string local = EntryHeader(entry, false) + data;
+    return local + CentralDirectory({entry}, local.size());
 }
 
 // A unit of about a megabyte made of item(i) for i = 0, 1, ...
@@ -165,42 +186,46 @@ std::string MegabyteOf(TItem item)
     return unit;
 }
 
-// A zip container of one deflated part, head + count copies of unit + tail, written to out: the
-// unit is deflated once and its copies strung together.
-void WriteRepeatedPartZip(std::ostream& out, const std::string& name, const std::string& head, const std::string& unit,
-                          std::uint32_t count, const std::string& tail)
+// A part of head, count copies of unit and tail.
+struct RepeatedPart {
+    std::string name;
+    std::string head;
+    std::string unit{};
+    std::uint32_t count = 0;
+    std::string tail{};
+};
+
+// A zip container of the deflated parts written to out: each unit is deflated once and its copies
+// strung together.
+void WriteRepeatedPartZip(std::ostream& out, const std::vector<RepeatedPart>& parts)
 {
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
-    const std::string deflatedHead = DeflatedPiece(stream, head, Z_FULL_FLUSH);
-    const std::string deflatedUnit = DeflatedPiece(stream, unit, Z_FULL_FLUSH);
-    const std::string deflatedTail = DeflatedPiece(stream, tail, Z_FINISH);
-    deflateEnd(&stream);
     auto crcOf = [](const std::string& s) { return crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())); };
-    uLong crc = crcOf(head);
-    const uLong unitCrc = crcOf(unit);
-    for (std::uint32_t i = 0; i < count; ++i)
-        crc = crc32_combine(crc, unitCrc, static_cast<z_off_t>(unit.size()));
-    crc = crc32_combine(crc, crcOf(tail), static_cast<z_off_t>(tail.size()));
-    const std::uint64_t deflated = deflatedHead.size() + std::uint64_t{deflatedUnit.size()} * count + deflatedTail.size();
-    const std::uint64_t inflated = head.size() + std::uint64_t{unit.size()} * count + tail.size();
-    // The layout of ZipOfDeflated, its data written piece by piece.
-    const std::string whole = ZipOfDeflated(name, std::string(), static_cast<std::uint32_t>(crc), static_cast<std::uint32_t>(inflated));
-    std::string local = whole.substr(0, 30 + name.size());
-    std::string rest = whole.substr(local.size());
-    for (auto* header : {&local, &rest}) {
-        const std::size_t at = header == &local ? 18 : 20;  // compressed size in the local and central header
-        for (int i = 0; i < 4; ++i)
-            (*header)[at + static_cast<std::size_t>(i)] = static_cast<char>((deflated >> (8 * i)) & 0xFF);
+    std::vector<ZipEntry> entries;
+    std::uint64_t at = 0;
+    for (const RepeatedPart& part : parts) {
+        z_stream stream{};
+        deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+        const std::string deflatedHead = DeflatedPiece(stream, part.head, Z_FULL_FLUSH);
+        const std::string deflatedUnit = DeflatedPiece(stream, part.unit, Z_FULL_FLUSH);
+        const std::string deflatedTail = DeflatedPiece(stream, part.tail, Z_FINISH);
+        deflateEnd(&stream);
+        uLong crc = crcOf(part.head);
+        const uLong unitCrc = crcOf(part.unit);
+        for (std::uint32_t i = 0; i < part.count; ++i)
+            crc = crc32_combine(crc, unitCrc, static_cast<z_off_t>(part.unit.size()));
+        crc = crc32_combine(crc, crcOf(part.tail), static_cast<z_off_t>(part.tail.size()));
+        const ZipEntry entry{part.name, static_cast<std::uint32_t>(crc),
+                             deflatedHead.size() + std::uint64_t{deflatedUnit.size()} * part.count + deflatedTail.size(),
+                             part.head.size() + std::uint64_t{part.unit.size()} * part.count + part.tail.size(), at};
+        const std::string local = EntryHeader(entry, false);
+        out << local << deflatedHead;
+        for (std::uint32_t i = 0; i < part.count; ++i)
+            out << deflatedUnit;
+        out << deflatedTail;
+        at += local.size() + entry.deflated;
+        entries.push_back(entry);
     }
-    const std::size_t centralOffset = rest.size() - 22 + 16;  // the end record's offset of the central directory
-    const std::uint64_t central = local.size() + deflated;
-    for (int i = 0; i < 4; ++i)
-        rest[centralOffset + static_cast<std::size_t>(i)] = static_cast<char>((central >> (8 * i)) & 0xFF);
-    out << local << deflatedHead;
-    for (std::uint32_t i = 0; i < count; ++i)
-        out << deflatedUnit;
-    out << deflatedTail << rest;
+    out << CentralDirectory(entries, at);
 }
 
 // A PDF of count pages that share one font, each with its own copy of the deflated content, and a
@@ -282,7 +307,7 @@ void WriteLongDocument(const std::string& path, LongKind kind, std::uint32_t inf
     switch (kind) {
     case LongKind::Ods:
         WriteRepeatedPartZip(
-            out, "content.xml",
+            out, {{"content.xml",
             std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content ") + kOdfNamespaces +
                 "><office:body><office:spreadsheet><table:table>",
             MegabyteOf([](std::size_t i) {
@@ -292,18 +317,32 @@ void WriteLongDocument(const std::string& path, LongKind kind, std::uint32_t inf
             }),
             units,
             "<table:table-row><table:table-cell><text:p>" + XmlEscaped(lastLine) +
-                "</text:p></table:table-cell></table:table-row></table:table></office:spreadsheet></office:body></office:document-content>");
+                "</text:p></table:table-cell></table:table-row></table:table></office:spreadsheet></office:body></office:document-content>"}});
         break;
     case LongKind::Docx:
         WriteRepeatedPartZip(
-            out, "word/document.xml",
+            out, {{"word/document.xml",
             std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"") + kWordNs +
                 "\"><w:body>",
             MegabyteOf([](std::size_t i) {
                 return "<w:p><w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">Paragraph " + std::to_string(i) +
                        " tells of item " + std::to_string(i * 7919 % 100003) + " at length.</w:t></w:r></w:p>";
             }),
-            units, "<w:p><w:r><w:t>" + XmlEscaped(lastLine) + "</w:t></w:r></w:p></w:body></w:document>");
+            units, "<w:p><w:r><w:t>" + XmlEscaped(lastLine) + "</w:t></w:r></w:p></w:body></w:document>"}});
+        break;
+    case LongKind::Epub:
+        WriteRepeatedPartZip(
+            out, {{"META-INF/container.xml",
+                   "<container><rootfiles><rootfile full-path=\"book.opf\"/></rootfiles></container>"},
+                  {"book.opf", "<package><manifest><item id=\"a\" href=\"a.xhtml\"/><item id=\"b\" href=\"b.xhtml\"/>"
+                               "</manifest><spine><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>"},
+                  {"a.xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body>",
+                   MegabyteOf([](std::size_t i) {
+                       return "<p>Page " + std::to_string(i) + " of the first chapter tells of item " +
+                              std::to_string(i * 7919 % 100003) + ".</p>\n";
+                   }),
+                   units, "</body></html>"},
+                  {"b.xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>" + XmlEscaped(lastLine) + "</p></body></html>"}});
         break;
     case LongKind::Pdf:
         WriteRepeatedPagePdf(out, LongPageContent(""), units, LongPageContent(lastLine));

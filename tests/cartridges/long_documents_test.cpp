@@ -1,6 +1,6 @@
 // Long documents taken as a search takes them: the cartridge's converter writes the text into the
 // cache a piece at a time, and the Context kreller's engine searches it from there a piece at a
-// time. A keyword at the very end of a long spreadsheet, text or PDF is found; a limit that stops
+// time. A keyword at the very end of a long spreadsheet, text, e-book or PDF is found; a limit that stops
 // a conversion leaves the text made before it and says which limit it was.
 #include "TempTree.h"
 #include "cartridges/common/Cartridge.h"
@@ -27,6 +27,7 @@ struct Kind {
 const Kind kKinds[] = {
     {"ods", LongKind::Ods, "office_text_convert"},
     {"docx", LongKind::Docx, "office_text_convert"},
+    {"epub", LongKind::Epub, "office_text_convert"},
     {"pdf", LongKind::Pdf, "pdf_text_convert"},
 };
 
