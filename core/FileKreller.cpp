@@ -3,6 +3,7 @@
 #include "core/about.h"
 #include "core/help_pages.h"
 #include "core/application.h"
+#include "core/desktop_keys.h"
 #include "core/main.h"
 #include "core/msg.h"
 #include "core/sure.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
     app.installEventFilter(&tabOrder);
 
     TFmain mainWindow;
+    TDesktopKeys desktopKeys([&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); });
+    app.installEventFilter(&desktopKeys);
     TD_settings_user settings(TSettingsUserServices{}, &mainWindow);  // loads the settings file
     TUserSettingsLink settingsLink(settings);
     mainWindow.AttachSettings(&settingsLink);
@@ -38,7 +41,7 @@ int main(int argc, char** argv)
     services.Ask = [&sure](const std::string& question) { return sure.Ask(question); };
     services.CloseMainWindow = [&mainWindow] { PostCloseRequest(&mainWindow); };
     services.ShowHelpTopic = [&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); };
-    services.PluginsPageAddress = PluginsPageAddress();
+    services.PluginsPageAddress = ProductListAddress();
     services.Plugins = &mainWindow.Plugins();
     settings.SetServices(services);
     mainWindow.AttachDialogs({&sure, &msg, &breakScanning, &textView, &about});

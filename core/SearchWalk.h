@@ -1,7 +1,9 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -21,22 +23,34 @@ struct TUnreadDirectories {
     std::int64_t Total = 0;
     std::int64_t Permission = 0;        // refused by the directory's permissions
     std::int64_t TooManyOpenFiles = 0;  // the process or the system ran out of file handles
+    std::vector<std::string> FirstPaths;  // the first PathsKept of them, in the order met
 
-    // Counts one failure by its errno value. A directory that vanished before it was opened
-    // was not missed and is not counted.
-    void Count(int error);
+    static constexpr std::size_t PathsKept = 5;
+
+    // Counts one failure of path by its errno value. A directory that vanished before it was
+    // opened was not missed and is not counted.
+    void Count(int error, const std::string& path = {});
     bool operator==(const TUnreadDirectories&) const = default;
 };
 
+// What every summary calls them.
+inline constexpr const char* UnreadableDirectoriesCaption = "Directories that could not be read";
+
 // The line the run summary gives for them; empty when every directory could be read.
 std::string UnreadDirectoriesText(const TUnreadDirectories& unread);
+// The count line followed by the first paths, one a line, and how many more there were.
+std::string UnreadDirectoriesWithPathsText(const TUnreadDirectories& unread);
+
+class TWalkPrefetch;
 
 // The recursive walk of one search run: depth first, in the order the file system lists entries,
 // every file handed to the kreller chain. Stop and ignore requests arrive as flags set by the
-// host while events run.
+// host while events run. With workers, directories are read ahead of the walk on threads of
+// their own; what the host is asked, in which order, and what is counted stay the same.
 class TSearchWalk {
 public:
-    explicit TSearchWalk(TWalkHost& host) : host_(host) {}
+    explicit TSearchWalk(TWalkHost& host);
+    ~TSearchWalk();
 
     // Clears the counters for a new run (the flags are the run's to clear).
     void ResetCounters();
@@ -48,6 +62,7 @@ public:
     std::int64_t FoundCount = 0;    // files that passed the chain
     std::string CurrentPath;        // the entry taken up last
     TUnreadDirectories Unread;      // directories that could not be opened
+    std::vector<std::string> MissingStartPaths;  // start paths that name no directory
 
     // Events run at most this often: asking the event loop costs about as much as a stat, so it
     // is not asked for every entry. Zero lets them run at every entry.
@@ -58,16 +73,32 @@ public:
     // proportional to its size, holding about one handle per this many levels.
     static constexpr std::size_t AnchorSpacing = 32;
 
+    // Threads that read directories ahead of the walk; none reads them on the walk's own thread.
+    unsigned Workers = DefaultWorkers();
+    // What they hold ahead of the walk at most, in bytes of names and entries.
+    std::size_t LookAheadBytes = std::size_t{64} << 20;
+    // The most they held ahead during the last directory scanned.
+    std::size_t PeakLookAheadBytes = 0;
+
+    // A few more threads than cores: reading directories mostly waits for the disk or the network.
+    static unsigned DefaultWorkers();
+
 private:
     struct TFrame;
+    class TPrefetchScope;
 
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
     platform::TDirectoryListing ReadListing(const platform::TDirectoryHandle& dir);
-    void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path);
+    void EnterPending(std::vector<TFrame>& frames, const std::string& name);
+    void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
+                   const std::string* name);
+    bool Refill(TFrame& frame);
+    void PopFrame(std::vector<TFrame>& frames);
     platform::TDirectoryHandle OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const;
 
     TWalkHost& host_;
+    std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan with workers
     std::chrono::steady_clock::time_point lastEvents_{};
     bool eventsEverRan_ = false;
     std::string pendingDirectory_;  // the subdirectory the entry just taken up asks to enter

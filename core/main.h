@@ -245,6 +245,7 @@ private:
     void UpdateFoundToolCommands();
     bool TypedIntoFoundList(QKeyEvent* event);
     void SetCommandIcons();
+    void SetToolTips();
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
     QAction* MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
                         const QKeySequence& shortcut = {});

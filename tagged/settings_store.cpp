@@ -129,7 +129,7 @@ void TSettingsStore::StandardDefaults(TNoxPigger& document)
 
 void TSettingsStore::Load(const std::function<void(TNoxPigger&)>& setDefaults)
 {
-    writeProtected_ = platform::IsWriteProtected(fileName_);
+    CheckWriteProtection();
     const TFileState state = ReadFile();
     if (state != TFileState::Loaded) {
         setDefaults(document_);
@@ -189,7 +189,7 @@ bool TSettingsStore::KeepDamagedFile()
 
 bool TSettingsStore::Save()
 {
-    writeProtected_ = platform::IsWriteProtected(fileName_);
+    CheckWriteProtection();
     if (writeProtected_)
         return false;
     try {
@@ -201,6 +201,11 @@ bool TSettingsStore::Save()
         // A location that cannot be written keeps its old file; the program goes on.
         return false;
     }
+}
+
+void TSettingsStore::CheckWriteProtection()
+{
+    writeProtected_ = platform::IsWriteProtected(fileName_);
 }
 
 std::string TSettingsStore::PlaceNote() const
