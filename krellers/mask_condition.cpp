@@ -102,8 +102,8 @@ std::optional<std::string> TMaskCondition::MaskError() const
 
 TMaskTester::TMaskTester(const TMaskCondition& condition, const std::vector<TFileGroup>& groups)
     : active_(true)
-    , mode_(condition.Mode)
     , composedMask_(condition.ComposedMask())
+    , mode_(condition.Mode)
 {
     try {
         mask_.emplace(condition.ComposedMask());
