@@ -150,6 +150,9 @@ private:
     std::size_t used_ = 0;
 };
 
+// The position of a row the name filter hides.
+constexpr std::uint32_t kHidden = UINT32_MAX;
+
 struct TKeyedIndex {
     TSortKey Key;
     std::uint32_t Index;
@@ -259,31 +262,58 @@ void TFoundRows::Clear()
 {
     rows_.clear();
     rows_.shrink_to_fit();
+    sorted_.clear();
+    sortedRows_ = 0;
     order_.clear();
+    orderedRows_ = 0;
     positions_.clear();
+    filter_ = {};
+}
+
+void TFoundRows::SetSort(const TFoundSort& sort)
+{
+    if (sort != sort_)
+        sorted_.clear();
+    sort_ = sort;
 }
 
 std::uint32_t TFoundRows::RowIndex(int position) const
 {
     const auto at = static_cast<std::size_t>(position);
     // Rows appended after the order was applied follow in found order.
-    return at < order_.size() ? order_[at] : static_cast<std::uint32_t>(at);
+    return static_cast<std::uint32_t>(at < order_.size() ? order_[at] : orderedRows_ + (at - order_.size()));
 }
 
 int TFoundRows::PositionOf(std::uint32_t rowIndex) const
 {
-    return static_cast<int>(rowIndex < positions_.size() ? positions_[rowIndex] : rowIndex);
+    if (rowIndex >= orderedRows_)
+        return static_cast<int>(order_.size() + (rowIndex - orderedRows_));
+    const std::uint32_t position = positions_[rowIndex];
+    return position == kHidden ? -1 : static_cast<int>(position);
 }
 
 void TFoundRows::ApplySort()
 {
-    if (!sort_.Active) {
-        order_.clear();
-        positions_.clear();
+    order_.clear();
+    positions_.clear();
+    orderedRows_ = 0;
+    if (!sort_.Active && !filter_.Active())
         return;
+    if (!sort_.Active) {
+        sorted_.resize(rows_.size());
+        std::iota(sorted_.begin(), sorted_.end(), 0u);
+    } else if (sorted_.empty() || sortedRows_ != rows_.size()) {
+        // Typing in the name box filters again and again; the rows are sorted only once.
+        sorted_ = SortedOrder(rows_, sort_);
     }
-    order_ = SortedOrder(rows_, sort_);
-    positions_.assign(order_.size(), 0);
+    sortedRows_ = rows_.size();
+    orderedRows_ = rows_.size();
+    order_.reserve(sorted_.size());
+    for (const std::uint32_t row : sorted_) {
+        if (filter_.Matches(rows_[row].Name()))
+            order_.push_back(row);
+    }
+    positions_.assign(rows_.size(), kHidden);
     for (std::uint32_t position = 0; position < order_.size(); ++position)
         positions_[order_[position]] = position;
 }

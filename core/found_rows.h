@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "krellers/name_filter.h"
 #include "platform/FileSystem.h"
 
 // One row of the found list; the texts on screen are made only for the rows being painted.
@@ -38,28 +39,39 @@ int CompareNaturally(std::string_view a, std::string_view b);
 std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort);
 
 // The found rows with the order they are shown in. Rows appended keep the found order until the
-// chosen order is applied (at the end of a run, or when the user picks an order).
+// chosen order is applied (at the end of a run, or when the user picks an order). A name filter
+// hides the rows it refuses without dropping them, so a wider filter shows them again.
 class TFoundRows {
 public:
     void Append(const FileEntry& entry, const std::string& path);
+    // Drops every row; the name filter goes with them.
     void Clear();
 
-    int Count() const { return static_cast<int>(rows_.size()); }
+    // The rows shown.
+    int Count() const { return static_cast<int>(order_.size() + rows_.size() - orderedRows_); }
+    // Every row kept, those the name filter hides included.
+    int Total() const { return static_cast<int>(rows_.size()); }
     // The row shown at position; every command that walks the list goes through it.
     const TFoundRow& At(int position) const { return rows_[RowIndex(position)]; }
     // The row that position shows, as an index into the rows in found order.
     std::uint32_t RowIndex(int position) const;
-    // Where the row of found-order index rowIndex is shown.
+    // Where the row of found-order index rowIndex is shown; -1 when the name filter hides it.
     int PositionOf(std::uint32_t rowIndex) const;
 
     const TFoundSort& Sort() const { return sort_; }
-    void SetSort(const TFoundSort& sort) { sort_ = sort; }
-    // Shows the rows in the chosen order (found order when none is chosen).
+    void SetSort(const TFoundSort& sort);
+    const TNameFilter& NameFilter() const { return filter_; }
+    void SetNameFilter(TNameFilter filter) { filter_ = std::move(filter); }
+    // Shows the rows the name filter passes, in the chosen order (found order when none is chosen).
     void ApplySort();
 
 private:
     std::vector<TFoundRow> rows_;
     TFoundSort sort_;
+    TNameFilter filter_;
+    std::vector<std::uint32_t> sorted_;    // every row in the chosen order; empty until needed
+    std::size_t sortedRows_ = 0;           // rows sorted_ was made from
     std::vector<std::uint32_t> order_;     // position -> row; empty: found order
+    std::size_t orderedRows_ = 0;          // rows that order_ was made from; those after follow it
     std::vector<std::uint32_t> positions_; // row -> position, made when first asked for
 };

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -94,6 +95,13 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
         FindDialog1Find(text, direction);
     });
     whyDialog_ = new TD_why_not_found(this);
+    ShowRunStatus(runStatus_);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName("Shortcut_stop");
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (Searching)
+            SB_runOrStopClick();
+    });
     SetStartPaths({settings_->DefaultPath()}, 0);
     UpdateCommands();
 }
@@ -487,6 +495,7 @@ void TFmain::LoadFoundListChosenBy(const std::function<std::optional<std::string
     // Busy as during a search from the moment the list is emptied until the last row is in.
     const auto becomeBusy = [this] {
         found_->Clear();
+        listedRunPaths_.reset();
         Searching = true;
         UpdateCommands();
     };
@@ -571,6 +580,7 @@ void TFmain::CopyFileNames()
 std::string TFmain::WhyNotFoundText(const std::string& path)
 {
     // The krellers judge with the conditions their rows show now, as a run would.
+    krellers_.SetNameFilter(TNameFilter(NameBoxText()));
     LoadKrellerConditions();
     return WhyNotFound(path, StartPaths(), krellers_, DirsItem);
 }

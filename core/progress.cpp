@@ -1,5 +1,6 @@
 #include "core/progress.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -53,6 +54,16 @@ void TD_progress::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
     ShownFlag = false;
+}
+
+void TD_progress_user::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape) {
+        TD_progress::keyPressEvent(event);
+        return;
+    }
+    host_.StopSearch();
+    BreakProgress(true);
 }
 
 TLastVisitLabel LastVisitLabelFor(const std::string& stored, const platform::CalendarDate& today)

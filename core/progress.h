@@ -55,6 +55,11 @@ public:
 
     void StopLinkClick();
     void WebLinkClick();
+protected:
+    // Escape stops the search at once, as the main window's Stop does.
+    void keyPressEvent(QKeyEvent* event) override;
+
+public:
     void RefreshLastVisit();
     QString LastVisitText() const { return lastVisitText_; }
     bool LastVisitHighlighted() const { return lastVisitHighlighted_; }

@@ -100,6 +100,9 @@ std::string WhyNotFound(std::string path, const std::vector<std::string>& startP
     const TChainVerdict verdict = chain.JudgeFile(*entry, path, directoriesRow, nullptr);
     if (verdict.Passed())
         return Quoted(path) + " passes every kreller: the search finds it.";
+    if (verdict.RefusedBy == &chain.NameRow())
+        return Quoted(path) + " is refused by the name box: its name does not match " +
+               Quoted(chain.NameFilter().Text()) + ".";
     std::string text = Quoted(path) + " is refused by " + KrellerNamed(*verdict.RefusedBy);
     if (verdict.Failed)
         text += ", whose test failed: " + verdict.Error;

@@ -191,10 +191,15 @@ struct FoundListLoad : FoundListCommands {
 TEST_F(FoundListLoad, TheWindowAnswersDuringALoadWithItsCommandsDisabled)
 {
     const std::string list = ListOf(40);
-    std::optional<bool> runEnabledMeanwhile;
-    QTimer::singleShot(0, [&] { runEnabledMeanwhile = RunEnabled(); });
+    std::optional<bool> startEnabledMeanwhile;
+    QString runTextMeanwhile;
+    QTimer::singleShot(0, [&] {
+        startEnabledMeanwhile = window.findChild<QAction*>("N_Startsearch")->isEnabled();
+        runTextMeanwhile = window.findChild<QAbstractButton*>("SB_run")->text();
+    });
     Load(list);
-    EXPECT_EQ(runEnabledMeanwhile, false);
+    EXPECT_EQ(startEnabledMeanwhile, false);
+    EXPECT_EQ(runTextMeanwhile, "Stop");  // the Run button stops a load as it stops a search
     EXPECT_EQ(window.FoundList().rowCount(), 40);
     EXPECT_TRUE(RunEnabled());
     EXPECT_FALSE(window.Searching);
