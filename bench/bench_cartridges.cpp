@@ -16,6 +16,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -97,12 +98,17 @@ int Search(const std::vector<Cartridge>& cartridges, const std::vector<std::stri
     return found;
 }
 
+// pdftotext writes into a file, as the cartridge's converter does.
 void RunPdftotext(const std::vector<std::string>& paths)
 {
+    std::FILE* output = std::tmpfile();
     for (const auto& path : paths) {
-        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".pdf") == 0)
-            RunChild("/usr/bin/pdftotext", {"-q", path, "-"}, {});
+        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".pdf") == 0) {
+            std::rewind(output);
+            RunChild("/usr/bin/pdftotext", {"-q", path, "-"}, {}, ::fileno(output));
+        }
     }
+    std::fclose(output);
 }
 
 std::vector<std::string> Only(const std::vector<std::string>& paths, const std::string& extension)

@@ -107,6 +107,13 @@ void TFLCEdit::BuildView()
     Label_OOR->setObjectName("Label_OOR");
     SetTextColour(Label_OOR, Qt::red);
     Label_OOR->hide();
+    const QString range = QString("%1 to %2").arg(kMinEditRadius).arg(kMaxEditRadius);
+    Label_range = NewLabel(group, ("allowed: " + range).toUtf8().constData(), 12, 117);
+    Label_range->setObjectName("Label_range");
+    Label_range->adjustSize();
+    SetTextColour(Label_range, Qt::red);
+    Label_range->hide();
+    SE1->setToolTip("Radius, from " + range);
 
     auto* tuning = new QGroupBox("Tune label pos.:", group);
     tuning->setGeometry(12, 130, 152, 116);
@@ -250,6 +257,7 @@ void TFLCEdit::ShowRadiusInRange(bool inRange)
 {
     SetTextColour(SE1, inRange ? palette().color(QPalette::Text) : QColor(Qt::red));
     Label_OOR->setVisible(!inRange);
+    Label_range->setVisible(!inRange);
 }
 
 void TFLCEdit::MoveCaption(int dx, int dy)

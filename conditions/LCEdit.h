@@ -67,6 +67,7 @@ private:
     QLabel* LabelC;
     QSpinBox* SE1;
     QLabel* Label_OOR;
+    QLabel* Label_range;  // the radii taken, shown with the warning
     QToolButton* SBup;
     QToolButton* SBl;
     QToolButton* SBdn;

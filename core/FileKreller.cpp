@@ -1,10 +1,10 @@
 #include <QScreen>
 
 #include "core/about.h"
+#include "core/help_pages.h"
 #include "core/application.h"
 #include "core/main.h"
 #include "core/msg.h"
-#include "core/publisher.h"
 #include "core/sure.h"
 #include "core/tab_order.h"
 #include "core/text_view.h"
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     services.Ask = [&sure](const std::string& question) { return sure.Ask(question); };
     services.CloseMainWindow = [&mainWindow] { PostCloseRequest(&mainWindow); };
     services.ShowHelpTopic = [&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); };
-    services.PluginsPageAddress = std::string(PublisherWebHost) + "/plugins";
+    services.PluginsPageAddress = PluginsPageAddress();
     services.Plugins = &mainWindow.Plugins();
     settings.SetServices(services);
     mainWindow.AttachDialogs({&sure, &msg, &breakScanning, &textView, &about});

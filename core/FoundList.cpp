@@ -13,6 +13,12 @@
 #include "platform/Dates.h"
 #include "platform/Icons.h"
 
+TFoundListModel::TFoundListModel(QObject* parent)
+    : QAbstractTableModel(parent), collator_(platform::TNameCollator::ForUserLocale())
+{
+    rows_.SetCollator(collator_.get());
+}
+
 void TFoundListModel::Append(const FileEntry& entry, const std::string& path)
 {
     rows_.Append(entry, path);
@@ -109,13 +115,16 @@ QString TFoundListModel::WidestSizeText() const
 QString TFoundListModel::SizeText(std::int64_t bytes)
 {
     // Kilobytes of 1000 bytes, as the size kreller counts them, truncated like its bounds: a file
-    // that shows 1 passes "at least 1 KB". Below 10 KB one decimal tells 0.9 from 1.0.
+    // that shows 1 passes "at least 1 KB". Below 1 KB the bytes show exactly (3 bytes: 0.003),
+    // below 10 KB one decimal tells 0.9 from 1.0.
     constexpr std::int64_t kBytesPerKilobyte = 1000;
     constexpr std::int64_t kBytesPerTenth = kBytesPerKilobyte / 10;
-    if (bytes < 0)
-        bytes = 0;
+    if (bytes <= 0)
+        return QStringLiteral("0");
     if (bytes >= 10 * kBytesPerKilobyte)
         return QString::number(bytes / kBytesPerKilobyte);
+    if (bytes < kBytesPerKilobyte)
+        return QLocale().toString(static_cast<double>(bytes) / 1000.0, 'f', 3);
     return QLocale().toString(static_cast<double>(bytes / kBytesPerTenth) / 10.0, 'f', 1);
 }
 

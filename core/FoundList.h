@@ -2,10 +2,12 @@
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/found_rows.h"
+#include "platform/Collation.h"
 #include "platform/FileSystem.h"
 
 // The found list's model. Rows appended during a run wait until Flush, so a million rows cost a
@@ -15,7 +17,8 @@ class TFoundListModel : public QAbstractTableModel {
 public:
     enum Column { ColName, ColPath, ColSize, ColDate, ColumnCount };
 
-    using QAbstractTableModel::QAbstractTableModel;
+    // Names and paths sort in the order of the user's locale.
+    explicit TFoundListModel(QObject* parent = nullptr);
 
     void Append(const FileEntry& entry, const std::string& path);
     void Flush();  // shows the rows appended since the last flush
@@ -59,6 +62,7 @@ signals:
     void Changed();  // rows were added or the list was emptied
 
 private:
+    std::unique_ptr<platform::TNameCollator> collator_;
     TFoundRows rows_;
     int shown_ = 0;  // rows the view knows of
 };

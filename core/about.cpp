@@ -1,6 +1,6 @@
 #include "core/about.h"
 
-#include "core/publisher.h"
+#include "core/help_pages.h"
 #include "platform/Shell.h"
 
 #include <QHBoxLayout>
@@ -28,8 +28,8 @@ QString TermsOfUse()
 
 QLabel* PublisherLink(QWidget* parent)
 {
-    const QString address = QString::fromUtf8(PublisherWebHost);
-    auto* link = NamedLabel("Label_link", QString("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()), parent);
+    const QString address = QString::fromStdString(HomePageAddress());
+    auto* link = NamedLabel("Label_link", QString("<a href=\"%1\">FileKreller home page</a>").arg(address.toHtmlEscaped()), parent);
     link->setTextFormat(Qt::RichText);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     // The platform layer opens it, so a missing browser stays as quiet as anywhere else.

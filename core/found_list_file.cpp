@@ -146,16 +146,23 @@ std::optional<std::string> ChosenFile(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    // A relative name would be resolved against the working directory, the program's folder.
+    const QString chosen = dialog.directory().absoluteFilePath(dialog.selectedFiles().constFirst());
+    return QFile::encodeName(chosen).toStdString();
+}
+
+QString DialogFolder(const std::string& folder)
+{
+    return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
 } // namespace
 
-std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
+std::optional<std::string> AskFoundListSaveFile(QWidget* parent, const std::string& folder)
 {
-    // Opened in the working directory of the moment: left to itself the dialog would open where
-    // any dialog of the process was last made, such as a plug-in's, made in the plug-in's folder.
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
+    // Opened in the folder given: left to itself the dialog would open where any dialog of the
+    // process was last made, such as a plug-in's, made in the plug-in's folder.
+    QFileDialog dialog(parent, QString(), DialogFolder(folder));
     dialog.setObjectName("SaveDialog_found");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -164,9 +171,9 @@ std::optional<std::string> AskFoundListSaveFile(QWidget* parent)
     return ChosenFile(dialog);
 }
 
-std::optional<std::string> AskFoundListLoadFile(QWidget* parent)
+std::optional<std::string> AskFoundListLoadFile(QWidget* parent, const std::string& folder)
 {
-    QFileDialog dialog(parent, QString(), QDir::currentPath());
+    QFileDialog dialog(parent, QString(), DialogFolder(folder));
     dialog.setObjectName("OpenDialog_found");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

@@ -72,6 +72,7 @@ std::size_t SaveFoundListAs(const std::vector<std::string>& rowPaths, const File
 void LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,
                        const AddFoundFileCallback& add);
 
-// The file dialogs of the two commands.
-std::optional<std::string> AskFoundListSaveFile(QWidget* parent);
-std::optional<std::string> AskFoundListLoadFile(QWidget* parent);
+// The file dialogs of the two commands, opened in folder. A bare name typed into the save dialog
+// names a file in that folder.
+std::optional<std::string> AskFoundListSaveFile(QWidget* parent, const std::string& folder);
+std::optional<std::string> AskFoundListLoadFile(QWidget* parent, const std::string& folder);

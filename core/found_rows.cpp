@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "platform/Collation.h"
 #include "platform/Text.h"
 
 namespace {
@@ -133,6 +134,15 @@ public:
         }
     }
 
+    // The start of the collator's own key for text.
+    TSortKey(const platform::TNameCollator& collator, std::string_view text)
+    {
+        unsigned char bytes[kWords * 8];
+        collator.KeyStart(text, bytes, sizeof bytes);
+        for (const unsigned char byte : bytes)
+            Put(byte);
+    }
+
     bool operator==(const TSortKey& other) const { return words_ == other.words_; }
     bool operator<(const TSortKey& other) const { return words_ < other.words_; }
 
@@ -168,9 +178,17 @@ std::string_view SortText(const TFoundRow& row, TFoundColumn column)
     return column == TFoundColumn::Name ? row.Name() : std::string_view(row.Path);
 }
 
+// Where a collator may start after a shared prefix: right after a '/', which no locale joins
+// with the letters around it (as it may join "c" and "h").
+std::size_t SafeCollatorStart(std::string_view text, std::size_t common)
+{
+    const auto slash = text.substr(0, common).rfind('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 // The part every row's text shares is skipped: paths of one search start alike, and keys made
 // from that part would never tell two rows apart.
-std::size_t SharedStart(const std::vector<TFoundRow>& rows, TFoundColumn column)
+std::size_t SharedStart(const std::vector<TFoundRow>& rows, TFoundColumn column, bool collated)
 {
     if (rows.empty())
         return 0;
@@ -178,19 +196,23 @@ std::size_t SharedStart(const std::vector<TFoundRow>& rows, TFoundColumn column)
     std::size_t common = first.size();
     for (const TFoundRow& row : rows)
         common = std::min(common, CommonPrefixLength(first, SortText(row, column)));
-    return SafeStart(first, common);
+    return collated ? SafeCollatorStart(first, common) : SafeStart(first, common);
 }
 
-std::vector<std::uint32_t> SortedByText(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
+std::vector<std::uint32_t> SortedByText(const std::vector<TFoundRow>& rows, const TFoundSort& sort,
+                                        const platform::TNameCollator* collator)
 {
-    const std::size_t skip = SharedStart(rows, sort.Column);
+    const std::size_t skip = SharedStart(rows, sort.Column, collator != nullptr);
     const auto text = [&](std::uint32_t index) { return SortText(rows[index], sort.Column).substr(skip); };
     std::vector<TKeyedIndex> keyed;
     keyed.reserve(rows.size());
     for (std::uint32_t i = 0; i < rows.size(); ++i)
-        keyed.push_back({TSortKey(text(i)), i});
+        keyed.push_back({collator ? TSortKey(*collator, text(i)) : TSortKey(text(i)), i});
+    const auto fullCompare = [&](std::string_view a, std::string_view b) {
+        return collator ? collator->Compare(a, b) : CompareNaturally(a, b);
+    };
     const auto compare = [&](const TKeyedIndex& a, const TKeyedIndex& b) {
-        int order = a.Key == b.Key ? CompareNaturally(text(a.Index), text(b.Index)) : (a.Key < b.Key ? -1 : 1);
+        int order = a.Key == b.Key ? fullCompare(text(a.Index), text(b.Index)) : (a.Key < b.Key ? -1 : 1);
         if (sort.Descending)
             order = -order;
         return order != 0 ? order < 0 : a.Index < b.Index;
@@ -234,7 +256,8 @@ int CompareNaturally(std::string_view a, std::string_view b)
     return CompareFromStart(a.substr(start), b.substr(start));
 }
 
-std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort)
+std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort,
+                                       const platform::TNameCollator* collator)
 {
     if (!sort.Active) {
         std::vector<std::uint32_t> order(rows.size());
@@ -242,7 +265,7 @@ std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const
         return order;
     }
     if (sort.Column == TFoundColumn::Name || sort.Column == TFoundColumn::Path)
-        return SortedByText(rows, sort);
+        return SortedByText(rows, sort, collator);
     return SortedByNumber(rows, sort);
 }
 
@@ -304,7 +327,7 @@ void TFoundRows::ApplySort()
         std::iota(sorted_.begin(), sorted_.end(), 0u);
     } else if (sorted_.empty() || sortedRows_ != rows_.size()) {
         // Typing in the name box filters again and again; the rows are sorted only once.
-        sorted_ = SortedOrder(rows_, sort_);
+        sorted_ = SortedOrder(rows_, sort_, collator_);
     }
     sortedRows_ = rows_.size();
     orderedRows_ = rows_.size();

@@ -7,6 +7,10 @@
 #include "krellers/name_filter.h"
 #include "platform/FileSystem.h"
 
+namespace platform {
+class TNameCollator;
+}
+
 // One row of the found list; the texts on screen are made only for the rows being painted.
 struct TFoundRow {
     std::string Path;             // full path, exact bytes
@@ -36,7 +40,10 @@ int CompareNaturally(std::string_view a, std::string_view b);
 
 // The positions of rows in the order sort asks for. The rows' strings are never copied: an index
 // is sorted, and rows with equal keys keep the order they were found in, whichever the direction.
-std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort);
+// Names and paths compare by the collator of the user's locale when there is one, otherwise
+// by CompareNaturally.
+std::vector<std::uint32_t> SortedOrder(const std::vector<TFoundRow>& rows, const TFoundSort& sort,
+                                       const platform::TNameCollator* collator = nullptr);
 
 // The found rows with the order they are shown in. Rows appended keep the found order until the
 // chosen order is applied (at the end of a run, or when the user picks an order). A name filter
@@ -58,6 +65,13 @@ public:
     // Where the row of found-order index rowIndex is shown; -1 when the name filter hides it.
     int PositionOf(std::uint32_t rowIndex) const;
 
+    // The locale order names and paths sort in; none: CompareNaturally. Not owned.
+    void SetCollator(const platform::TNameCollator* collator)
+    {
+        collator_ = collator;
+        sorted_.clear();
+    }
+
     const TFoundSort& Sort() const { return sort_; }
     void SetSort(const TFoundSort& sort);
     const TNameFilter& NameFilter() const { return filter_; }
@@ -71,6 +85,7 @@ private:
     TNameFilter filter_;
     std::vector<std::uint32_t> sorted_;    // every row in the chosen order; empty until needed
     std::size_t sortedRows_ = 0;           // rows sorted_ was made from
+    const platform::TNameCollator* collator_ = nullptr;
     std::vector<std::uint32_t> order_;     // position -> row; empty: found order
     std::size_t orderedRows_ = 0;          // rows that order_ was made from; those after follow it
     std::vector<std::uint32_t> positions_; // row -> position, made when first asked for

@@ -34,6 +34,7 @@
 #include "krellers/kreller.h"
 #include "krellers/kreller_list_view.h"
 #include "platform/FileSystem.h"
+#include "platform/Files.h"
 #include "platform/Reveal.h"
 #include "platform/Shell.h"
 #include "settings_ui/folder_browser.h"
@@ -141,7 +142,9 @@ TKrellerServices TFmain::KrellerServices()
         if (dialogs_.Msg)
             dialogs_.Msg->Inform(text);
     };
-    services.BrowseFolder = [this](const std::string& start) { return BrowseFolder(start); };
+    services.BrowseFolder = [this](const std::string& title, const std::string& selected) {
+        return BrowseFolder("KRELLER_DIRS", title, selected);
+    };
     services.ShowHelpTopic = [this](const std::string& topic) { ShowHelpTopic(topic); };
     services.Settings = settings_->Store();
     services.Plugins = &plugins_;
@@ -184,7 +187,8 @@ void TFmain::FormActivate()
         QCoreApplication::processEvents();
         try {
             TDllLoader loader([] { QCoreApplication::processEvents(); });
-            plugins_.LoadPlugins(loader, "../context_crtrs", "../custom_krellers");
+            plugins_.LoadPlugins(loader, PluginFoldersOf(platform::CurrentDirectory(), platform::UserDataDirectory(),
+                                                         platform::IsDirectoryWritable));
             BuildKrellerList();
         } catch (const std::exception& error) {
             failure = error.what();
@@ -302,14 +306,24 @@ void TFmain::AddStartPath(const std::string& path)
     UpdateCommands();
 }
 
-std::optional<std::string> TFmain::BrowseFolder(const std::string& start)
+std::optional<std::string> TFmain::BrowseFolder(const std::string& purpose, const std::string& title,
+                                                const std::string& selected)
 {
-    return BrowseSystemFolder(this, {}, start);
+    return ChooseRemembered(settings_->Store(), purpose, selected, TChosenKind::Folder,
+                            [&](const std::string& start) { return BrowseSystemFolder(this, title, start); });
+}
+
+std::optional<std::string> TFmain::AskFoundListFile(std::optional<std::string> (*ask)(QWidget*, const std::string&))
+{
+    return ChooseRemembered(settings_->Store(), "FOUND_LIST", {}, TChosenKind::File,
+                            [&](const std::string& start) { return ask(this, start); });
 }
 
 void TFmain::SB_add_pathClick()
 {
-    AddStartPath(BrowseFolder({}).value_or(std::string()));
+    const int row = LB_paths->currentRow();
+    const std::string selected = row >= 0 ? StartPathAt(row) : std::string();
+    AddStartPath(BrowseFolder("START_PATH", "Select directory to add to the start paths list", selected).value_or(std::string()));
     UpdateCommands();
 }
 
@@ -460,7 +474,7 @@ void TFmain::N_SavefoundfileslistClick()
     if (found_->rowCount() == 0)
         return;
     platform::TWorkingDirectoryGuard restoreWorkingDirectory;
-    const std::size_t leftOut = SaveFoundListAs(FoundPathsShown(), [this] { return AskFoundListSaveFile(this); });
+    const std::size_t leftOut = SaveFoundListAs(FoundPathsShown(), [this] { return AskFoundListFile(AskFoundListSaveFile); });
     if (leftOut > 0 && dialogs_.Msg)
         dialogs_.Msg->Inform(LeftOutOfListText(leftOut));
 }
@@ -476,7 +490,7 @@ std::vector<std::string> TFmain::FoundPathsShown() const
 
 void TFmain::N_LoadfoundfileslistClick()
 {
-    LoadFoundListChosenBy([this] { return AskFoundListLoadFile(this); });
+    LoadFoundListChosenBy([this] { return AskFoundListFile(AskFoundListLoadFile); });
 }
 
 namespace {
@@ -534,8 +548,10 @@ void TFmain::LoadFoundListChosenBy(const std::function<std::optional<std::string
 void TFmain::FitSizeColumn()
 {
     constexpr int kCellMargins = 12;  // the style's padding on both sides of a cell's text
-    const int needed = LV_found->fontMetrics().horizontalAdvance(found_->WidestSizeText()) + TSizeCellDelegate::Gap + kCellMargins;
+    const int cells = LV_found->fontMetrics().horizontalAdvance(found_->WidestSizeText()) + TSizeCellDelegate::Gap + kCellMargins;
     QHeaderView* header = LV_found->header();
+    // The caption keeps room for the sort arrow beside it.
+    const int needed = std::max(cells, header->sectionSizeHint(TFoundListModel::ColSize));
     if (needed > header->sectionSize(TFoundListModel::ColSize))
         header->resizeSection(TFoundListModel::ColSize, needed);
 }
@@ -607,7 +623,8 @@ void TFmain::N_AboutClick()
 
 void TFmain::SearchInWeb()
 {
-    OpenWebSearchPage();
+    const int row = SelectedFoundRow();
+    OpenWebSearchPage(row >= 0 ? std::string(found_->Row(row).Name()) : std::string());
 }
 
 void TFmain::ShowHelpTopic(const std::string& topic)

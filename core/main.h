@@ -158,8 +158,12 @@ public:
 
     // Start paths.
     void SB_add_pathClick();
-    // The system's folder dialog, opened at start; the picked folder's path bytes, or nothing.
-    std::optional<std::string> BrowseFolder(const std::string& start);
+    // The system's folder dialog for purpose, opened at selected or where it was last used; the
+    // picked folder's path bytes, or nothing.
+    std::optional<std::string> BrowseFolder(const std::string& purpose, const std::string& title,
+                                            const std::string& selected);
+    // A found list file dialog, opened where the last one was left.
+    std::optional<std::string> AskFoundListFile(std::optional<std::string> (*ask)(QWidget*, const std::string&));
     void AddStartPath(const std::string& path);
     void SB_del_pathClick();
     void SB_save_pathClick();

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "core/publisher.h"
+#include "core/help_pages.h"
 #include "core/sure.h"
 #include "platform/Shell.h"
 
@@ -95,7 +95,7 @@ TD_progress_user::TD_progress_user(TProgressHost& host, TFbreak_scanning& breakD
 
     QLabel* stopLink = Link("Click here to stop", "Label_stop");
     connect(stopLink, &QLabel::linkActivated, this, [this] { StopLinkClick(); });
-    QLabel* webLink = Link(PublisherWebHost, "Label_web");
+    QLabel* webLink = Link("FileKreller plug-ins and products", "Label_web");
     connect(webLink, &QLabel::linkActivated, this, [this] { WebLinkClick(); });
     Label_lvd_ = new QLabel(this);
     Label_lvd_->setObjectName("Label_lvd");
@@ -145,7 +145,7 @@ void TD_progress_user::StopLinkClick()
 void TD_progress_user::WebLinkClick()
 {
     host_.WriteLastVisit(platform::FormatShortDate(platform::Today()));
-    platform::OpenAddress(std::string(PublisherWebHost) + "/productlist");
+    platform::OpenAddress(ProductListAddress());
     RefreshLastVisit();
 }
 

@@ -21,6 +21,18 @@ std::string StageLine(const TFunnelStage& stage)
     return line + ", " + Seconds(stage.Time);
 }
 
+// "Not searched whole: 3 (time limit: 1, size limit: 2)", then the first of those files.
+std::string PartlySearchedText(const TPartlySearched& partly)
+{
+    std::string text = "Not searched whole: " + std::to_string(partly.Count()) + " (time limit: " +
+                       std::to_string(partly.TimeLimit) + ", size limit: " + std::to_string(partly.SizeLimit) + ")";
+    for (const std::string& path : partly.FirstPaths)
+        text += "\n    " + path;
+    if (partly.Count() > static_cast<std::int64_t>(partly.FirstPaths.size()))
+        text += "\n    ...";
+    return text;
+}
+
 } // namespace
 
 std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts)
@@ -36,6 +48,8 @@ std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts)
         text += "\n" + StageLine(stage);
     if (!funnel.FirstErrorKreller.empty())
         text += "\nFirst error: " + funnel.FirstErrorKreller + ": " + funnel.FirstError;
+    if (funnel.PartlySearched.Count() > 0)
+        text += "\n" + PartlySearchedText(funnel.PartlySearched);
     return text;
 }
 

@@ -15,7 +15,8 @@ struct TRunCounts {
 
 // The funnel as the run summary shows it, one line each: what the walk saw, then every checked
 // kreller in chain order with how many it was asked about, refused (by errors apart) and its
-// time, then the first error a test raised.
+// time, then the first error a test raised, then the files whose text a limit kept from being
+// searched whole.
 std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts);
 
 // How a run ended, as the summary tells it.

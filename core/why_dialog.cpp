@@ -1,8 +1,9 @@
 #include "core/why_dialog.h"
 
+#include "tagged/settings_store.h"
+
 #include <QDialogButtonBox>
 #include <QFile>
-#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,8 +58,10 @@ std::optional<std::string> TD_why_not_found::AskPath()
 
 void TD_why_not_found::btn_browseClick()
 {
-    const QString typed = Edit_path_->text();
-    const QString file = QFileDialog::getOpenFileName(this, "Why not found?", typed.isEmpty() ? QDir::currentPath() : typed);
+    // Opened at the typed path's folder, else at home: never in the program's own folder.
+    const std::string typed = QFile::encodeName(Edit_path_->text().trimmed()).toStdString();
+    const QString start = QFile::decodeName(QByteArray::fromStdString(FirstExistingFolder(typed, {})));
+    const QString file = QFileDialog::getOpenFileName(this, "Why not found?", start);
     if (file.isEmpty())
         return;
     chosenPath_ = QFile::encodeName(file).toStdString();

@@ -59,6 +59,20 @@ std::optional<std::string> BlockedOnTheWay(const std::string& path, bool isDirec
     }
 }
 
+// Told after the verdict when a kreller saw only part of the file's text.
+std::string PartlySearchedNote(TTextLimit limit)
+{
+    switch (limit) {
+    case TTextLimit::Time:
+        return " Its text was not searched whole: making it took longer than the time limit.";
+    case TTextLimit::Size:
+        return " Its text was not searched whole: it grew past the size limit.";
+    case TTextLimit::None:
+        break;
+    }
+    return {};
+}
+
 std::string WithoutTrailingSlashes(std::string path)
 {
     while (path.size() > 1 && path.back() == '/')
@@ -99,12 +113,14 @@ std::string WhyNotFound(std::string path, const std::vector<std::string>& startP
         return Quoted(path) + " is a directory: the search enters it but lists only files.";
     const TChainVerdict verdict = chain.JudgeFile(*entry, path, directoriesRow, nullptr);
     if (verdict.Passed())
-        return Quoted(path) + " passes every kreller: the search finds it.";
+        return Quoted(path) + " passes every kreller: the search finds it." + PartlySearchedNote(verdict.TextLimit);
     if (verdict.RefusedBy == &chain.NameRow())
         return Quoted(path) + " is refused by the name box: its name does not match " +
                Quoted(chain.NameFilter().Text()) + ".";
     std::string text = Quoted(path) + " is refused by " + KrellerNamed(*verdict.RefusedBy);
     if (verdict.Failed)
-        text += ", whose test failed: " + verdict.Error;
-    return text + ".";
+        return text + ", whose test failed: " + verdict.Error + "." + PartlySearchedNote(verdict.TextLimit);
+    const TChainKreller* kreller = verdict.RefusedBy->Kreller;
+    const std::string reason = kreller ? kreller->WhyRefused(*entry, path) : std::string();
+    return text + (reason.empty() ? "" : ": " + reason) + "." + PartlySearchedNote(verdict.TextLimit);
 }

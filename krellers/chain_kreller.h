@@ -1,6 +1,7 @@
 #pragma once
 #include "krellers/condition_strings.h"
 #include "platform/FileSystem.h"
+#include "plugins/text_limit.h"
 
 #include <string>
 
@@ -18,6 +19,11 @@ public:
     virtual bool EditCondition(TConditionStrings& strings) = 0;
     // Does the file meet the condition last loaded.
     virtual bool TestFile(const FileEntry& entry, const std::string& path) = 0;
+    // Why the condition last loaded refuses a file TestFile refused, in words for the user
+    // ("the name has no extension, and the mask needs one"); empty when it cannot tell.
+    virtual std::string WhyRefused(const FileEntry&, const std::string&) const { return {}; }
+    // Whether the last test saw the file's whole text, or a limit kept part of it from the test.
+    virtual TTextLimit LastTextLimit() const { return TTextLimit::None; }
 
     virtual TConditionStrings* BoundStrings() const = 0;
     // Forgets the bound strings without touching them, for when their row goes away.

@@ -59,12 +59,30 @@ void LoadContextConditionLines(TCloudDiagram& diagram, const TConditionStrings& 
     diagram.LoadClouds(text);
 }
 
+namespace {
+
+// A cartridge that hands its text over in a file is asked for the file, so that a long text is
+// searched a piece at a time.
+TCartridgeContext ContextOf(TNoxCrtr_context& cartridge, const std::string& path)
+{
+    std::optional<TContextFile> file = cartridge.GetContextFile(path);
+    if (!file)
+        return cartridge.GetContext(path);
+    TCartridgeContext context;
+    context.File = std::move(file->Path);
+    context.Offset = file->Offset;
+    context.Limit = file->Limit;
+    return context;
+}
+
+} // namespace
+
 TCartridgeText FirstAcceptingCartridge(std::vector<TNoxCrtr_context*> cartridges)
 {
-    return [cartridges = std::move(cartridges)](const std::string& path) -> std::optional<std::string> {
+    return [cartridges = std::move(cartridges)](const std::string& path) -> std::optional<TCartridgeContext> {
         for (TNoxCrtr_context* cartridge : cartridges) {
             if (cartridge && cartridge->AcceptFile(path))
-                return cartridge->GetContext(path);
+                return ContextOf(*cartridge, path);
         }
         return std::nullopt;
     };

@@ -55,6 +55,7 @@ TContextEngine::TContextEngine(TContextWatch watch) : watch_(std::move(watch))
 bool TContextEngine::TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
 {
     const TTextClearer clearer(text_);
+    lastTextLimit_ = TTextLimit::None;
     if (watch_.CurrentFileAbandoned())
         return false;
     try {
@@ -66,19 +67,28 @@ bool TContextEngine::TestFile(const std::string& path, std::string_view expressi
 
 bool TContextEngine::TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
 {
-    if (std::optional<std::string> text = cartridgeText ? cartridgeText(path) : std::nullopt) {
-        text_.Adopt(std::move(*text));
-    } else {
+    std::optional<TCartridgeContext> context = cartridgeText ? cartridgeText(path) : std::nullopt;
+    if (!context) {
         platform::TContentFile file(path);
-        if (file.Kind() == platform::TContentFile::TKind::Unopenable)
-            return false;
-        if (file.SizeWhenOpened() > PiecesAbove)
-            if (const std::optional<TContextPlan>& plan = PlanOf(expression))
-                return PieceByPieceVerdict(file, *plan).value_or(false);
-        if (!ReadFile(file))
-            return false;
+        return TestContent(file, expression);
     }
+    lastTextLimit_ = context->Limit;
+    if (!context->File.empty()) {
+        platform::TContentFile file(context->File, context->Offset);
+        return TestContent(file, expression);
+    }
+    text_.Adopt(std::move(context->Text));
     return !watch_.CurrentFileAbandoned() && Judge(expression);
+}
+
+bool TContextEngine::TestContent(platform::TContentFile& file, std::string_view expression)
+{
+    if (file.Kind() == platform::TContentFile::TKind::Unopenable)
+        return false;
+    if (file.SizeWhenOpened() > PiecesAbove)
+        if (const std::optional<TContextPlan>& plan = PlanOf(expression))
+            return PieceByPieceVerdict(file, *plan).value_or(false);
+    return ReadFile(file) && !watch_.CurrentFileAbandoned() && Judge(expression);
 }
 
 bool TContextEngine::Judge(std::string_view expression)

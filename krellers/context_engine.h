@@ -3,6 +3,7 @@
 #include "conditions/Parser.h"
 #include "krellers/context_plan.h"
 #include "krellers/context_text.h"
+#include "plugins/text_limit.h"
 
 #include <chrono>
 #include <cstddef>
@@ -23,8 +24,20 @@ struct TContextWatch {
     std::function<bool()> CurrentFileAbandoned;
 };
 
+// What a context cartridge gives for a file: its text in memory, or the file the text lies in (from
+// an offset to the file's end, searched as a file of that size would be); and whether a limit
+// stopped the making of the text early.
+struct TCartridgeContext {
+    TCartridgeContext(std::string text = {}) : Text(std::move(text)) {}
+
+    std::string Text;
+    std::string File;
+    std::uint64_t Offset = 0;
+    TTextLimit Limit = TTextLimit::None;
+};
+
 // The text a context cartridge makes of the file at a path, or nothing when no cartridge takes it.
-using TCartridgeText = std::function<std::optional<std::string>(const std::string& path)>;
+using TCartridgeText = std::function<std::optional<TCartridgeContext>(const std::string& path)>;
 
 // Whether a condition's value passes the file: boolean true does, false and null do not. A body
 // edited by hand may give another type: a number passes when it is not zero (NaN fails), a string
@@ -52,6 +65,8 @@ public:
     // is empty. Errors of the cartridge or the evaluator pass through; the text is emptied on every
     // way out.
     bool TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
+    // Whether the last file's text was searched whole: a cartridge's may have been cut short.
+    TTextLimit LastTextLimit() const { return lastTextLimit_; }
 
     // Events run at most and at least about this often while a file is handled.
     std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
@@ -66,6 +81,8 @@ public:
 private:
     // Whether the file meets expression, once the text of a cartridge or the file is at hand.
     bool TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
+    // Whether the content of file meets expression.
+    bool TestContent(platform::TContentFile& file, std::string_view expression);
     bool ReadFile(platform::TContentFile& file);
     // Reads up to length bytes into buffer in steps between which events run; fewer at the end of
     // the file; nothing when the user gives the file up.
@@ -87,5 +104,6 @@ private:
     TExprParser parser_{functions_};
     std::optional<std::string> plannedExpression_;  // the condition plan_ belongs to, once there is one
     std::optional<TContextPlan> plan_;
+    TTextLimit lastTextLimit_ = TTextLimit::None;
     std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };

@@ -105,6 +105,19 @@ TConditionStrings TDateCondition::Lines() const
     return {FileActionText(*Action), BoundLine(After), BoundLine(Before)};
 }
 
+std::string TDateCondition::WhyRefused(const FileEntry& entry) const
+{
+    if (!Action)
+        return {};
+    const platform::CalendarDate date = platform::FileTimeToUtcDate(TimeStamp(entry, *Action));
+    const std::string stated = std::string("it was ") + FileActionText(*Action) + " on " + platform::FormatShortDate(date);
+    if (After.InForce && date < After.Date)
+        return stated + ", before the first day allowed, " + platform::FormatShortDate(After.Date);
+    if (Before.InForce && Before.Date < date)
+        return stated + ", after the last day allowed, " + platform::FormatShortDate(Before.Date);
+    return {};
+}
+
 bool TDateCondition::Test(const FileEntry& entry) const
 {
     if (!Action)

@@ -36,12 +36,16 @@ struct TDateCondition {
 
     // An action and at least one bound: only such a condition can be stored.
     bool IsComplete() const { return Action && (After.InForce || Before.InForce); }
+    // An "after" date later than the "before" date: no day passes.
+    bool MatchesNothing() const { return After.InForce && Before.InForce && Before.Date < After.Date; }
     // The action, then each bound in force with its caption and date; dates in the user's short
     // date format.
     std::string Description() const;
     TConditionStrings Lines() const;
 
     bool Test(const FileEntry& entry) const;
+    // Which bound the tested date of an entry Test refused lies beyond; empty for one it passes.
+    std::string WhyRefused(const FileEntry& entry) const;
 
     bool operator==(const TDateCondition&) const = default;
 };

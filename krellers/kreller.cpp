@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -163,6 +164,24 @@ void TD_kreller::ShowFileViaPlugin(const std::string& path, const TConditionStri
         return;
     plugin_->SendCondition(JoinConditionText(strings));
     plugin_->ShowFile(path);
+}
+
+QLabel* NewWarningLine(QWidget* parent, const char* objectName)
+{
+    auto* line = new QLabel(parent);
+    line->setObjectName(objectName);
+    line->setWordWrap(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    line->setPalette(palette);
+    line->hide();
+    return line;
+}
+
+void ShowWarning(QLabel* line, const char* warning)
+{
+    line->setText(warning ? QString::fromUtf8(warning) : QString());
+    line->setVisible(warning != nullptr);
 }
 
 void EnableWithWindowColour(QWidget* field, bool enabled)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class QLabel;
 class QPushButton;
 class QVBoxLayout;
 class TNoxCrtr_ckreller;
@@ -91,6 +92,11 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* reset_ = nullptr;
 };
+
+// A red line of a kreller dialog that warns of a condition no file can meet; hidden at first.
+QLabel* NewWarningLine(QWidget* parent, const char* objectName);
+// Shows the warning, or hides the line when there is none.
+void ShowWarning(QLabel* line, const char* warning);
 
 // A push button of a kreller dialog that Enter does not press (Enter means "Ok").
 QPushButton* NewDialogButton(QWidget* parent, const char* text, const char* objectName);

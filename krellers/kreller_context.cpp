@@ -83,10 +83,12 @@ void TD_kreller_context::BuildPage()
 
     OClouds1 = new TOadvCloud(ContentArea());
     OClouds1->setObjectName("OClouds1");
+    LBL_warning = NewWarningLine(ContentArea(), "LBL_warning");
     auto* layout = new QVBoxLayout(ContentArea());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PageControl1);
     layout->addWidget(OClouds1, 1);
+    layout->addWidget(LBL_warning);
 }
 
 void TD_kreller_context::LoadCondition(TConditionStrings* strings)
@@ -109,9 +111,14 @@ void TD_kreller_context::StoreCondition()
 
 bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
 {
+    lastTextLimit_ = TTextLimit::None;
     // Without a condition no file passes, and none needs to be read to tell.
     if (expression_.empty())
         return false;
+    struct TLimitNoted {
+        TD_kreller_context& kreller;
+        ~TLimitNoted() { kreller.lastTextLimit_ = kreller.engine_.LastTextLimit(); }
+    } noted{*this};
     return engine_.TestFile(path, expression_, CartridgeText());
 }
 
@@ -126,6 +133,9 @@ void TD_kreller_context::UpdateActions()
 {
     SB_add_condition->setEnabled(!Edit_kw->text().trimmed().isEmpty());
     SB_del_cond->setEnabled(OClouds1->Diagram().CurrentCloud() != nullptr);
+    ShowWarning(LBL_warning, OClouds1->Diagram().CloudCount() == 0
+                                 ? "There is no cloud yet: \"Ok\" leaves the kreller without a condition."
+                                 : nullptr);
 }
 
 void TD_kreller_context::AddKeyword()
@@ -143,6 +153,7 @@ void TD_kreller_context::AfterDiagramChange()
 {
     placement_.AfterDiagramChange(OClouds1->Diagram());
     OClouds1->update();
+    UpdateActions();
 }
 
 void TD_kreller_context::SB_del_condClick()

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 class QToolButton;
@@ -24,6 +25,7 @@ public:
     // Writes the diagram into the row only when it is complete; otherwise the row has no condition.
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    TTextLimit LastTextLimit() const override { return lastTextLimit_; }
 
     // "Add" when a keyword is typed, "Remove" when a cloud is current.
     virtual void UpdateActions();
@@ -51,10 +53,12 @@ private:
     TContextEngine engine_;
     std::string expression_;
     TCloudPlacement placement_;
+    TTextLimit lastTextLimit_ = TTextLimit::None;
 
     QTabWidget* PageControl1;
     QLineEdit* Edit_kw;
     QToolButton* SB_add_condition;
     QToolButton* SB_del_cond;
+    QLabel* LBL_warning = nullptr;  // no cloud: no condition
     TOadvCloud* OClouds1;
 };

@@ -71,12 +71,16 @@ TD_kreller_date::TD_kreller_date(QWidget* parent)
     grid->addWidget(DTP_after, 1, 1);
     grid->addWidget(CB_before, 2, 0);
     grid->addWidget(DTP_before, 2, 1);
-    grid->setRowStretch(3, 1);
+    LBL_warning = NewWarningLine(area, "LBL_warning");
+    grid->addWidget(LBL_warning, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
     AddHelpButton("kreller_date");
 
     connect(CB_file_action, &QComboBox::currentIndexChanged, this, &TD_kreller_date::UpdateControls);
     connect(CB_after, &QCheckBox::toggled, this, &TD_kreller_date::UpdateControls);
     connect(CB_before, &QCheckBox::toggled, this, &TD_kreller_date::UpdateControls);
+    for (QDateEdit* field : {DTP_after, DTP_before})
+        connect(field, &QDateEdit::dateChanged, this, &TD_kreller_date::UpdateControls);
     ResetControls();
 }
 
@@ -103,7 +107,11 @@ void TD_kreller_date::UpdateControls()
 {
     EnableWithWindowColour(DTP_after, CB_after->isChecked());
     EnableWithWindowColour(DTP_before, CB_before->isChecked());
-    OkButton()->setEnabled(ReadControls().IsComplete());
+    const TDateCondition shown = ReadControls();
+    OkButton()->setEnabled(shown.IsComplete());
+    ShowWarning(LBL_warning, shown.MatchesNothing()
+                                 ? "The \"after\" date is later than the \"before\" date: no file can pass."
+                                 : nullptr);
 }
 
 void TD_kreller_date::LoadCondition(TConditionStrings* strings)
@@ -128,6 +136,11 @@ void TD_kreller_date::StoreCondition()
 bool TD_kreller_date::TestFile(const FileEntry& entry, const std::string&)
 {
     return condition_.Test(entry);
+}
+
+std::string TD_kreller_date::WhyRefused(const FileEntry& entry, const std::string&) const
+{
+    return condition_.WhyRefused(entry);
 }
 
 void TD_kreller_date::ResetControls()

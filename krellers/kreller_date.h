@@ -5,6 +5,7 @@
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QLabel;
 
 // The File date kreller: passes files by the date of one of their time stamps against an optional
 // "after" and an optional "before or at" day.
@@ -16,6 +17,7 @@ public:
     void LoadCondition(TConditionStrings* strings) override;
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    std::string WhyRefused(const FileEntry& entry, const std::string& path) const override;
 
     const TDateCondition& Condition() const { return condition_; }
 
@@ -35,4 +37,5 @@ private:
     QDateEdit* DTP_after = nullptr;
     QCheckBox* CB_before = nullptr;
     QDateEdit* DTP_before = nullptr;
+    QLabel* LBL_warning = nullptr;  // a condition no date meets
 };

@@ -113,7 +113,10 @@ void TD_kreller_dirs::UpdateButtons()
 void TD_kreller_dirs::btn_addClick()
 {
     const auto& browse = Services().BrowseFolder;
-    const std::optional<std::string> folder = browse ? browse(kBrowseTitle) : std::nullopt;
+    const int row = LB_dirs->currentRow();
+    const bool rowSelected = row >= 0 && !LB_dirs->selectedItems().isEmpty();
+    const std::string selected = rowSelected ? edited_.Directories[static_cast<std::size_t>(row)] : std::string();
+    const std::optional<std::string> folder = browse ? browse(kBrowseTitle, selected) : std::nullopt;
     if (!folder)
         return;
     TDirsCondition list = edited_;

@@ -39,3 +39,12 @@ void TKrellerFunnel::Record(const TKrellerRow* row, bool passed, std::chrono::na
         FirstError = *error;
     }
 }
+
+void TPartlySearched::Record(const std::string& path, TTextLimit limit)
+{
+    if (limit == TTextLimit::None)
+        return;
+    ++(limit == TTextLimit::Time ? TimeLimit : SizeLimit);
+    if (FirstPaths.size() < kPathsKept)
+        FirstPaths.push_back(path);
+}

@@ -1,10 +1,28 @@
 #pragma once
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "plugins/text_limit.h"
+
 struct TKrellerRow;
+
+// Files whose text a limit kept from being searched whole: how many, by which limit, and the first
+// of them.
+struct TPartlySearched {
+    static constexpr std::size_t kPathsKept = 5;
+
+    std::int64_t TimeLimit = 0;
+    std::int64_t SizeLimit = 0;
+    std::vector<std::string> FirstPaths;
+
+    std::int64_t Count() const { return TimeLimit + SizeLimit; }
+    void Record(const std::string& path, TTextLimit limit);
+
+    bool operator==(const TPartlySearched&) const = default;
+};
 
 // What one checked kreller did during a run.
 struct TFunnelStage {
@@ -25,6 +43,7 @@ struct TKrellerFunnel {
     std::vector<TFunnelStage> Stages;
     std::string FirstErrorKreller;  // caption of the kreller whose test failed first
     std::string FirstError;
+    TPartlySearched PartlySearched;
 
     TFunnelStage* StageOf(const TKrellerRow* row);
     const TFunnelStage* DirectoriesStage() const;

@@ -137,6 +137,7 @@ TChainVerdict Ask(const TKrellerRow& row, const FileEntry& entry, const std::str
     } catch (...) {
         verdict = {&row, true, "unknown error"};
     }
+    verdict.TextLimit = row.Kreller->LastTextLimit();
     if (funnel)
         funnel->Record(&row, verdict.Passed(), std::chrono::steady_clock::now() - start,
                        verdict.Failed ? &verdict.Error : nullptr);
@@ -159,14 +160,21 @@ TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string&
         if (!verdict.Passed())
             return verdict;
     }
+    TTextLimit limit = TTextLimit::None;
+    TChainVerdict verdict;
     for (const auto& row : rows_) {
         if (row.get() == skipped || !TakesPart(*row))
             continue;
-        TChainVerdict verdict = Ask(*row, entry, path, funnel);
+        verdict = Ask(*row, entry, path, funnel);
+        if (verdict.TextLimit != TTextLimit::None)
+            limit = verdict.TextLimit;
         if (!verdict.Passed())
-            return verdict;
+            break;
     }
-    return {};
+    verdict.TextLimit = limit;
+    if (funnel)
+        funnel->PartlySearched.Record(path, limit);
+    return verdict;
 }
 
 TKrellerFunnel TKrellerList::StartFunnel(const TKrellerRow* directoriesRow) const

@@ -48,6 +48,7 @@ struct TChainVerdict {
     const TKrellerRow* RefusedBy = nullptr;
     bool Failed = false;
     std::string Error;
+    TTextLimit TextLimit = TTextLimit::None;  // a kreller asked saw only part of the file's text
 
     bool Passed() const { return RefusedBy == nullptr; }
 };
@@ -86,8 +87,8 @@ public:
     // refusal ends the chain; a kreller whose test fails with an error refuses the file.
     bool FilePassesKrellers(const FileEntry& entry, const std::string& path,
                             const TKrellerRow* skipped = nullptr) const;
-    // The same walk along the chain, saying which row refused and why, and counting every answer
-    // into funnel when there is one.
+    // The same walk along the chain, saying which row refused and why and whether a kreller saw
+    // only part of the file's text, and counting every answer into funnel when there is one.
     TChainVerdict JudgeFile(const FileEntry& entry, const std::string& path, const TKrellerRow* skipped,
                             TKrellerFunnel* funnel) const;
     // A funnel with a stage for every checked kreller, in chain order; directoriesRow's stage

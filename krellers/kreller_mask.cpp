@@ -206,6 +206,19 @@ void TD_kreller_mask::LayOutForMode()
     EnableWithWindowColour(Edit_fileext, !groupMode);
     EnableWithWindowColour(Shape_fileext, !groupMode);
     UpdateMaskError();
+    ShrinkToContents();
+}
+
+// A dialog only grows by itself: after a panel or the error line is hidden it is made to fit again.
+void TD_kreller_mask::ShrinkToContents()
+{
+    // Every layout forgets the size it had worked out, so the hidden widgets no longer count.
+    for (QLayout* nested : findChildren<QLayout*>())
+        nested->invalidate();
+    if (QLayout* own = layout()) {
+        own->invalidate();
+        own->activate();
+    }
     adjustSize();
 }
 
@@ -218,7 +231,10 @@ void TD_kreller_mask::UpdateMaskError()
 {
     const std::optional<std::string> error = ShownCondition().MaskError();
     LBL_mask_error->setText(error ? ToQ(*error) : QString());
+    const bool wasShown = !LBL_mask_error->isHidden();
     LBL_mask_error->setVisible(error.has_value());
+    if (wasShown && !error)
+        ShrinkToContents();
 }
 
 void TD_kreller_mask::LoadCondition(TConditionStrings* strings)
@@ -251,6 +267,11 @@ void TD_kreller_mask::StoreCondition()
 bool TD_kreller_mask::TestFile(const FileEntry&, const std::string& path)
 {
     return tester_.Test(path);
+}
+
+std::string TD_kreller_mask::WhyRefused(const FileEntry&, const std::string& path) const
+{
+    return tester_.WhyRefused(path);
 }
 
 void TD_kreller_mask::ResetControls()

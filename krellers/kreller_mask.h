@@ -22,6 +22,7 @@ public:
     void LoadCondition(TConditionStrings* strings) override;
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    std::string WhyRefused(const FileEntry& entry, const std::string& path) const override;
 
     const TMaskCondition& Condition() const { return condition_; }
     // What the controls show now, as a condition.
@@ -38,6 +39,7 @@ private:
     TMaskMode SelectedMode() const;
     void SelectMode(TMaskMode mode);
     void LayOutForMode();
+    void ShrinkToContents();
     void ShowChecks(const std::vector<std::string>& checkedGroups);
     std::vector<std::string> ChecksShownInList() const;
     void UpdateMaskError();

@@ -15,8 +15,9 @@ struct TKrellerServices {
     std::function<bool(const std::string& question)> Ask;
     // A message the user acknowledges.
     std::function<void(const std::string& text)> Inform;
-    // The folder browser, opened at start; the picked folder's path bytes, or nothing.
-    std::function<std::optional<std::string>(const std::string& start)> BrowseFolder;
+    // The folder browser with its title, opened at the selected folder (empty: where it was last
+    // used); the picked folder's path bytes, or nothing.
+    std::function<std::optional<std::string>(const std::string& title, const std::string& selected)> BrowseFolder;
     // Opens a help page by topic.
     std::function<void(const std::string& topic)> ShowHelpTopic;
     // The program's settings.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QSpinBox>
 #include <limits>
 
@@ -66,10 +67,16 @@ TD_kreller_size::TD_kreller_size(QWidget* parent)
     grid->addWidget(CB_less, 1, 0);
     grid->addWidget(SE_less, 1, 1);
     grid->addWidget(CMB_less, 1, 2);
-    grid->setRowStretch(2, 1);
+    LBL_warning = NewWarningLine(area, "LBL_warning");
+    grid->addWidget(LBL_warning, 2, 0, 1, 3);
+    grid->setRowStretch(3, 1);
 
-    connect(CB_greater, &QCheckBox::toggled, this, &TD_kreller_size::UpdateEnabling);
-    connect(CB_less, &QCheckBox::toggled, this, &TD_kreller_size::UpdateEnabling);
+    for (QCheckBox* box : {CB_greater, CB_less})
+        connect(box, &QCheckBox::toggled, this, &TD_kreller_size::UpdateEnabling);
+    for (QSpinBox* value : {SE_greater, SE_less})
+        connect(value, &QSpinBox::valueChanged, this, &TD_kreller_size::UpdateEnabling);
+    for (QComboBox* unit : {CMB_greater, CMB_less})
+        connect(unit, &QComboBox::currentIndexChanged, this, &TD_kreller_size::UpdateEnabling);
     UpdateEnabling();
 }
 
@@ -79,6 +86,9 @@ void TD_kreller_size::UpdateEnabling()
     EnableWithWindowColour(CMB_greater, CB_greater->isChecked());
     EnableWithWindowColour(SE_less, CB_less->isChecked());
     EnableWithWindowColour(CMB_less, CB_less->isChecked());
+    ShowWarning(LBL_warning, ReadControls().MatchesNothing()
+                                 ? "The lower bound is above the upper bound: no file can pass."
+                                 : nullptr);
 }
 
 TSizeCondition TD_kreller_size::ReadControls() const
@@ -116,6 +126,11 @@ void TD_kreller_size::StoreCondition()
 bool TD_kreller_size::TestFile(const FileEntry& entry, const std::string&)
 {
     return condition_.Test(entry.Size);
+}
+
+std::string TD_kreller_size::WhyRefused(const FileEntry& entry, const std::string&) const
+{
+    return condition_.WhyRefused(entry.Size);
 }
 
 void TD_kreller_size::ResetControls()

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QSpinBox;
 
 // The File size kreller: passes files whose size lies within the bounds in force.
@@ -17,6 +18,7 @@ public:
     void LoadCondition(TConditionStrings* strings) override;
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    std::string WhyRefused(const FileEntry& entry, const std::string& path) const override;
 
     const TSizeCondition& Condition() const { return condition_; }
 
@@ -36,4 +38,5 @@ private:
     QCheckBox* CB_less;
     QSpinBox* SE_less;
     QComboBox* CMB_less;
+    QLabel* LBL_warning;  // a condition no size meets
 };

@@ -103,6 +103,7 @@ std::optional<std::string> TMaskCondition::MaskError() const
 TMaskTester::TMaskTester(const TMaskCondition& condition, const std::vector<TFileGroup>& groups)
     : active_(true)
     , mode_(condition.Mode)
+    , composedMask_(condition.ComposedMask())
 {
     try {
         mask_.emplace(condition.ComposedMask());
@@ -111,9 +112,13 @@ TMaskTester::TMaskTester(const TMaskCondition& condition, const std::vector<TFil
     }
     if (mode_ == TMaskMode::UseFileMask)
         return;
-    for (const TFileGroup& group : groups)
-        if (condition.IsChecked(group.Name))
-            AppendExtensions(extensions_, group.Extensions);
+    for (const TFileGroup& group : groups) {
+        if (!condition.IsChecked(group.Name))
+            continue;
+        checkedGroups_.push_back(group.Name);
+        AppendExtensions(extensions_, group.Extensions);
+        extensionGroup_.resize(extensions_.size(), checkedGroups_.size() - 1);
+    }
 }
 
 bool TMaskTester::Test(std::string_view path) const
@@ -130,6 +135,45 @@ bool TMaskTester::Test(std::string_view path) const
     const std::size_t dot = name.rfind('.');
     const std::string_view extension = dot == std::string::npos ? std::string_view() : std::string_view(name).substr(dot + 1);
     return ExtensionListed(extension) == (mode_ == TMaskMode::PassSelectedGroups);
+}
+
+std::string TMaskTester::GroupOf(std::string_view extension) const
+{
+    const auto found = std::find(extensions_.begin(), extensions_.end(), extension);
+    return found == extensions_.end() ? std::string() : checkedGroups_[extensionGroup_[static_cast<std::size_t>(found - extensions_.begin())]];
+}
+
+std::string TMaskTester::WhyMaskRefused(const std::string& name) const
+{
+    // The composed mask always holds a dot, so a name without one can never match it.
+    if (name.find('.') == std::string::npos)
+        return "the name has no extension, and the mask \"" + composedMask_ + "\" needs one";
+    return "the name does not match the mask \"" + composedMask_ + "\"";
+}
+
+std::string TMaskTester::WhyRefused(std::string_view path) const
+{
+    if (!active_ || !mask_)
+        return {};
+    const std::string shownName(path.substr(path.rfind('/') + 1));
+    const std::string name = platform::UpperCaseLocale(shownName);
+    if (!mask_->Matches(name))
+        return WhyMaskRefused(shownName);
+    if (mode_ == TMaskMode::UseFileMask)
+        return {};
+    const std::size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    const std::string group = GroupOf(extension);
+    if (mode_ == TMaskMode::RestrictSelectedGroups)
+        return group.empty() ? std::string() : "the extension \"" + extension + "\" is in the group \"" + group + "\", which is left out";
+    if (!group.empty())
+        return {};
+    if (extension.empty())
+        return "the name has no extension, and only the extensions of the groups checked pass";
+    std::string groups;
+    for (const std::string& checked : checkedGroups_)
+        groups += (groups.empty() ? "" : ", ") + checked;
+    return "the extension \"" + extension + "\" is in none of the groups checked" + (groups.empty() ? std::string(" (none is checked)") : " (" + groups + ")");
 }
 
 bool TMaskTester::ExtensionListed(std::string_view extension) const

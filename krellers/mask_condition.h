@@ -54,11 +54,19 @@ public:
     // its extension is what follows the last dot. Throws EInvalidMask while the mask is invalid, so
     // that every file fails the way an invalid mask makes it fail.
     bool Test(std::string_view path) const;
+    // Why Test refuses path, in words for the user; empty when it passes or the mask is invalid.
+    std::string WhyRefused(std::string_view path) const;
 
 private:
     bool ExtensionListed(std::string_view extension) const;
+    // The checked group an upper-case extension comes from; empty when none.
+    std::string GroupOf(std::string_view extension) const;
+    std::string WhyMaskRefused(const std::string& name) const;
 
     bool active_ = false;
+    std::string composedMask_;
+    std::vector<std::string> checkedGroups_;   // names, in the order of the group list
+    std::vector<std::size_t> extensionGroup_;  // for each extension, its group in checkedGroups_
     TMaskMode mode_ = TMaskMode::UseFileMask;
     std::optional<TMask> mask_;
     std::string maskError_;

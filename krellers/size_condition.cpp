@@ -1,5 +1,7 @@
 #include "krellers/size_condition.h"
 
+#include "platform/Text.h"
+
 #include <charconv>
 #include <optional>
 #include <string>
@@ -69,6 +71,26 @@ bool TSizeCondition::Test(std::int64_t size) const
     if (Lower.InForce && size < Lower.Bytes())
         return false;
     return !Upper.InForce || size <= Upper.Bytes();
+}
+
+namespace {
+
+std::string BoundText(const TSizeBound& bound)
+{
+    return platform::GroupedNumber(bound.Bytes()) + " bytes (" + platform::GroupedNumber(bound.Value) + " " +
+           UnitText(bound.Unit) + ")";
+}
+
+} // namespace
+
+std::string TSizeCondition::WhyRefused(std::int64_t size) const
+{
+    const std::string stated = "the size " + platform::GroupedNumber(size) + " bytes is ";
+    if (Lower.InForce && size < Lower.Bytes())
+        return stated + "below the lower bound " + BoundText(Lower);
+    if (Upper.InForce && size > Upper.Bytes())
+        return stated + "above the upper bound " + BoundText(Upper);
+    return {};
 }
 
 TSizeCondition TSizeCondition::FromLines(const TConditionStrings& lines, const TSizeCondition& previous)

@@ -2,6 +2,7 @@
 #include "krellers/condition_strings.h"
 
 #include <cstdint>
+#include <string>
 
 // Units are decimal: a kilobyte here is 1000 bytes, a megabyte 1000000.
 enum class TSizeUnit { KB, MB };
@@ -23,7 +24,11 @@ struct TSizeCondition {
     TSizeBound Upper{false, 50, TSizeUnit::KB};
 
     bool HasBound() const { return Lower.InForce || Upper.InForce; }
+    // A lower bound above the upper one: no size passes.
+    bool MatchesNothing() const { return Lower.InForce && Upper.InForce && Lower.Bytes() > Upper.Bytes(); }
     bool Test(std::int64_t size) const;
+    // Which bound a size that Test refused lies beyond; empty for a size it passes.
+    std::string WhyRefused(std::int64_t size) const;
 
     // Reads the bounds from condition lines (SIZE_MIN, SIZE_MIN_UNIT, SIZE_MAX, SIZE_MAX_UNIT).
     // A bound whose value is not a number stays in force with the value of previous.

@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,7 +25,7 @@ TContentFile::TKind KindOf(mode_t mode)
 
 } // namespace
 
-TContentFile::TContentFile(const std::string& path) : path_(path)
+TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(path)
 {
     // The type is looked at before opening, so that a FIFO or a device is never opened at all.
     struct stat info {};
@@ -38,7 +39,10 @@ TContentFile::TContentFile(const std::string& path) : path_(path)
     }
     if ((kind_ = KindOf(info.st_mode)) != TKind::Regular)
         return;
-    size_ = static_cast<std::uint64_t>(info.st_size);
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    size_ = size > from ? size - from : 0;
+    if (from > 0 && ::lseek(fd_, static_cast<off_t>(std::min(from, size)), SEEK_SET) < 0)
+        kind_ = TKind::Unopenable;
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 

@@ -15,7 +15,8 @@ public:
         Unopenable,  // missing, refused, a directory: no content to speak of
     };
 
-    explicit TContentFile(const std::string& path);
+    // The content from byte from on (the size counts from there too).
+    explicit TContentFile(const std::string& path, std::uint64_t from = 0);
     ~TContentFile();
     TContentFile(const TContentFile&) = delete;
     TContentFile& operator=(const TContentFile&) = delete;

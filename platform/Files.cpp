@@ -332,6 +332,15 @@ bool PathExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+bool IsWriteProtected(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
 bool IsDirectoryWritable(const std::string& dir)
 {
     return ::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
@@ -346,13 +355,27 @@ std::string RunningProgramPath()
     return std::string(path, static_cast<std::size_t>(length));
 }
 
+namespace {
+
+// Relative values are to be ignored, so a stray setting cannot scatter files in the working directory.
+std::string XdgDirectory(const char* variable, const char* belowHome)
+{
+    if (const char* value = std::getenv(variable); value && value[0] == '/')
+        return value;
+    const std::string home = HomeDirectory();
+    return home.empty() ? std::string() : WithTrailingSlash(home) + belowHome;
+}
+
+} // namespace
+
 std::string UserConfigDirectory()
 {
-    // Relative values are to be ignored, so a stray setting cannot scatter files in the working directory.
-    if (const char* configHome = std::getenv("XDG_CONFIG_HOME"); configHome && configHome[0] == '/')
-        return configHome;
-    const std::string home = HomeDirectory();
-    return home.empty() ? std::string() : WithTrailingSlash(home) + ".config";
+    return XdgDirectory("XDG_CONFIG_HOME", ".config");
+}
+
+std::string UserDataDirectory()
+{
+    return XdgDirectory("XDG_DATA_HOME", ".local/share");
 }
 
 std::string DirectoryPart(const std::string& path)

@@ -74,6 +74,10 @@ bool RemoveFile(const std::string& path);
 // Whether anything (a file, a directory, a dangling link) exists at path.
 bool PathExists(const std::string& path);
 
+// Whether a file exists at path that is not to be replaced: one that has no write permission
+// bit at all (made read-only on purpose, which holds even for root) or that this process may not write.
+bool IsWriteProtected(const std::string& path);
+
 // Whether this process may create files in dir.
 bool IsDirectoryWritable(const std::string& dir);
 
@@ -83,6 +87,10 @@ std::string RunningProgramPath();
 // The user's configuration directory: $XDG_CONFIG_HOME when it is an absolute path, otherwise
 // ~/.config; empty when no home directory is known.
 std::string UserConfigDirectory();
+
+// The user's data directory: $XDG_DATA_HOME when it is an absolute path, otherwise
+// ~/.local/share; empty when no home directory is known.
+std::string UserDataDirectory();
 
 // The directory part of path (without a trailing '/'; "/" for the root, "." when path has no '/').
 std::string DirectoryPart(const std::string& path);

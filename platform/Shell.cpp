@@ -132,7 +132,20 @@ void OpenAddress(const std::string& urlOrPath)
 {
     if (urlOrPath.empty())
         return;
-    Launch(nullptr, HasScheme(urlOrPath) ? urlOrPath : FileUri(urlOrPath));
+    if (HasScheme(urlOrPath)) {
+        Launch(nullptr, urlOrPath);
+        return;
+    }
+    const auto query = urlOrPath.find('?');
+    const std::string path = urlOrPath.substr(0, query);
+    if (query == std::string::npos) {
+        Launch(nullptr, FileUri(path));
+        return;
+    }
+    // The default handler of a file address is found through the file, which the query would
+    // hide: the page's own handler (the browser) is asked for and given the whole address.
+    GObjectPtr<GAppInfo> application(g_app_info_get_default_for_type(ContentTypeOf(path, false).c_str(), FALSE));
+    Launch(application.get(), application ? FileUri(path) + urlOrPath.substr(query) : FileUri(path));
 }
 
 void SetLauncher(Launcher launcher)

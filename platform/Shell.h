@@ -19,7 +19,9 @@ enum OpenResult : int {
 int OpenWithAssociatedApplication(const std::string& path);
 
 // Opens a web address, or a file path resolved against the working directory, with its default
-// handler. Every failure is swallowed: help and web pages are offered, never insisted on.
+// handler. A file path may end in a query ("page.html?q=name") that the page reads; without a
+// handler for the page's type the page opens without it. Every failure is swallowed: help and
+// web pages are offered, never insisted on.
 void OpenAddress(const std::string& urlOrPath);
 
 // The last step of both open calls: start ApplicationId (a desktop file id; empty means "the default

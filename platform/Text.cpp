@@ -175,4 +175,16 @@ std::string FileUrl(std::string_view absolutePath)
     return url;
 }
 
+std::string GroupedNumber(std::int64_t value)
+{
+    const std::string digits = std::to_string(value < 0 ? -(value + 1) + std::uint64_t{1} : std::uint64_t(value));
+    std::string grouped = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
 } // namespace platform

@@ -62,6 +62,9 @@ inline std::size_t UpperCaseCharacterInPlace(char* data, std::size_t left)
 // empty text.
 std::size_t Utf8CharLength(std::string_view text);
 
+// A whole number with its digits in groups of three: 5001 as "5,001".
+std::string GroupedNumber(std::int64_t value);
+
 // Blanks (codes 32 and below) removed at both ends.
 std::string Trimmed(std::string_view text);
 

@@ -36,6 +36,14 @@
  *   6. At close, SHUT_DOWN until it answers something other than "WAIT"; pending window events are
  *      processed between the calls, so a plug-in can let its windows be destroyed first.
  *
+ * Text files (cartridges, optional)
+ *   - A cartridge that exports GET_CONTEXT_FILE is asked it instead of GET_CONTEXT, so that a long
+ *     text never has to be held in memory whole. The answer is three lines ended by LF but the
+ *     last: how the text was made ("WHOLE", or "TIME LIMIT" or "SIZE LIMIT" when a limit stopped
+ *     the conversion and the text is what came before), the byte offset in the file where the
+ *     text starts, and the full path of the file it lies in; the text runs to the file's end. The
+ *     file stays as it is until the next call into the plug-in. The empty answer: no text.
+ *
  * Condition text (custom krellers): lines ended by CR LF (CR, LF or CR LF are accepted back).
  * Line 1 is the summary shown in the kreller list; an empty or blank summary means "no condition".
  * Lines 2 and on belong to the plug-in; FileKreller stores and returns them unchanged.
@@ -69,12 +77,18 @@ typedef const char* (*TCrtrFunc)(const char* argument);
 #define CRTR_LOAD_CONDITION "LOAD_CONDITION" /* kreller: the condition text to use from now on  */
 #define CRTR_SHOW_EDIT "SHOW_EDIT"           /* kreller: let the user edit; answer the new text */
 #define CRTR_SHOW_FILE "SHOW_FILE"           /* kreller, optional: show the file its own way    */
+#define CRTR_GET_CONTEXT_FILE "GET_CONTEXT_FILE" /* cartridge, optional: where the file's text
+                                                    lies, see "Text files"                      */
 
 /* Answers. */
 #define CRTR_YES "Y"
 #define CRTR_NO "N"
 #define CRTR_DONE "DONE"
 #define CRTR_WAIT "WAIT"
+/* How a cartridge's text was made: the first line of GET_CONTEXT_FILE's answer. */
+#define CRTR_TEXT_WHOLE "WHOLE"
+#define CRTR_TEXT_TIME_LIMIT "TIME LIMIT"
+#define CRTR_TEXT_SIZE_LIMIT "SIZE LIMIT"
 
 #ifdef __cplusplus
 }

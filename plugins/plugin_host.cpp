@@ -39,10 +39,10 @@ void Unload(std::vector<TLoaded>& list)
 // What load finds with folder as the current directory; nothing when the folder cannot be made or
 // entered. The current directory before is restored in every case.
 template <class TLoad>
-auto LoadInside(const std::string& folder, TLoad load) -> decltype(load())
+auto LoadInside(const std::string& folder, bool create, TLoad load) -> decltype(load())
 {
     platform::TWorkingDirectoryGuard restore;
-    if (!platform::CreateDirectories(folder))
+    if (create ? !platform::CreateDirectories(folder) : !platform::DirectoryExists(folder))
         return {};
     try {
         platform::SetCurrentDirectory(folder);
@@ -56,13 +56,39 @@ auto LoadInside(const std::string& folder, TLoad load) -> decltype(load())
 
 TPluginHost::~TPluginHost() { UnloadAll(); }
 
+TPluginFolders PluginFoldersOf(const std::string& workingDirectory, const std::string& dataHome,
+                               const std::function<bool(const std::string& dir)>& canWrite)
+{
+    const std::string programRoot = platform::ParentDirectory(workingDirectory);
+    const std::string beside = platform::WithTrailingSlash(programRoot);
+    TPluginFolders folders{{beside + "context_crtrs"}, {beside + "custom_krellers"}};
+    if (dataHome.empty() || !canWrite || canWrite(programRoot))
+        return folders;
+    const std::string own = platform::WithTrailingSlash(dataHome) + "FileKreller/";
+    folders.Cartridges.push_back(own + "context_crtrs");
+    folders.CustomKrellers.push_back(own + "custom_krellers");
+    return folders;
+}
+
 void TPluginHost::LoadPlugins(TLibraryLoader& loader, const std::string& cartridgeFolder,
                               const std::string& krellerFolder)
 {
+    LoadPlugins(loader, TPluginFolders{{cartridgeFolder}, {krellerFolder}});
+}
+
+void TPluginHost::LoadPlugins(TLibraryLoader& loader, const TPluginFolders& folders)
+{
+    folders_ = folders;
     // Seen from inside a plug-in folder, a relative folder name like "../context_crtrs" still names
     // it; the loader gets the name as it stands.
-    Append(cartridges_, LoadInside(cartridgeFolder, [&] { return loader.LoadCartridges(cartridgeFolder); }));
-    Append(customKrellers_, LoadInside(krellerFolder, [&] { return loader.LoadCustomKrellers(krellerFolder); }));
+    for (std::size_t i = 0; i < folders.Cartridges.size(); ++i) {
+        const std::string& folder = folders.Cartridges[i];
+        Append(cartridges_, LoadInside(folder, i == 0, [&] { return loader.LoadCartridges(folder); }));
+    }
+    for (std::size_t i = 0; i < folders.CustomKrellers.size(); ++i) {
+        const std::string& folder = folders.CustomKrellers[i];
+        Append(customKrellers_, LoadInside(folder, i == 0, [&] { return loader.LoadCustomKrellers(folder); }));
+    }
 }
 
 void TPluginHost::AddCartridge(TLoadedCartridge cartridge) { Append(cartridges_, std::move(cartridge)); }

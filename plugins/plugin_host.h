@@ -3,6 +3,7 @@
 #include "plugins/crtr_context.h"
 
 #include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,18 @@ public:
     virtual std::vector<TLoadedCkreller> LoadCustomKrellers(const std::string& folder) = 0;
 };
 
+// The folders plug-ins are loaded from, each kind in order, as full paths.
+struct TPluginFolders {
+    std::vector<std::string> Cartridges;
+    std::vector<std::string> CustomKrellers;
+};
+
+// The folders beside the program, "../context_crtrs" and "../custom_krellers" seen from
+// workingDirectory; for a copy whose own folder the user cannot write (an installed one), the
+// user's <dataHome>/FileKreller/context_crtrs and custom_krellers after them.
+TPluginFolders PluginFoldersOf(const std::string& workingDirectory, const std::string& dataHome,
+                               const std::function<bool(const std::string& dir)>& canWrite);
+
 // Owner of the loaded plug-ins, created once by the main window: the context cartridges and the
 // custom krellers, each list in the order the plug-ins were loaded. Lists and krellers only look.
 class TPluginHost {
@@ -43,6 +56,10 @@ public:
     // own files there); the current directory is restored whatever happens. A folder that cannot be
     // created or entered gives no plug-ins, silently.
     void LoadPlugins(TLibraryLoader& loader, const std::string& cartridgeFolder, const std::string& krellerFolder);
+    // The same for every folder of each kind, in order; only the first of each is created.
+    void LoadPlugins(TLibraryLoader& loader, const TPluginFolders& folders);
+    // The folders the plug-ins were looked for in, for the user to be told.
+    const TPluginFolders& Folders() const { return folders_; }
     void AddCartridge(TLoadedCartridge cartridge);
     void AddCustomKreller(TLoadedCkreller kreller);
 
@@ -57,6 +74,7 @@ public:
     void UnloadAll();
 
 private:
+    TPluginFolders folders_;
     std::vector<TLoadedCartridge> cartridges_;
     std::vector<TLoadedCkreller> customKrellers_;
 };

@@ -170,6 +170,11 @@ void TFabout_crtr::BuildControls(const TAboutCrtrTexts& texts)
     AddSteps(*layout, texts.AddSteps, this);
     layout->addWidget(BoldLabel(texts.RemoveTitle, this));
     AddSteps(*layout, texts.RemoveSteps, this);
+    Label_folders = new QLabel(this);
+    Label_folders->setObjectName("Label_folders");
+    Label_folders->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label_folders->hide();
+    layout->addWidget(Label_folders);
     layout->addWidget(new QLabel(texts.LinkTitle, this));
 
     Label_link = new QLabel(this);
@@ -197,6 +202,15 @@ void TFabout_crtr::SetLinkAddress(const std::string& address)
 {
     const QString escaped = ToQ(address).toHtmlEscaped();
     Label_link->setText(address.empty() ? QString() : QString("<a href=\"%1\">%1</a>").arg(escaped));
+}
+
+void TFabout_crtr::SetFolders(const std::vector<std::string>& folders)
+{
+    QString text = folders.size() == 1 ? "The folder:" : "The folders, read in this order:";
+    for (const std::string& folder : folders)
+        text += "\n    " + ToQ(folder);
+    Label_folders->setText(text);
+    Label_folders->setVisible(!folders.empty());
 }
 
 void TFabout_crtr::Execute()

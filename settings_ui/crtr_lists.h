@@ -79,6 +79,8 @@ public:
     void Execute();
     // The web page about further plug-ins that the link opens; no link without one.
     void SetLinkAddress(const std::string& address);
+    // The full paths of the folders the plug-ins are loaded from, in order.
+    void SetFolders(const std::vector<std::string>& folders);
 
     bool CloseRequested = false;
     QCheckBox* CB_close = nullptr;
@@ -91,6 +93,7 @@ private:
     void CentreOnScreen();
 
     QLabel* Label_link = nullptr;
+    QLabel* Label_folders = nullptr;
 };
 
 // "Custom krellers": the same for custom krellers.

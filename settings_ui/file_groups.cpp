@@ -158,7 +158,11 @@ void TO_selected_list::SetCheckedAt(int index, bool checked)
 TO_file_groups::TO_file_groups(QWidget* parent) : TO_selected_list(parent)
 {
     setObjectName("TO_file_groups");
-    SetColumns({{QString(), 120}, {QString(), 120}}, false);
+    // Headed columns; the extensions take the width they need, a long list scrolls instead of
+    // being cut, and each row's tooltip holds the whole list.
+    SetColumns({{"File group", 120}, {"Extensions", 120}}, true);
+    LV1->header()->setStretchLastSection(false);
+    LV1->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     LV1->setItemDelegate(new TStrikeDelegate(*this));
     // Checking a row changes how it is drawn.
     connect(LV1, &QTreeWidget::itemChanged, LV1->viewport(), qOverload<>(&QWidget::update));
@@ -184,7 +188,7 @@ void TO_file_groups::LoadGroups()
     if (!groups_)
         return;
     for (const TFileGroup& group : groups_->Groups()) {
-        AddItem(group.Name, group.Extensions);
+        AddItem(group.Name, group.Extensions)->setToolTip(1, ToQ(group.Extensions));
         if (unchecked.count(group.Name))
             SetCheckedAt(ItemCount() - 1, false);
     }
@@ -297,6 +301,9 @@ bool TD_file_group_exts::EditFileGroup(TFileGroup& group)
 {
     Confirmed = false;
     LoadGroup(group);
+    // Typing replaces the name at once, as "NewGroup" is only a stand-in.
+    Edit_name->selectAll();
+    Edit_name->setFocus();
     exec();
     if (Confirmed)
         group = EditedGroup();

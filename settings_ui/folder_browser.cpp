@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "settings_ui/ui_text.h"
+#include "tagged/settings_store.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -19,4 +20,14 @@ std::optional<std::string> BrowseSystemFolder(QWidget* parent, const std::string
         return QFile::encodeName(QFile::decodeName(QByteArray::fromStdString(name))).toStdString();
     };
     return platform::PathShownAs(shown, shownName).value_or(shown);
+}
+
+std::optional<std::string> ChooseRemembered(TSettingsStore* store, const std::string& purpose,
+                                            const std::string& selected, TChosenKind kind, const TChooseFrom& choose)
+{
+    const std::string start = store ? store->DialogFolder(purpose, selected) : FirstExistingFolder(selected, {});
+    const std::optional<std::string> chosen = choose(start);
+    if (chosen && store)
+        store->RememberDialogFolder(purpose, kind == TChosenKind::File ? platform::ParentDirectory(*chosen) : *chosen);
+    return chosen;
 }

@@ -42,11 +42,16 @@ const TSwitchBinding kSwitches[] = {
 };
 
 // The list items keep the paths' exact bytes; their text is only for the eye.
+std::string ListEntry(const QListWidgetItem& item)
+{
+    return item.data(kPathBytesRole).toByteArray().toStdString();
+}
+
 std::vector<std::string> ListEntries(const QListWidget& list)
 {
     std::vector<std::string> entries;
     for (int i = 0; i < list.count(); ++i)
-        entries.push_back(list.item(i)->data(kPathBytesRole).toByteArray().toStdString());
+        entries.push_back(ListEntry(*list.item(i)));
     return entries;
 }
 
@@ -178,6 +183,7 @@ QWidget* TD_settings_user::BuildFileGroupsPage()
     O_fg1 = new TO_file_groups(page);
     O_fg1->setObjectName("O_fg1");
     connect(O_fg1, &TO_file_groups::SelectionChanged, this, &TD_settings_user::UpdateButtons);
+    connect(O_fg1, &TO_file_groups::ItemActivated, this, &TD_settings_user::btn_edit_groupClick);
     btn_delete_group = Button("Delete", "btn_delete_group", page, &TD_settings_user::btn_delete_groupClick);
     btn_edit_group = Button("Edit", "btn_edit_group", page, &TD_settings_user::btn_edit_groupClick);
 
@@ -378,22 +384,28 @@ void TD_settings_user::FormClose()
 
 bool TD_settings_user::Ask(const std::string& question) const { return services_.Ask && services_.Ask(question); }
 
-std::optional<std::string> TD_settings_user::BrowseFolder(const std::string& title)
+std::optional<std::string> TD_settings_user::BrowseFolder(const char* purpose, const std::string& title,
+                                                          const std::string& selected)
 {
-    return services_.BrowseFolder ? services_.BrowseFolder(title) : BrowseSystemFolder(this, title, {});
+    return ChooseRemembered(&Store(), purpose, selected, TChosenKind::Folder, [&](const std::string& start) {
+        return services_.BrowseFolder ? services_.BrowseFolder(title, start) : BrowseSystemFolder(this, title, start);
+    });
 }
 
 // ---- Commands ----
 
 void TD_settings_user::BrowseDefaultPath()
 {
-    if (const std::optional<std::string> folder = BrowseFolder("Select default search path:"))
+    if (const std::optional<std::string> folder =
+            BrowseFolder("DEFAULT_PATH", "Select default search path:", Store().DefaultPath()))
         SetDefaultPath(NormalisedDirectory(*folder));
 }
 
 void TD_settings_user::btn_add_dirClick()
 {
-    const std::optional<std::string> folder = BrowseFolder("Select directory to add to the list");
+    const QListWidgetItem* selected = LB_prohibited->currentItem();
+    const std::optional<std::string> folder = BrowseFolder(
+        "EXCLUDED", "Select directory to add to the list", selected ? ListEntry(*selected) : std::string());
     if (!folder)
         return;
     std::vector<std::string> directories = ListEntries(*LB_prohibited);
@@ -432,12 +444,16 @@ void TD_settings_user::btn_crtr_settingsClick()
         O_crtrs_context1->SetUpSelected();
 }
 
-void TD_settings_user::btn_crtrs_add_removeClick() { RunAboutDialog(*About_crtr); }
+void TD_settings_user::btn_crtrs_add_removeClick() { RunAboutDialog(*About_crtr, &TPluginFolders::Cartridges); }
 
-void TD_settings_user::btn_ckrellers_add_removeClick() { RunAboutDialog(*About_ckrellers); }
-
-void TD_settings_user::RunAboutDialog(TFabout_crtr& dialog)
+void TD_settings_user::btn_ckrellers_add_removeClick()
 {
+    RunAboutDialog(*About_ckrellers, &TPluginFolders::CustomKrellers);
+}
+
+void TD_settings_user::RunAboutDialog(TFabout_crtr& dialog, std::vector<std::string> TPluginFolders::*kind)
+{
+    dialog.SetFolders(services_.Plugins ? services_.Plugins->Folders().*kind : std::vector<std::string>{});
     dialog.Execute();
     RestartRequested = dialog.CloseRequested;
     if (RestartRequested)

@@ -16,8 +16,8 @@ class QPushButton;
 // The pages the dialog can be shown on.
 enum class TSettingsUserPage { Directories, FileGroups, ContextKreller, Krellers };
 
-// A folder browser with a title; nothing when the user picked no folder.
-using TFolderBrowseFunc = std::function<std::optional<std::string>(const std::string& title)>;
+// A folder browser with a title, opened at start; nothing when the user picked no folder.
+using TFolderBrowseFunc = std::function<std::optional<std::string>(const std::string& title, const std::string& start)>;
 
 // What the dialog needs from the rest of the program. Any of them may be left empty: an
 // unanswered question counts as "No", a missing folder browser picks nothing.
@@ -111,7 +111,7 @@ private:
     void ShowStore();
     void FormClose();
     bool Ask(const std::string& question) const;
-    std::optional<std::string> BrowseFolder(const std::string& title);
+    std::optional<std::string> BrowseFolder(const char* purpose, const std::string& title, const std::string& selected);
 
     void BrowseDefaultPath();
     void btn_add_dirClick();
@@ -122,7 +122,7 @@ private:
     void btn_crtr_settingsClick();
     void btn_crtrs_add_removeClick();
     void btn_ckrellers_add_removeClick();
-    void RunAboutDialog(TFabout_crtr& dialog);
+    void RunAboutDialog(TFabout_crtr& dialog, std::vector<std::string> TPluginFolders::*kind);
 
     TSettingsUserServices services_;
     QWidget* TS_dirs = nullptr;

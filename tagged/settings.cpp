@@ -1,6 +1,7 @@
 #include "tagged/settings.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -19,7 +20,7 @@ TD_settings::TD_settings(const TSettingsPlace& place, QWidget* parent)
 }
 
 TD_settings::TD_settings(const TSettingsPlace& place, TDeferredLoad, QWidget* parent)
-    : QDialog(parent), store_(place.SettingsFileName())
+    : QDialog(parent), store_(place.Locate())
 {
     BuildControls();
 }
@@ -45,8 +46,13 @@ void TD_settings::BuildControls()
     btn_ok->setDefault(true);
     connect(btn_ok, &QPushButton::clicked, this, &TD_settings::btn_okClick);
 
+    L_settings_file = new QLabel(this);
+    L_settings_file->setObjectName("L_settings_file");
+    L_settings_file->setWordWrap(true);
+    L_settings_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttons->addWidget(L_settings_file, 1);
     buttons->addWidget(btn_ok);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PC_settings);
@@ -62,9 +68,20 @@ void TD_settings::LoadAtCreation()
 void TD_settings::LoadSettings()
 {
     store_.Load([this](TNoxPigger&) { SetDefaults(); });
+    ShowSettingsPlace();
 }
 
-bool TD_settings::SaveSettings() { return store_.Save(); }
+bool TD_settings::SaveSettings()
+{
+    const bool saved = store_.Save();
+    ShowSettingsPlace();
+    return saved;
+}
+
+void TD_settings::ShowSettingsPlace()
+{
+    L_settings_file->setText(QString::fromUtf8(store_.PlaceNote()));
+}
 
 TNoxPigger* TD_settings::GetNode(TNoxPigger* parent, const std::string& name)
 {

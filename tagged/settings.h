@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QTabWidget;
 class QWidget;
 
@@ -72,8 +73,11 @@ private slots:
 
 private:
     void BuildControls();
+    // The settings file's place, or why changes cannot be saved, under the pages.
+    void ShowSettingsPlace();
 
     TSettingsStore store_;
+    QLabel* L_settings_file = nullptr;
     QTabWidget* PC_settings = nullptr;
     QWidget* TS_main = nullptr;
 };

@@ -16,6 +16,7 @@ const char* const kBuiltInKrellersKey = "MAIN_KRELLERS";
 const char* const kFileGroupsKey = "FILE_GROUPS";
 const char* const kLastExtensionKey = "LAST_EXT";
 const char* const kLastVisitKey = "LVD";
+const char* const kDialogFoldersKey = "DIALOG_FOLDERS";
 const char* const kSwitchedOff = "N";
 const char* const kAnyExtension = "*";
 
@@ -39,6 +40,20 @@ std::string WithoutExtension(const std::string& fileName)
 
 } // namespace
 
+std::string FirstExistingFolder(const std::string& selected, const std::string& last)
+{
+    // A relative path would be resolved against the working directory, the program's own folder.
+    for (const std::string& path : {selected, last}) {
+        if (path.empty() || path.front() != '/')
+            continue;
+        if (platform::DirectoryExists(path))
+            return path;
+        if (platform::PathExists(path))
+            return platform::ParentDirectory(path);
+    }
+    return platform::DefaultStartPath();
+}
+
 // ---- TSettingsPlace ----
 
 TSettingsPlace TSettingsPlace::OfRunningProgram()
@@ -46,15 +61,14 @@ TSettingsPlace TSettingsPlace::OfRunningProgram()
     return {platform::RunningProgramPath(), platform::UserConfigDirectory(), platform::IsDirectoryWritable};
 }
 
-std::string TSettingsPlace::SettingsFileName() const
+TSettingsLocation TSettingsPlace::Locate() const
 {
     const std::string programDir = platform::DirectoryPart(ProgramPath);
     const std::string programName = WithoutExtension(platform::FileNamePart(ProgramPath));
-    const std::string fileName = programName + ".set";
-    const bool besideProgram = ConfigHome.empty() || !CanWriteDirectory || CanWriteDirectory(programDir);
-    if (besideProgram)
-        return platform::WithTrailingSlash(programDir) + fileName;
-    return platform::WithTrailingSlash(ConfigHome) + programName + "/" + fileName;
+    const std::string besideProgram = platform::WithTrailingSlash(programDir) + programName + ".set";
+    if (ConfigHome.empty() || !CanWriteDirectory || CanWriteDirectory(programDir))
+        return {besideProgram, {}};
+    return {platform::WithTrailingSlash(ConfigHome) + programName + "/" + programName + ".set", besideProgram};
 }
 
 // ---- Rules of the values ----
@@ -93,7 +107,13 @@ bool AddDirectoryOnce(std::vector<std::string>& directories, const std::string& 
 
 // ---- Loading and saving ----
 
-TSettingsStore::TSettingsStore(std::string fileName) : fileName_(std::move(fileName))
+TSettingsStore::TSettingsStore(const TSettingsLocation& location)
+    : TSettingsStore(location.FileName, location.SeedFileName)
+{
+}
+
+TSettingsStore::TSettingsStore(std::string fileName, std::string seedFileName)
+    : fileName_(std::move(fileName)), seedFileName_(std::move(seedFileName))
 {
     StandardDefaults(document_);
     groupsToDocument_ = WriteGroupsOnChange();
@@ -107,6 +127,7 @@ void TSettingsStore::StandardDefaults(TNoxPigger& document)
 
 void TSettingsStore::Load(const std::function<void(TNoxPigger&)>& setDefaults)
 {
+    writeProtected_ = platform::IsWriteProtected(fileName_);
     const TFileState state = ReadFile();
     if (state != TFileState::Loaded) {
         setDefaults(document_);
@@ -132,8 +153,21 @@ TFileGroups::TSubscription TSettingsStore::WriteGroupsOnChange()
 
 TSettingsStore::TFileState TSettingsStore::ReadFile()
 {
+    readFrom_.clear();
+    const TFileState own = ReadFrom(fileName_);
+    if (own != TFileState::Missing || seedFileName_.empty() || !platform::PathExists(seedFileName_))
+        return own;
+    // A seed that cannot be read is left where it is: the defaults go into the per-user file.
+    if (ReadFrom(seedFileName_) != TFileState::Loaded)
+        return TFileState::Missing;
+    readFrom_ = seedFileName_;
+    return TFileState::Loaded;
+}
+
+TSettingsStore::TFileState TSettingsStore::ReadFrom(const std::string& fileName)
+{
     try {
-        std::istringstream bytes(platform::ReadWholeFile(fileName_));
+        std::istringstream bytes(platform::ReadWholeFile(fileName));
         if (bytes.str().empty())
             return TFileState::Missing;  // nothing in it that could be lost
         document_.LoadFromStream(bytes);
@@ -153,14 +187,27 @@ bool TSettingsStore::KeepDamagedFile()
 
 bool TSettingsStore::Save()
 {
+    writeProtected_ = platform::IsWriteProtected(fileName_);
+    if (writeProtected_)
+        return false;
     try {
         platform::CreateDirectories(platform::DirectoryPart(fileName_));
         document_.SaveToFile(fileName_);
+        readFrom_.clear();
         return true;
     } catch (const std::exception&) {
         // A location that cannot be written keeps its old file; the program goes on.
         return false;
     }
+}
+
+std::string TSettingsStore::PlaceNote() const
+{
+    if (writeProtected_)
+        return "The settings file " + fileName_ + " is read-only: changes to the settings cannot be saved.";
+    if (!readFrom_.empty())
+        return "Settings read from " + readFrom_ + " are kept in " + fileName_ + " from now on.";
+    return "Settings are kept in " + fileName_ + ".";
 }
 
 // ---- Elements and lists ----
@@ -255,6 +302,19 @@ void TSettingsStore::SetLastExtensionMask(const std::string& mask) { document_.S
 std::string TSettingsStore::LastVisit() const { return document_.GetAttr(kLastVisitKey); }
 
 void TSettingsStore::SetLastVisit(const std::string& date) { document_.SetAttr(kLastVisitKey, date); }
+
+std::string TSettingsStore::DialogFolder(const std::string& purpose, const std::string& selected) const
+{
+    const TNoxPigger* folders = document_.FindChild(kDialogFoldersKey);
+    const std::string last = folders ? folders->GetAttr(purpose) : std::string();
+    return FirstExistingFolder(selected, last);
+}
+
+void TSettingsStore::RememberDialogFolder(const std::string& purpose, const std::string& folder)
+{
+    if (!folder.empty() && !platform::Trimmed(purpose).empty())
+        GetNode(&document_, kDialogFoldersKey)->SetAttr(purpose, folder);
+}
 
 void TSettingsStore::CompleteKeys()
 {

@@ -6,6 +6,14 @@
 #include <string>
 #include <vector>
 
+// Where the settings are written, and where they are read from while that file does not exist yet.
+struct TSettingsLocation {
+    std::string FileName;
+    // The file beside a program whose directory cannot be written: read until the per-user file
+    // exists, so settings shipped or kept there are taken over by the first write. Empty: none.
+    std::string SeedFileName;
+};
+
 // Where a program keeps its settings file: beside the program, with the program's name and the
 // extension ".set"; in <ConfigHome>/<program name>/ when the program's directory cannot be written.
 struct TSettingsPlace {
@@ -16,7 +24,8 @@ struct TSettingsPlace {
     // The running program, the user's real configuration directory and the real access check.
     static TSettingsPlace OfRunningProgram();
     // Decided once, from the state of the directories now.
-    std::string SettingsFileName() const;
+    TSettingsLocation Locate() const;
+    std::string SettingsFileName() const { return Locate().FileName; }
 };
 
 // Which built-in krellers are offered in the kreller list.
@@ -40,16 +49,27 @@ std::string NormalisedDirectory(const std::string& folder);
 // byte for byte: paths keep their case). True when it was appended.
 bool AddDirectoryOnce(std::vector<std::string>& directories, const std::string& folder);
 
+// Where a file or folder dialog opens: selected when it is an existing folder, the folder of
+// selected when it is an existing file, the same for last, else the home directory.
+std::string FirstExistingFolder(const std::string& selected, const std::string& last);
+
 // The program's settings: the settings document, its file, and the values the program shares.
 // Paths are kept as the file system's bytes. Nothing here touches a widget; dialogs show what the
 // store holds and hand their values back to it.
 class TSettingsStore {
 public:
-    explicit TSettingsStore(std::string fileName);
+    explicit TSettingsStore(std::string fileName, std::string seedFileName = {});
+    explicit TSettingsStore(const TSettingsLocation& location);
     TSettingsStore(const TSettingsStore&) = delete;
     TSettingsStore& operator=(const TSettingsStore&) = delete;
 
     const std::string& FileName() const { return fileName_; }
+    // The file the settings were read from until the first write puts them into FileName.
+    const std::string& ReadFrom() const { return readFrom_; }
+    // A settings file the user made read-only is never replaced: changes cannot be saved.
+    bool WriteProtected() const { return writeProtected_; }
+    // One sentence for the user on where the settings are kept, or why changes cannot be saved.
+    std::string PlaceNote() const;
     TNoxPigger& Document() { return document_; }
     const TNoxPigger& Document() const { return document_; }
 
@@ -59,7 +79,8 @@ public:
     // beside it under a dated name (KeepDamagedCopy); then, as for a missing file, setDefaults fills the document and it is written
     // at once. The file groups are read afresh.
     void Load(const std::function<void(TNoxPigger&)>& setDefaults = StandardDefaults);
-    // Writes the document to the settings file; false (and the old file untouched) when that fails.
+    // Writes the document to the settings file; false (and the old file untouched) when that fails
+    // or the file is read-only.
     bool Save();
 
     // parent's first child of that name (trimmed), created as its last child when there is none;
@@ -90,6 +111,13 @@ public:
     std::string LastVisit() const;
     void SetLastVisit(const std::string& date);
 
+    // DIALOG_FOLDERS: where a file or folder dialog opens. The selected path when it names an
+    // existing folder (a file's folder for a file), else the folder the dialog of this purpose was
+    // last left in, else the home directory: never the program's own folder.
+    std::string DialogFolder(const std::string& purpose, const std::string& selected = {}) const;
+    // Remembers the folder a dialog of this purpose was left in (a chosen file's folder).
+    void RememberDialogFolder(const std::string& purpose, const std::string& folder);
+
     // FILE_GROUPS: every change reaches the document at once.
     TFileGroups& FileGroups() { return fileGroups_; }
 
@@ -105,7 +133,12 @@ private:
     void ReadFileGroupsQuietly();
     TFileGroups::TSubscription WriteGroupsOnChange();
 
+    TFileState ReadFrom(const std::string& fileName);
+
     std::string fileName_;
+    std::string seedFileName_;
+    std::string readFrom_;
+    bool writeProtected_ = false;
     TNoxPigger document_;
     TFileGroups fileGroups_;
     TFileGroups::TSubscription groupsToDocument_;

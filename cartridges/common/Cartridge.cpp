@@ -1,5 +1,7 @@
 #include "Cartridge.h"
 
+#include "ConverterMain.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -41,10 +43,26 @@ bool StartsWith(const std::string& path, const std::string& signature)
     return n == static_cast<ssize_t>(head.size()) && head == signature;
 }
 
-bool IsDocumentOutcome(ChildOutcome outcome)
+// What the converter's outcome says of its text: whole, cut short by a limit (the text before is
+// good), or no text at all.
+std::optional<TextCut> CutOf(const ChildResult& result)
 {
-    // A helper that could not be started says nothing about the document: try again next time.
-    return outcome != ChildOutcome::NotStarted;
+    switch (result.outcome) {
+    case ChildOutcome::Finished:
+        return TextCut::None;
+    case ChildOutcome::TimedOut:
+        return TextCut::TimeLimit;
+    case ChildOutcome::OutputTooLong:
+        return TextCut::SizeLimit;
+    case ChildOutcome::Failed:
+        if (result.exitStatus == kConvertedInPart)
+            return TextCut::SizeLimit;
+        return std::nullopt;
+    case ChildOutcome::Killed:
+    case ChildOutcome::NotStarted:
+        break;
+    }
+    return std::nullopt;
 }
 
 // Sizes as the program writes them: 1 KB = 1000 bytes, one decimal.
@@ -72,18 +90,40 @@ bool Cartridge::AcceptFile(const std::string& path) const
            StartsWith(path, description_.signature);
 }
 
-std::string Cartridge::GetContext(const std::string& path)
+std::optional<StoredText> Cartridge::GetContextFile(const std::string& path)
 {
     const std::optional<FileKey> key = FileKey::Of(path);
     if (!key)
-        return {};
-    if (std::optional<std::string> cached = cache_.Lookup(*key))
-        return std::move(*cached);
-    ChildResult converted = RunChild(helperPath_, {path}, limits_);
+        return std::nullopt;
+    if (std::optional<StoredText> cached = cache_.Find(*key))
+        return cached;
+    return Convert(*key, path);
+}
+
+std::optional<StoredText> Cartridge::Convert(const FileKey& key, const std::string& path)
+{
+    uncached_.reset();
+    std::optional<TextDraft> draft = cache_.StartDraft();
+    if (!draft)
+        return std::nullopt;
+    const ChildResult converted = RunChild(helperPath_, {path}, limits_, draft->Fd());
+    // A helper that could not be started says nothing about the document: try again next time.
+    if (converted.outcome == ChildOutcome::NotStarted)
+        return std::nullopt;
+    const std::optional<TextCut> cut = CutOf(converted);
     // A document that failed is remembered as empty too, so a hostile file costs its time limit once.
-    if (IsDocumentOutcome(converted.outcome))
-        cache_.Store(*key, converted.output);
-    return std::move(converted.output);
+    if (!cut && ::ftruncate(draft->Fd(), 0) != 0)
+        return std::nullopt;
+    std::optional<StoredText> stored = cache_.Commit(key, *draft, cut.value_or(TextCut::None));
+    if (stored && stored->path == draft->Path())
+        uncached_.emplace(std::move(*draft));
+    return stored;
+}
+
+std::string Cartridge::GetContext(const std::string& path)
+{
+    const std::optional<StoredText> stored = GetContextFile(path);
+    return stored ? ReadStoredText(*stored).value_or(std::string()) : std::string();
 }
 
 std::string HelperPathBeside(const std::string& libraryPath, const std::string& helperName)

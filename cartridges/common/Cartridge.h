@@ -2,6 +2,7 @@
 #include "ChildRun.h"
 #include "TextCache.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,14 +30,23 @@ public:
     // A regular file whose extension (case-blind) is one of the cartridge's and whose content
     // starts with its signature. Never opens anything but regular files.
     bool AcceptFile(const std::string& path) const;
-    // The file's text; empty when it cannot be converted (damaged, hostile, too slow, too big).
+    // Where the file's text lies (a cache entry, or for a text too long for the cache a file of
+    // its own that stays until the next conversion), and whether a limit cut it short: a
+    // conversion stopped by the time limit or a size limit keeps the text made before. Nothing
+    // when the file has no text: it cannot be converted (damaged, hostile, crashed the converter)
+    // or is no regular file.
+    std::optional<StoredText> GetContextFile(const std::string& path);
+    // The file's text in memory; empty when it has none.
     std::string GetContext(const std::string& path);
 
 private:
+    std::optional<StoredText> Convert(const FileKey& key, const std::string& path);
+
     CartridgeDescription description_;
     std::string helperPath_;
     TextCache cache_;
     ChildLimits limits_;
+    std::optional<TextDraft> uncached_; // the last text too long for the cache
 };
 
 // The converter program helperName for the library at libraryPath: libexec/ in the library's folder.

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,20 +24,6 @@ constexpr bool kLimitBySanitizer = true;
 #else
 constexpr bool kLimitBySanitizer = false;
 #endif
-
-struct Fd {
-    int fd = -1;
-    explicit Fd(int value = -1) : fd(value) {}
-    ~Fd() { Close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void Close()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-};
 
 // The child's environment: the parent's, with the sanitizer limit added where it applies.
 std::vector<std::string> ChildEnvironment(const ChildLimits& limits)
@@ -92,11 +78,18 @@ void SetLimit(int resource, rlim_t value)
     ::_exit(127);
 }
 
-ChildOutcome OutcomeOfStatus(int status)
+ChildResult ResultOfStatus(int status)
 {
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status) == 0 ? ChildOutcome::Finished : ChildOutcome::Failed;
-    return ChildOutcome::Killed;
+    if (WIFEXITED(status)) {
+        const int code = WEXITSTATUS(status);
+        // execve failed in the child.
+        if (code == 127)
+            return {ChildOutcome::NotStarted, code};
+        return {code == 0 ? ChildOutcome::Finished : ChildOutcome::Failed, code};
+    }
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
+        return {ChildOutcome::TimedOut, -1};
+    return {ChildOutcome::Killed, -1};
 }
 
 // Calls the caller's waiting work when a step has passed since the last call.
@@ -112,63 +105,15 @@ public:
             limits_.whileWaiting();
         }
     }
-    // How long one wait may last: to the deadline, and never past the next step.
-    int Milliseconds(SteadyClock::time_point deadline) const
-    {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
-        const long long cap = limits_.whileWaiting ? limits_.waitStep.count() : 1000;
-        return left < 0 ? 0 : static_cast<int>(std::min<long long>(left, cap));
-    }
-
 private:
     const ChildLimits& limits_;
     SteadyClock::time_point last_{};  // the first tick calls at once
 };
 
-// Reads the child's output until it closes the pipe; answers Finished there, or the limit it hit.
-ChildOutcome CollectOutput(int fd, SteadyClock::time_point deadline, std::size_t maxBytes, std::string& output,
-                           TWaitSteps& steps)
+std::uint64_t FileBytes(int fd)
 {
-    char buffer[65536];
-    for (;;) {
-        steps.Tick();
-        if (SteadyClock::now() >= deadline)
-            return ChildOutcome::TimedOut;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, steps.Milliseconds(deadline));
-        if (ready < 0 && errno != EINTR)
-            return ChildOutcome::Failed;
-        if (ready <= 0)
-            continue;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            return ChildOutcome::Finished;
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return ChildOutcome::Failed;
-        }
-        if (output.size() + static_cast<std::size_t>(n) > maxBytes)
-            return ChildOutcome::OutputTooLong;
-        output.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-// Waits for the child to end by the deadline; kills it past that. Answers the wait status, or
-// nothing when the deadline passed first.
-bool ReapBy(pid_t pid, SteadyClock::time_point deadline, int& status, TWaitSteps& steps)
-{
-    for (;;) {
-        steps.Tick();
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            return true;
-        if (done < 0 && errno != EINTR)
-            return false;
-        if (SteadyClock::now() >= deadline)
-            return false;
-        ::usleep(1000);
-    }
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 void KillAndReap(pid_t pid)
@@ -179,44 +124,43 @@ void KillAndReap(pid_t pid)
     }
 }
 
+// Waits for the child to end; kills it at the deadline or once its output passes the limit.
+ChildResult AwaitChild(pid_t pid, int outputFd, const ChildLimits& limits, SteadyClock::time_point deadline)
+{
+    TWaitSteps steps(limits);
+    for (;;) {
+        steps.Tick();
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            return ResultOfStatus(status);
+        if (done < 0 && errno != EINTR)
+            return {ChildOutcome::Failed, -1};
+        const bool late = SteadyClock::now() >= deadline;
+        if (late || FileBytes(outputFd) > limits.outputBytes) {
+            KillAndReap(pid);
+            return {late ? ChildOutcome::TimedOut : ChildOutcome::OutputTooLong, -1};
+        }
+        ::usleep(1000);
+    }
+}
+
 } // namespace
 
-ChildResult RunChild(const std::string& program, const std::vector<std::string>& arguments, const ChildLimits& limits)
+ChildResult RunChild(const std::string& program, const std::vector<std::string>& arguments, const ChildLimits& limits,
+                     int outputFd)
 {
-    ChildResult result;
     std::vector<std::string> argvStrings{program};
     argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
     std::vector<std::string> envStrings = ChildEnvironment(limits);
     std::vector<char*> argv = PointersOf(argvStrings);
     std::vector<char*> envp = PointersOf(envStrings);
     const auto cpuSeconds = static_cast<rlim_t>(std::chrono::ceil<std::chrono::seconds>(limits.time).count() + 1);
-
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return result;
-    Fd readEnd(pipeFds[0]);
-    Fd writeEnd(pipeFds[1]);
     const auto deadline = SteadyClock::now() + limits.time;
     const pid_t pid = ::fork();
     if (pid < 0)
-        return result;
+        return {};
     if (pid == 0)
-        BecomeHelper(program.c_str(), argv.data(), envp.data(), writeEnd.fd, cpuSeconds, limits.memoryBytes);
-    writeEnd.Close();
-
-    TWaitSteps steps(limits);
-    result.outcome = CollectOutput(readEnd.fd, deadline, limits.outputBytes, result.output, steps);
-    int status = 0;
-    if (result.outcome == ChildOutcome::Finished && ReapBy(pid, deadline, status, steps)) {
-        result.outcome = OutcomeOfStatus(status);
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
-            result.outcome = ChildOutcome::NotStarted;
-    } else {
-        if (result.outcome == ChildOutcome::Finished)
-            result.outcome = ChildOutcome::TimedOut;
-        KillAndReap(pid);
-    }
-    if (!result.Succeeded())
-        result.output.clear();
-    return result;
+        BecomeHelper(program.c_str(), argv.data(), envp.data(), outputFd, cpuSeconds, limits.memoryBytes);
+    return AwaitChild(pid, outputFd, limits, deadline);
 }

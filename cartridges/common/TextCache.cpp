@@ -14,20 +14,27 @@
 
 namespace {
 
-constexpr char kMagic[8] = {'F', 'K', 'T', 'E', 'X', 'T', '0', '1'};
-constexpr std::size_t kHeaderWords = 6; // key (4), text length, checksum
+constexpr char kMagic[8] = {'F', 'K', 'T', 'E', 'X', 'T', '0', '2'};
+constexpr std::size_t kHeaderWords = 7; // key (4), text length, checksum, cut
 constexpr std::size_t kHeaderBytes = sizeof kMagic + kHeaderWords * 8;
 constexpr std::size_t kEntryNameLength = 4 * 16 + 3;
 constexpr const char* kTempPrefix = ".tmp-";
 constexpr std::time_t kStaleTempSeconds = 3600;
+constexpr std::size_t kChunkBytes = std::size_t{1} << 20;  // a multiple of 8: see Checksum
+constexpr std::uint64_t kChecksumStart = 1469598103934665603ULL;
 
-std::uint64_t Checksum(const std::string& text)
+// FNV-1a over 8-byte words, then the bytes left over. Fed in chunks of whole words but the last,
+// it gives the same sum as over the whole text at once.
+std::uint64_t Checksum(std::uint64_t hash, const char* data, std::size_t size)
 {
-    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, data + i, 8);
+        hash = (hash ^ word) * 1099511628211ULL;
     }
+    for (; i < size; ++i)
+        hash = (hash ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
     return hash;
 }
 
@@ -45,32 +52,32 @@ std::uint64_t GetWord(const std::string& in, std::size_t offset)
     return value;
 }
 
-std::string Header(const FileKey& key, const std::string& text)
+struct EntryHeader {
+    FileKey key;
+    std::uint64_t length = 0;
+    std::uint64_t checksum = 0;
+    TextCut cut = TextCut::None;
+};
+
+std::string HeaderBytes(const EntryHeader& header)
 {
-    std::string header(kMagic, sizeof kMagic);
-    PutWord(header, key.device);
-    PutWord(header, key.inode);
-    PutWord(header, key.size);
-    PutWord(header, static_cast<std::uint64_t>(key.modifiedNs));
-    PutWord(header, text.size());
-    PutWord(header, Checksum(text));
-    return header;
+    std::string bytes(kMagic, sizeof kMagic);
+    for (const std::uint64_t word : {header.key.device, header.key.inode, header.key.size,
+                                     static_cast<std::uint64_t>(header.key.modifiedNs), header.length, header.checksum,
+                                     static_cast<std::uint64_t>(header.cut)})
+        PutWord(bytes, word);
+    return bytes;
 }
 
-// The text of an entry's bytes when they are a whole, undamaged entry for key.
-std::optional<std::string> ParseEntry(const std::string& bytes, const FileKey& key)
+std::optional<EntryHeader> ParseHeader(const std::string& bytes)
 {
-    if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+    if (bytes.size() != kHeaderBytes || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
         return std::nullopt;
-    const FileKey stored{GetWord(bytes, 8), GetWord(bytes, 16), GetWord(bytes, 24),
-                         static_cast<std::int64_t>(GetWord(bytes, 32))};
-    const std::uint64_t length = GetWord(bytes, 40);
-    if (!(stored == key) || length != bytes.size() - kHeaderBytes)
+    EntryHeader header{{GetWord(bytes, 8), GetWord(bytes, 16), GetWord(bytes, 24), static_cast<std::int64_t>(GetWord(bytes, 32))},
+                       GetWord(bytes, 40), GetWord(bytes, 48), static_cast<TextCut>(GetWord(bytes, 56))};
+    if (GetWord(bytes, 56) > static_cast<std::uint64_t>(TextCut::SizeLimit))
         return std::nullopt;
-    std::string text = bytes.substr(kHeaderBytes);
-    if (Checksum(text) != GetWord(bytes, 48))
-        return std::nullopt;
-    return text;
+    return header;
 }
 
 // Calls transfer (a read or a write from the given offset) until size bytes are done, going on
@@ -89,13 +96,48 @@ bool EveryByte(std::size_t size, TTransfer transfer)
     return true;
 }
 
-bool ReadWhole(int fd, std::string& bytes)
+// Reads size bytes from offset into bytes; false when the file ends first or a read fails.
+bool ReadAt(int fd, std::uint64_t offset, std::size_t size, std::string& bytes)
+{
+    bytes.resize(size);
+    return EveryByte(size, [&](std::size_t done) {
+        return ::pread(fd, bytes.data() + done, size - done, static_cast<off_t>(offset + done));
+    });
+}
+
+std::uint64_t FileBytes(int fd)
 {
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    return EveryByte(bytes.size(), [&](std::size_t done) { return ::read(fd, bytes.data() + done, bytes.size() - done); });
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+// The checksum of length bytes from offset, read a chunk at a time; nothing when they cannot be read.
+std::optional<std::uint64_t> ChecksumAt(int fd, std::uint64_t offset, std::uint64_t length)
+{
+    std::uint64_t hash = kChecksumStart;
+    std::string chunk;
+    for (std::uint64_t done = 0; done < length;) {
+        const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, length - done));
+        if (!ReadAt(fd, offset + done, size, chunk))
+            return std::nullopt;
+        hash = Checksum(hash, chunk.data(), chunk.size());
+        done += size;
+    }
+    return hash;
+}
+
+// The header of the entry open at fd when the entry is whole and undamaged and belongs to key.
+std::optional<EntryHeader> CheckedHeader(int fd, const FileKey& key)
+{
+    std::string bytes;
+    const std::uint64_t size = FileBytes(fd);
+    if (size < kHeaderBytes || !ReadAt(fd, 0, kHeaderBytes, bytes))
+        return std::nullopt;
+    std::optional<EntryHeader> header = ParseHeader(bytes);
+    if (!header || !(header->key == key) || header->length != size - kHeaderBytes ||
+        ChecksumAt(fd, kHeaderBytes, header->length) != header->checksum)
+        return std::nullopt;
+    return header;
 }
 
 bool MakeDirectories(const std::string& path)
@@ -166,6 +208,17 @@ bool WriteAll(int fd, const std::string& bytes)
     return EveryByte(bytes.size(), [&](std::size_t done) { return ::write(fd, bytes.data() + done, bytes.size() - done); });
 }
 
+std::optional<std::string> ReadStoredText(const StoredText& text)
+{
+    const int fd = ::open(text.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    const bool read = ReadAt(fd, text.offset, static_cast<std::size_t>(text.length), bytes);
+    ::close(fd);
+    return read ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+}
+
 std::optional<FileKey> FileKey::Of(const std::string& path)
 {
     struct stat st {};
@@ -192,7 +245,7 @@ std::string TextCache::EntryPath(const FileKey& key) const
     return directory_ + name;
 }
 
-std::optional<std::string> TextCache::Lookup(const FileKey& key)
+std::optional<StoredText> TextCache::Find(const FileKey& key)
 {
     if (directory_.empty())
         return std::nullopt;
@@ -200,55 +253,118 @@ std::optional<std::string> TextCache::Lookup(const FileKey& key)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return std::nullopt;
-    std::string bytes;
-    std::optional<std::string> text;
-    if (ReadWhole(fd, bytes))
-        text = ParseEntry(bytes, key);
-    if (text)
+    const std::optional<EntryHeader> header = CheckedHeader(fd, key);
+    if (header)
         ::futimens(fd, nullptr); // the modification time is the entry's last use
     ::close(fd);
-    if (!text) {
+    if (!header) {
         ::unlink(path.c_str());
         knownBytes_.reset();
+        return std::nullopt;
     }
+    return StoredText{path, kHeaderBytes, header->length, header->cut};
+}
+
+std::optional<std::string> TextCache::Lookup(const FileKey& key)
+{
+    const std::optional<StoredText> found = Find(key);
+    return found ? ReadStoredText(*found) : std::nullopt;
+}
+
+namespace {
+
+// A draft file in folder (which ends in '/'), its offset past the header's room.
+std::optional<TextDraft> DraftIn(const std::string& folder)
+{
+    std::string path = folder + kTempPrefix + "XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    TextDraft draft(fd, path);
+    if (::lseek(fd, static_cast<off_t>(kHeaderBytes), SEEK_SET) != static_cast<off_t>(kHeaderBytes))
+        return std::nullopt;
+    return draft;
+}
+
+std::string TemporaryFolder()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/";
+}
+
+} // namespace
+
+TextDraft::~TextDraft()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!path_.empty())
+        ::unlink(path_.c_str());
+}
+
+std::optional<TextDraft> TextCache::StartDraft()
+{
+    if (!directory_.empty()) {
+        if (std::optional<TextDraft> draft = DraftIn(directory_))
+            return draft;
+        // The folder may have been removed since the last write: make it again and count afresh.
+        knownBytes_.reset();
+        if (MakeDirectories(directory_.substr(0, directory_.size() - 1)))
+            if (std::optional<TextDraft> draft = DraftIn(directory_))
+                return draft;
+    }
+    return DraftIn(TemporaryFolder());
+}
+
+std::optional<StoredText> TextCache::Commit(const FileKey& key, TextDraft& draft, TextCut cut)
+{
+    const int fd = draft.Fd();
+    const std::uint64_t size = FileBytes(fd);
+    if (size < kHeaderBytes && ::ftruncate(fd, static_cast<off_t>(kHeaderBytes)) != 0)
+        return std::nullopt;
+    const std::uint64_t length = size < kHeaderBytes ? 0 : size - kHeaderBytes;
+    const std::optional<std::uint64_t> checksum = ChecksumAt(fd, kHeaderBytes, length);
+    if (!checksum)
+        return std::nullopt;
+    const std::string header = HeaderBytes({key, length, *checksum, cut});
+    if (!EveryByte(header.size(), [&](std::size_t done) {
+            return ::pwrite(fd, header.data() + done, header.size() - done, static_cast<off_t>(done));
+        }))
+        return std::nullopt;
+    StoredText text{draft.Path(), kHeaderBytes, length, cut};
+    if (kHeaderBytes + length <= limitBytes_ && Place(key, draft))
+        text.path = EntryPath(key);
     return text;
 }
 
-bool TextCache::WriteEntry(const std::string& path, const std::string& bytes) const
+bool TextCache::Place(const FileKey& key, TextDraft& draft)
 {
-    std::string temp = directory_ + kTempPrefix + "XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, bytes);
-    const bool closed = ::close(fd) == 0;
-    if (written && closed && ::rename(temp.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(temp.c_str());
-    return false;
-}
-
-bool TextCache::Store(const FileKey& key, const std::string& text)
-{
-    if (directory_.empty() || kHeaderBytes + text.size() > limitBytes_)
-        return false;
-    const std::string bytes = Header(key, text) + text;
     const std::string path = EntryPath(key);
-    // The directory may have been removed since the last write: make it again and count afresh.
-    if (!WriteEntry(path, bytes)) {
-        knownBytes_.reset();
-        if (!MakeDirectories(directory_.substr(0, directory_.size() - 1)) || !WriteEntry(path, bytes))
-            return false;
-    }
+    if (directory_.empty() || draft.Path().compare(0, directory_.size(), directory_) != 0 ||
+        ::rename(draft.Path().c_str(), path.c_str()) != 0)
+        return false;
+    const std::uint64_t bytes = FileBytes(draft.Fd());
+    draft.Release();
     if (DropOtherVersions(key))
         knownBytes_.reset();
     if (!knownBytes_)
         knownBytes_ = TotalBytes(ListEntries(directory_, false));
     else
-        *knownBytes_ += bytes.size();
+        *knownBytes_ += bytes;
     if (*knownBytes_ > limitBytes_)
-        Evict();
+        Evict(path);
     return true;
+}
+
+bool TextCache::Store(const FileKey& key, const std::string& text, TextCut cut)
+{
+    if (directory_.empty() || kHeaderBytes + text.size() > limitBytes_)
+        return false;
+    std::optional<TextDraft> draft = StartDraft();
+    if (!draft || !WriteAll(draft->Fd(), text))
+        return false;
+    const std::optional<StoredText> stored = Commit(key, *draft, cut);
+    return stored && stored->path == EntryPath(key);
 }
 
 bool TextCache::DropOtherVersions(const FileKey& key) const
@@ -267,7 +383,7 @@ bool TextCache::DropOtherVersions(const FileKey& key) const
     return dropped;
 }
 
-void TextCache::Evict()
+void TextCache::Evict(const std::string& spared)
 {
     std::vector<EntryFile> entries = ListEntries(directory_, false);
     std::sort(entries.begin(), entries.end(), [](const EntryFile& a, const EntryFile& b) { return Older(a.used, b.used); });
@@ -277,6 +393,8 @@ void TextCache::Evict()
     for (const auto& entry : entries) {
         if (total <= target)
             break;
+        if (entry.path == spared)
+            continue;
         if (::unlink(entry.path.c_str()) == 0 || errno == ENOENT)
             total -= entry.bytes;
     }

@@ -17,6 +17,38 @@ struct FileKey {
     static std::optional<FileKey> Of(const std::string& path);
 };
 
+// What stopped the making of a text before the document's end.
+enum class TextCut : std::uint8_t { None = 0, TimeLimit = 1, SizeLimit = 2 };
+
+// A text that lies in a file: the file's bytes from offset to its end.
+struct StoredText {
+    std::string path;
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    TextCut cut = TextCut::None;
+};
+
+// A text being written into a temporary file, after room for the entry's header; the file is
+// removed with the draft unless it became a cache entry.
+class TextDraft {
+public:
+    TextDraft(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~TextDraft();
+    TextDraft(TextDraft&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) { other.fd_ = -1; }
+    TextDraft(const TextDraft&) = delete;
+    TextDraft& operator=(const TextDraft&) = delete;
+    TextDraft& operator=(TextDraft&&) = delete;
+
+    int Fd() const { return fd_; }
+    const std::string& Path() const { return path_; }
+    // The file is an entry now, or gone: it is no longer the draft's to remove.
+    void Release() { path_.clear(); }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
 struct CacheUsage {
     std::uint64_t files = 0;
     std::uint64_t bytes = 0;
@@ -33,20 +65,32 @@ public:
     const std::string& Directory() const { return directory_; }
     std::uint64_t LimitBytes() const { return limitBytes_; }
 
-    // The stored text for key, marked as just used; nothing on a miss.
+    // Where the stored text for key lies, checked whole and marked as just used; nothing on a miss.
+    std::optional<StoredText> Find(const FileKey& key);
+    // The stored text for key, read into memory; nothing on a miss.
     std::optional<std::string> Lookup(const FileKey& key);
     // Stores text for key (replacing an older entry, and the entries of the file's earlier
     // versions, which can never be asked for again), then evicts past the limit. False when the
     // text could not be stored; the cache is then as before.
-    bool Store(const FileKey& key, const std::string& text);
+    bool Store(const FileKey& key, const std::string& text, TextCut cut = TextCut::None);
+
+    // A new draft to write a text into a piece at a time: in the cache's folder, or in the folder
+    // of temporary files when the cache has none. Nothing when neither can be written.
+    std::optional<TextDraft> StartDraft();
+    // The draft's text (what was written after the header) becomes the entry of key, as Store
+    // does it. A text too long for the cache stays in the draft, which the caller keeps as long as
+    // the text is wanted. Nothing when the draft cannot be read back.
+    std::optional<StoredText> Commit(const FileKey& key, TextDraft& draft, TextCut cut);
     CacheUsage Usage() const;
     // Removes every entry.
     void Clear();
 
 private:
     std::string EntryPath(const FileKey& key) const;
-    bool WriteEntry(const std::string& path, const std::string& bytes) const;
-    void Evict();
+    // Moves a finished draft into the place of key's entry; false when it could not.
+    bool Place(const FileKey& key, TextDraft& draft);
+    // Drops the least recently used entries past the limit, sparing the one just stored.
+    void Evict(const std::string& spared);
     // Removes the entries of the same file (device and inode) under other keys; true if any.
     bool DropOtherVersions(const FileKey& key) const;
 
@@ -60,3 +104,5 @@ std::string UserCacheDirectory(const std::string& name);
 
 // Writes every byte to fd, going on after interrupted writes; false when the write fails.
 bool WriteAll(int fd, const std::string& bytes);
+// The stored text read into memory; nothing when it cannot be read whole.
+std::optional<std::string> ReadStoredText(const StoredText& text);

@@ -72,6 +72,32 @@ const char* Guarded(const char* onFailure, Work&& work)
     }
 }
 
+// One conversion at a time: a call the host's events lead to meanwhile gets the empty answer.
+template <typename Work>
+const char* Converting(Work&& work)
+{
+    return Guarded("", [&work] {
+        if (g_converting)
+            return "";
+        g_converting = true;
+        struct TDone {
+            ~TDone() { g_converting = false; }
+        } done;
+        return Answer(work());
+    });
+}
+
+// GET_CONTEXT_FILE's answer: how the text was made, where it starts, the file it lies in.
+std::string ContextFileAnswer(const std::optional<StoredText>& text)
+{
+    if (!text)
+        return {};
+    const char* how = text->cut == TextCut::TimeLimit ? CRTR_TEXT_TIME_LIMIT
+                      : text->cut == TextCut::SizeLimit ? CRTR_TEXT_SIZE_LIMIT
+                                                        : CRTR_TEXT_WHOLE;
+    return std::string(how) + "\n" + std::to_string(text->offset) + "\n" + text->path;
+}
+
 } // namespace
 
 extern "C" {
@@ -96,15 +122,12 @@ CRTR_EXPORT const char* ACCEPT_FILE(const char* path)
 
 CRTR_EXPORT const char* GET_CONTEXT(const char* path)
 {
-    return Guarded("", [path] {
-        if (g_converting)
-            return "";
-        g_converting = true;
-        struct TDone {
-            ~TDone() { g_converting = false; }
-        } done;
-        return Answer(Instance().GetContext(Argument(path)));
-    });
+    return Converting([path] { return Instance().GetContext(Argument(path)); });
+}
+
+CRTR_EXPORT const char* GET_CONTEXT_FILE(const char* path)
+{
+    return Converting([path] { return ContextFileAnswer(Instance().GetContextFile(Argument(path))); });
 }
 
 CRTR_EXPORT const char* SET_UP(const char*)

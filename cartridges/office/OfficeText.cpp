@@ -7,6 +7,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -102,10 +103,10 @@ void ReadPart(ZipParts& zip, const std::string& name, const XmlTextRules& rules,
     });
 }
 
-// The named parts in order, as far as the sink and the part count allow.
+// The named parts in order, as far as the sink, the inflated budget and the part count allow.
 void ReadParts(ZipParts& zip, const std::vector<std::pair<std::string, const XmlTextRules*>>& parts, TextSink& sink)
 {
-    for (std::size_t index = 0; index < parts.size() && index < kMaxParts && !sink.Full(); ++index)
+    for (std::size_t index = 0; index < parts.size() && index < kMaxParts && !sink.Full() && !zip.Exhausted(); ++index)
         ReadPart(zip, parts[index].first, *parts[index].second, sink);
 }
 
@@ -195,29 +196,35 @@ std::vector<std::pair<std::string, const XmlTextRules*>> EbookParts(ZipParts& zi
     return parts;
 }
 
-std::string TextOf(ZipParts zip)
+std::vector<std::pair<std::string, const XmlTextRules*>> DocumentParts(ZipParts& zip)
 {
-    TextSink sink;
     for (const auto& kind : Kinds()) {
-        if (zip.Has(kind.marker)) {
-            ReadParts(zip, OfficeParts(zip, kind), sink);
-            return sink.Take();
-        }
+        if (zip.Has(kind.marker))
+            return OfficeParts(zip, kind);
     }
     if (!zip.Has("META-INF/container.xml"))
         throw EConversion("The zip container holds no document of a known kind.");
-    ReadParts(zip, EbookParts(zip), sink);
-    return sink.Take();
+    return EbookParts(zip);
+}
+
+bool TextOf(ZipParts zip, TextSink& sink)
+{
+    ReadParts(zip, DocumentParts(zip), sink);
+    return !zip.Exhausted() && !sink.Full();
 }
 
 } // namespace
 
-std::string OfficeTextOfFile(const std::string& path)
+bool OfficeTextOfFile(const std::string& path, TextSink& sink)
 {
-    return TextOf(ZipParts::OfFile(path));
+    struct stat st {};
+    const std::uint64_t bytes = ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return TextOf(ZipParts::OfFile(path, GrowthLimit(bytes)), sink);
 }
 
 std::string OfficeTextOfData(const char* data, std::size_t size)
 {
-    return TextOf(ZipParts::OfData(data, size));
+    TextSink sink;
+    TextOf(ZipParts::OfData(data, size), sink);
+    return sink.Take();
 }

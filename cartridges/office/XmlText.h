@@ -1,10 +1,11 @@
 #pragma once
 #include "cartridges/common/TextSink.h"
 
-#include <QXmlStreamReader>
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,9 +25,15 @@ struct XmlTextRules {
 };
 
 // Streams one XML part into a text sink: markup dropped, entities decoded, paragraphs on lines
-// of their own. Fed in pieces; a part that is not well-formed keeps the text read before the fault.
+// of their own. Fed in pieces of any size; what it holds between pieces is at most one unfinished
+// tag or reference, so a part of any length costs no more memory than its longest tag. A part in
+// Latin-1 (as its declaration says) gives UTF-8 text. Markup that is not well-formed ends the
+// part, keeping the text read before the fault.
 class XmlTextExtractor {
 public:
+    // A tag longer than this ends the part: no honest document has one.
+    static constexpr std::size_t kMaxTagBytes = std::size_t{16} << 20;
+
     XmlTextExtractor(const XmlTextRules& rules, TextSink& sink);
 
     void Feed(const char* data, std::size_t size);
@@ -34,22 +41,29 @@ public:
     bool Done() const { return done_ || sink_.Full(); }
 
 private:
-    void Drain();
-    void StartElement();
-    void EndElement();
-    void Characters(QStringView text);
-    void EntityReference();
-    bool Skips() const;
+    // Each answers how many bytes of the view it took; 0 when the construct is not complete yet.
+    std::size_t TakeText(std::string_view data);
+    std::size_t TakeMarkup(std::string_view data);
+    std::size_t TakeTag(std::string_view data);
+    std::size_t TakeUntil(std::string_view data, std::string_view start, std::string_view end, bool asText);
+    std::size_t TakeDeclaration(std::string_view data);
+    void Reference(std::string_view name);
+    void StartElement(std::string_view tag, std::string_view name);
+    void EndElement(std::string_view name);
+    void Characters(std::string_view text);
+    bool Skips() const { return skipDepth_ > 0; }
     bool TakesText() const;
-    unsigned RolesOf(QStringView name) const;
+    unsigned RolesOf(std::string_view name) const;
 
     const XmlTextRules& rules_;
-    std::vector<std::pair<QString, unsigned>> roles_; // element name, what it is to the text
+    std::vector<std::pair<std::string, unsigned>> roles_; // element name, what it is to the text
     TextSink& sink_;
-    QXmlStreamReader reader_;
+    std::string pending_;  // the start of a construct the next piece finishes
     int skipDepth_ = 0;
     int textDepth_ = 0;
     int paragraphDepth_ = 0;
+    bool latin1_ = false;
+    bool started_ = false;
     bool done_ = false;
 };
 

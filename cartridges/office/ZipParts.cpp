@@ -2,7 +2,6 @@
 
 #include "cartridges/common/TextSink.h"
 
-#include <algorithm>
 #include <zip.h>
 
 namespace {
@@ -41,7 +40,7 @@ ZipParts::~ZipParts()
         zip_discard(archive_);
 }
 
-ZipParts::ZipParts(ZipParts&& other) noexcept : archive_(other.archive_), budget_(other.budget_)
+ZipParts::ZipParts(ZipParts&& other) noexcept : archive_(other.archive_), budget_(other.budget_), exhausted_(other.exhausted_)
 {
     other.archive_ = nullptr;
 }
@@ -69,15 +68,19 @@ bool ZipParts::Stream(const std::string& name, const std::function<bool(const ch
         return false;
     std::vector<char> piece(kPieceBytes);
     bool readable = true;
-    while (budget_ > 0) {
-        const auto want = static_cast<zip_uint64_t>(std::min<std::uint64_t>(piece.size(), budget_));
-        const zip_int64_t got = zip_fread(file, piece.data(), want);
+    while (!exhausted_) {
+        const zip_int64_t got = zip_fread(file, piece.data(), piece.size());
         if (got < 0)
             readable = false;
         if (got <= 0)
             break;
-        budget_ -= static_cast<std::uint64_t>(got);
-        if (!consume(piece.data(), static_cast<std::size_t>(got)))
+        auto taken = static_cast<std::uint64_t>(got);
+        if (taken > budget_) {
+            exhausted_ = true;
+            taken = budget_;
+        }
+        budget_ -= taken;
+        if (taken > 0 && !consume(piece.data(), static_cast<std::size_t>(taken)))
             break;
     }
     zip_fclose(file);

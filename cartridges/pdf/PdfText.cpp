@@ -21,11 +21,11 @@ void Silence()
     (void)silenced;
 }
 
-std::string TextOf(std::unique_ptr<poppler::document> document)
+// The text of every page into sink; false when the sink filled up before the last page.
+bool TextOf(std::unique_ptr<poppler::document> document, TextSink& sink)
 {
     if (!document || document->is_locked())
         throw EConversion("The PDF document cannot be opened.");
-    TextSink sink;
     const int pages = document->pages();
     for (int index = 0; index < pages && !sink.Full(); ++index) {
         const std::unique_ptr<poppler::page> page(document->create_page(index));
@@ -39,15 +39,15 @@ std::string TextOf(std::unique_ptr<poppler::document> document)
         sink.EnsureLineBreak();
         sink.Append(text);
     }
-    return sink.Take();
+    return !sink.Full();
 }
 
 } // namespace
 
-std::string PdfTextOfFile(const std::string& path)
+bool PdfTextOfFile(const std::string& path, TextSink& sink)
 {
     Silence();
-    return TextOf(std::unique_ptr<poppler::document>(poppler::document::load_from_file(path)));
+    return TextOf(std::unique_ptr<poppler::document>(poppler::document::load_from_file(path)), sink);
 }
 
 std::string PdfTextOfData(const char* data, std::size_t size)
@@ -55,6 +55,7 @@ std::string PdfTextOfData(const char* data, std::size_t size)
     Silence();
     if (size > static_cast<std::size_t>(INT_MAX))
         throw EConversion("The PDF document is too large.");
-    return TextOf(std::unique_ptr<poppler::document>(
-        poppler::document::load_from_raw_data(data, static_cast<int>(size))));
+    TextSink sink;
+    TextOf(std::unique_ptr<poppler::document>(poppler::document::load_from_raw_data(data, static_cast<int>(size))), sink);
+    return sink.Take();
 }

@@ -28,6 +28,14 @@ std::string Epub(const Lines& paragraphs);
 // A .docx of a few megabytes whose document part inflates to inflatedMegabytes of paragraphs.
 std::string DocxBomb(std::uint32_t inflatedMegabytes);
 
+// Long documents written to path a piece at a time, so that no more than a piece is ever held: the
+// main part (the content of an .ods, the document of a .docx, the first chapter of an e-book, the
+// page contents of a PDF) inflates
+// to about inflatedMegabytes of varied rows, paragraphs or pages, and only its very end holds
+// lastLine.
+enum class LongKind { Ods, Docx, Epub, Pdf };
+void WriteLongDocument(const std::string& path, LongKind kind, std::uint32_t inflatedMegabytes, const std::string& lastLine);
+
 // Markup-safe text: &, <, > and quotes as entities.
 std::string XmlEscaped(const std::string& text);
 void WriteFile(const std::string& path, const std::string& bytes);

@@ -5,6 +5,7 @@
 #include "cartridges/common/TextCache.h"
 #include "cartridges/sample_docs/SampleDocs.h"
 #include "platform/Text.h"
+#include "plugins/crtr_context.h"
 #include "plugins/crtr_interface.h"
 
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
@@ -33,7 +35,7 @@ public:
         handle_ = ::dlopen(("../context_crtrs/" + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle_) {
             for (const char* name : {CRTR_GET_CRTR_NAME, CRTR_ACCEPT_FILE, CRTR_INIT, CRTR_SET_UP, CRTR_SHUT_DOWN,
-                                     CRTR_GET_CONTEXT})
+                                     CRTR_GET_CONTEXT, CRTR_GET_CONTEXT_FILE})
                 exports_[name] = reinterpret_cast<TCrtrFunc>(::dlsym(handle_, name));
             Call(CRTR_INIT);
         }
@@ -114,7 +116,7 @@ TEST_F(Cartridges, ExportEverythingAHostLooksUp)
 {
     for (const auto& [cartridge, name] : {std::pair{pdf_.get(), "PDF text"}, std::pair{office_.get(), "Office documents"}}) {
         for (const char* exportName : {CRTR_GET_CRTR_NAME, CRTR_ACCEPT_FILE, CRTR_INIT, CRTR_SET_UP, CRTR_SHUT_DOWN,
-                                       CRTR_GET_CONTEXT})
+                                       CRTR_GET_CONTEXT, CRTR_GET_CONTEXT_FILE})
             ASSERT_TRUE(cartridge->Has(exportName)) << name << " " << exportName;
         EXPECT_EQ(cartridge->Call(CRTR_GET_CRTR_NAME), name);
     }
@@ -225,6 +227,20 @@ TEST_F(Cartridges, SecondSearchHitsTheCacheAndAChangedFileMisses)
 
     Written(docs_, "a.docx", sample_docs::Docx({"changed words", "more"}));
     EXPECT_EQ(office_->Call(CRTR_GET_CONTEXT, path), "changed words\nmore\n");
+}
+
+// The host reads the text from the file the answer names, from the offset to the file's end.
+TEST_F(Cartridges, TheTextFileIsACacheEntryWhoseTextStartsAtTheOffset)
+{
+    const std::string path = Written(docs_, "a.docx", sample_docs::Docx({"words in a file"}));
+    const std::optional<TContextFile> file = ParseContextFileAnswer(office_->Call(CRTR_GET_CONTEXT_FILE, path));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Limit, TTextLimit::None);
+    EXPECT_NE(file->Path.find("/FileKreller/office_text/"), std::string::npos) << file->Path;
+    std::ifstream in(file->Path, std::ios::binary);
+    const std::string entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(entry.substr(file->Offset), "words in a file\n");
+    EXPECT_EQ(ParseContextFileAnswer(office_->Call(CRTR_GET_CONTEXT_FILE, docs_.Path("missing.docx"))).value().Path, "");
 }
 
 TEST_F(Cartridges, DeletedOrDamagedCacheIsRebuilt)

@@ -2,11 +2,14 @@
 // documents give.
 #include "cartridges/common/TextSink.h"
 #include "cartridges/office/OfficeText.h"
+#include "cartridges/office/XmlText.h"
 #include "cartridges/pdf/PdfText.h"
 #include "cartridges/sample_docs/SampleDocs.h"
 
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +149,81 @@ TEST(TextSink, StopsAtItsLimitAndBlanksNulBytes)
     sink.Append("efghij");
     EXPECT_TRUE(sink.Full());
     EXPECT_EQ(sink.Take(), "ab cd\nef");
+}
+
+TEST(TextSink, WritesToItsDescriptorAPieceAtATime)
+{
+    std::FILE* file = std::tmpfile();
+    const std::string piece(TextSink::kPieceBytes / 2 + 1, 'x');
+    {
+        TextSink sink(::fileno(file), 3 * piece.size());
+        for (int i = 0; i < 4; ++i)
+            sink.Append(piece);
+        EXPECT_TRUE(sink.Full());
+        EXPECT_EQ(::lseek(::fileno(file), 0, SEEK_END), static_cast<off_t>(2 * piece.size())) << "a whole piece is written at once";
+        EXPECT_TRUE(sink.Flush());
+        EXPECT_EQ(sink.Take(), "") << "nothing is held once written";
+    }
+    EXPECT_EQ(::lseek(::fileno(file), 0, SEEK_END), static_cast<off_t>(3 * piece.size()));
+    std::fclose(file);
+}
+
+TEST(GrowthLimit, AFloorForEveryDocumentThenARatioToItsSize)
+{
+    EXPECT_EQ(GrowthLimit(0), kGrowthFloorBytes);
+    EXPECT_EQ(GrowthLimit(1000), kGrowthFloorBytes);
+    EXPECT_EQ(GrowthLimit(std::uint64_t{10} << 20), kGrowthRatio * (std::uint64_t{10} << 20));
+    EXPECT_EQ(GrowthLimit(UINT64_MAX / 2), UINT64_MAX);
+}
+
+// The text of xml read by the extractor fed in pieces of the given size.
+std::string XmlTextInPieces(const std::string& xml, std::size_t piece, const XmlTextRules& rules)
+{
+    TextSink sink;
+    XmlTextExtractor extractor(rules, sink);
+    for (std::size_t at = 0; at < xml.size() && !extractor.Done(); at += piece)
+        extractor.Feed(xml.data() + at, std::min(piece, xml.size() - at));
+    return sink.Take();
+}
+
+TEST(XmlText, TheSameTextWhereverThePiecesEnd)
+{
+    const XmlTextRules paragraphs{.paragraphs = {"p"}, .lineBreaks = {"br"}, .skipped = {"head"}};
+    struct Case {
+        const char* what;
+        std::string xml;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"references", "<r><p>a&amp;b &#x41;&#66; &lt;&gt;&quot;&apos; &mdash;&unknown;</p></r>", "a&b AB <>\"' \xE2\x80\x94\n"},
+        {"a '>' inside an attribute value", "<r><p title='x>y' q=\"a>b\">text</p></r>", "text\n"},
+        {"comments, CDATA and instructions", "<?xml version=\"1.0\"?><!-- <p>no</p> --><r><p><![CDATA[<kept> & raw]]></p><?pi <p>?></r>",
+         "<kept> & raw\n"},
+        {"a declaration with an internal subset", "<!DOCTYPE r [ <!ENTITY e \"x\"> ]><r><p>after</p></r>", "after\n"},
+        {"prefixes, empty elements, skipped subtrees", "<x:r><x:head><x:p>no</x:p></x:head><x:p>a<x:br/>b</x:p></x:r>", "a\nb\n"},
+        {"a byte-order mark", "\xEF\xBB\xBF<r><p>marked</p></r>", "marked\n"},
+        {"Latin-1 by declaration", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><p>Gr\xF6\xDF" "e</p></r>", "Gr\xC3\xB6\xC3\x9F" "e\n"},
+        {"a fault keeps the text before it", "<r><p>before</p><p>& after</p></r>", "before\n"},
+        {"a stray '<' is a fault", "<r><p>kept</p>< p>lost</p></r>", "kept\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{7}, c.xml.size()})
+            EXPECT_EQ(XmlTextInPieces(c.xml, piece, paragraphs), c.text) << "pieces of " << piece;
+    }
+}
+
+TEST(XmlText, ATagWithoutEndIsGivenUpAtItsLimit)
+{
+    TextSink sink;
+    const XmlTextRules everywhere;
+    XmlTextExtractor extractor(everywhere, sink);
+    extractor.Feed("<r>text<p a=\"", 13);
+    const std::string filler(1 << 20, 'v');
+    for (std::size_t fed = 0; fed <= XmlTextExtractor::kMaxTagBytes && !extractor.Done(); fed += filler.size())
+        extractor.Feed(filler.data(), filler.size());
+    EXPECT_TRUE(extractor.Done());
+    EXPECT_EQ(sink.Take(), "text");
 }
 
 } // namespace

@@ -317,10 +317,14 @@ TEST_F(SelectedCondition, TheRadiusTakesOnlyValuesFrom20To100)
     for (const Case& c : {Case{19, 60, true}, {101, 60, true}, {20, 20, false}, {100, 100, false}}) {
         cloud.R = 60;
         bool warned = false;
+        QString range;
         Edit([&](QWidget* d) {
             d->findChild<QSpinBox*>("SE1")->setValue(c.typed);
             warned = !d->findChild<QLabel*>("Label_OOR")->isHidden();
+            const QLabel* allowed = d->findChild<QLabel*>("Label_range");
+            range = allowed->isHidden() ? QString() : allowed->text();
         });
+        EXPECT_EQ(range, c.outOfRange ? "allowed: 20 to 100" : "") << "the warning says what is taken";
         EXPECT_EQ(cloud.R, c.radius) << c.typed;
         EXPECT_EQ(warned, c.outOfRange) << c.typed;
         EXPECT_EQ(cloud.CSX, 18) << "the caption offset stays";

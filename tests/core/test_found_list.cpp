@@ -21,14 +21,15 @@ TEST(FoundListSize, ShownKilobytesAgreeWithTheSizeKreller)
     const QLocale saved;
     QLocale::setDefault(QLocale::c());
     const SizeCase cases[] = {
-        {0, "0.0"},      {99, "0.0"},     {100, "0.1"},   {999, "0.9"},       {1000, "1.0"},
-        {1099, "1.0"},   {9999, "9.9"},   {10000, "10"},  {10999, "10"},      {999999, "999"},
-        {-5, "0.0"},     {3LL * 1000 * 1000 * 1000, "3000000"},
+        {0, "0"},        {3, "0.003"},    {99, "0.099"},  {100, "0.100"},     {999, "0.999"},
+        {1000, "1.0"},   {1099, "1.0"},   {9999, "9.9"},  {10000, "10"},      {10999, "10"},
+        {999999, "999"}, {-5, "0"},       {3LL * 1000 * 1000 * 1000, "3000000"},
     };
     for (const SizeCase& c : cases)
         EXPECT_EQ(TFoundListModel::SizeText(c.bytes), c.shown) << c.bytes << " bytes";
     QLocale::setDefault(QLocale(QLocale::German));
-    EXPECT_EQ(TFoundListModel::SizeText(999), "0,9");
+    EXPECT_EQ(TFoundListModel::SizeText(999), "0,999");
+    EXPECT_EQ(TFoundListModel::SizeText(1999), "1,9");
     QLocale::setDefault(saved);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -226,13 +227,12 @@ TEST(FoundListFile, DialogFiltersInQtForm)
 
 
 // A plug-in makes its file dialogs while its own folder is the working directory; the found
-// list's dialogs must still open in the working directory of the moment, not in the last
-// directory any dialog of the process was made in.
-TEST_F(FoundListCommand, FileDialogsOpenInTheWorkingDirectory)
+// list's dialogs must still open in the folder they are given, not in the last directory any
+// dialog of the process was made in nor in the working directory (the program's own folder).
+TEST_F(FoundListCommand, FileDialogsOpenInTheFolderGiven)
 {
     platform::SetCurrentDirectory(tree.Dir("plugin_folder"));
     { QFileDialog pluginDialog; }
-    platform::SetCurrentDirectory(tree.Path("start"));
     for (const auto ask : {&AskFoundListSaveFile, &AskFoundListLoadFile}) {
         QString shown;
         ClickInNextModal("(none)", [&shown](QWidget* modal) {
@@ -241,9 +241,23 @@ TEST_F(FoundListCommand, FileDialogsOpenInTheWorkingDirectory)
             shown = dialog->directory().absolutePath();
             dialog->reject();
         });
-        EXPECT_EQ(ask(nullptr), std::nullopt);
+        EXPECT_EQ(ask(nullptr, tree.Path("start")), std::nullopt);
         EXPECT_EQ(platform::WithTrailingSlash(shown.toStdString()), tree.Path("start/"));
     }
+}
+
+TEST_F(FoundListCommand, BareNameTypedIntoTheSaveDialogLandsInItsFolder)
+{
+    platform::SetCurrentDirectory(tree.Dir("bin"));
+    ClickInNextModal("(none)", [](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText("saved");
+        static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept, as "Save" calls it
+    });
+    EXPECT_EQ(AskFoundListSaveFile(nullptr, tree.Path("start")), tree.Path("start/saved.txt"));
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "core/found_rows.h"
 #include "core/found_transfer.h"
+#include "platform/Collation.h"
 #include "platform/Text.h"
 
 namespace {
@@ -106,36 +108,52 @@ TEST(SortedOrder, EqualKeysKeepTheFoundOrderInBothDirections)
     }
 }
 
+// Rows of random paths under base, each built from up to maxPieces of pieces.
+std::vector<TFoundRow> RandomRows(const std::vector<const char*>& pieces, const std::string& base, int maxPieces,
+                                  unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<TFoundRow> rows;
+    for (int i = 0; i < 3000; ++i) {
+        std::string path = base;
+        const int length = static_cast<int>(random() % static_cast<unsigned>(maxPieces));
+        for (int k = 0; k < length; ++k)
+            path += pieces[random() % pieces.size()];
+        rows.push_back(MakeRow(path));
+    }
+    return rows;
+}
+
+// SortedOrder by names and paths, both ways, must be exactly a stable sort by compare.
+void ExpectStableSortBy(const std::vector<TFoundRow>& rows, const std::function<int(std::string_view, std::string_view)>& compare,
+                        const platform::TNameCollator* collator)
+{
+    for (const TFoundColumn column : {TFoundColumn::Name, TFoundColumn::Path}) {
+        for (const bool descending : {false, true}) {
+            std::vector<std::uint32_t> expected(rows.size());
+            std::iota(expected.begin(), expected.end(), 0u);
+            const auto text = [&](std::uint32_t i) {
+                return column == TFoundColumn::Name ? rows[i].Name() : std::string_view(rows[i].Path);
+            };
+            std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+                const int order = compare(text(a), text(b));
+                return descending ? order > 0 : order < 0;
+            });
+            EXPECT_EQ(SortedOrder(rows, By(column, descending), collator), expected)
+                << static_cast<int>(column) << descending;
+        }
+    }
+}
+
 // Random names built from pieces that stress the shortcuts of the sort (shared starts, digit runs
 // cut by the shared part, case, characters of several bytes, bytes that are not UTF-8): the order
 // must be exactly a stable sort by the plain comparison.
 TEST(SortedOrder, AgreesWithAStableSortByTheComparison)
 {
-    const char* const pieces[] = {"a", "A", "b", "1", "2", "10", "09", "-", "_", ".", "\xC3\xA4", "\xC3\x84",
-                                  "\xD1\x80", "\xD0\xA0", "\xFF", "\xC3", "zz", "0"};
-    std::mt19937 random(17);
-    std::vector<TFoundRow> rows;
-    for (int i = 0; i < 3000; ++i) {
-        std::string name = "/base/dir1";
-        const int length = static_cast<int>(random() % 7);
-        for (int k = 0; k < length; ++k)
-            name += pieces[random() % std::size(pieces)];
-        rows.push_back(MakeRow(name));
-    }
-    for (const TFoundColumn column : {TFoundColumn::Name, TFoundColumn::Path}) {
-        for (const bool descending : {false, true}) {
-            std::vector<std::uint32_t> expected(rows.size());
-            std::iota(expected.begin(), expected.end(), 0u);
-            std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
-                const auto text = [&](std::uint32_t i) {
-                    return column == TFoundColumn::Name ? rows[i].Name() : std::string_view(rows[i].Path);
-                };
-                const int order = CompareNaturally(text(a), text(b));
-                return descending ? order > 0 : order < 0;
-            });
-            EXPECT_EQ(SortedOrder(rows, By(column, descending)), expected) << static_cast<int>(column) << descending;
-        }
-    }
+    const std::vector<TFoundRow> rows = RandomRows({"a", "A", "b", "1", "2", "10", "09", "-", "_", ".", "\xC3\xA4", "\xC3\x84",
+                                                    "\xD1\x80", "\xD0\xA0", "\xFF", "\xC3", "zz", "0"},
+                                                   "/base/dir1", 7, 17);
+    ExpectStableSortBy(rows, CompareNaturally, nullptr);
 }
 
 TEST(FoundRows, PositionsFollowTheAppliedOrder)
@@ -165,6 +183,59 @@ TEST(FoundTransfer, LinesAndUriList)
     EXPECT_EQ(FileUriList({"/tmp/caf\xE9 #1.txt", "/x/\xC3\xA4~_-.y"}),
               "file:///tmp/caf%E9%20%231.txt\r\nfile:///x/%C3%A4~_-.y\r\n");
     EXPECT_EQ(platform::FileUrl("/100%/a?b"), "file:///100%25/a%3Fb");
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> NamesSorted(const std::vector<std::string>& names, const platform::TNameCollator* collator)
+{
+    std::vector<TFoundRow> rows;
+    for (const std::string& name : names)
+        rows.push_back(MakeRow("/d/" + name));
+    std::vector<std::string> sorted;
+    for (const std::uint32_t index : SortedOrder(rows, By(TFoundColumn::Name), collator))
+        sorted.emplace_back(rows[index].Name());
+    return sorted;
+}
+
+TEST(LocaleOrder, CAndPosixLocalesKeepTheProgramsOwnOrder)
+{
+    for (const char* locale : {"", "C", "POSIX", "C.UTF-8"})
+        EXPECT_EQ(platform::TNameCollator::ForLocale(locale), nullptr) << locale;
+    ASSERT_NE(platform::TNameCollator::ForLocale("de_DE.UTF-8@euro"), nullptr);
+}
+
+// In a German locale an umlaut sorts beside its base letter, not after "z"; numbers still go by
+// their value and case does not count.
+TEST(LocaleOrder, LettersBeyondAsciiSortAmongTheirKin)
+{
+    const auto german = platform::TNameCollator::ForLocale("de_DE.UTF-8");
+    ASSERT_NE(german, nullptr);
+    const std::vector<std::string> names = {"zebra.txt", "\xC3\x84pfel.txt", "Apfel10.txt", "apfel2.txt", "Bach.txt", "\xC3\xBC" "ber.txt"};
+    EXPECT_EQ(NamesSorted(names, german.get()),
+              (std::vector<std::string>{"\xC3\x84pfel.txt", "apfel2.txt", "Apfel10.txt", "Bach.txt", "\xC3\xBC" "ber.txt", "zebra.txt"}));
+    EXPECT_EQ(NamesSorted(names, nullptr).back(), "\xC3\xBC" "ber.txt");  // bytes: after "z"
+
+    // Swedish puts "ä" after "z": the locale decides, not a rule of the program's own.
+    const auto swedish = platform::TNameCollator::ForLocale("sv_SE.UTF-8");
+    ASSERT_NE(swedish, nullptr);
+    EXPECT_EQ(NamesSorted({"\xC3\xA4ta", "zebra", "apa"}, swedish.get()), (std::vector<std::string>{"apa", "zebra", "\xC3\xA4ta"}));
+}
+
+// The key shortcut and the skipped shared start must give exactly a stable sort by the
+// collator's own comparison, names that are not UTF-8 included.
+TEST(LocaleOrder, AgreesWithAStableSortByTheCollator)
+{
+    const auto collator = platform::TNameCollator::ForLocale("de_DE.UTF-8");
+    ASSERT_NE(collator, nullptr);
+    const std::vector<TFoundRow> rows =
+        RandomRows({"a", "A", "b", "1", "2", "10", "09", "-", "_", ".", " ", "\xC3\xA4", "\xC3\x84", "\xC3\x9F", "ss",
+                    "\xD1\x80", "\xFF", "long name part ", "zz", "0", "/"},
+                   "/base/dir/", 9, 23);
+    ExpectStableSortBy(
+        rows, [&](std::string_view a, std::string_view b) { return collator->Compare(a, b); }, collator.get());
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
@@ -497,6 +499,22 @@ TEST_F(MainWindowFixture, CustomKrellerJoinsTheChainFiltersARunAndShutsDownAfter
     EXPECT_EQ(all[all.size() - 2], "cartridge SHUT_DOWN");
     EXPECT_EQ(all.back(), "kreller SHUT_DOWN");
     EXPECT_EQ(chain.Count(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// The size column's caption stays whole beside the sort arrow, before and after sorting by it.
+TEST_F(MainWindowFixture, SizeCaptionIsNotClippedBySortArrow)
+{
+    auto* view = window.findChild<QTreeView*>("LV_found");
+    ASSERT_NE(view, nullptr);
+    QHeaderView* header = view->header();
+    const int size = TFoundListModel::ColSize;
+    EXPECT_GE(header->sectionSize(size), header->sectionSizeHint(size));
+    header->setSortIndicator(size, Qt::DescendingOrder);
+    EXPECT_GE(header->sectionSize(size), header->sectionSizeHint(size));
 }
 
 } // namespace

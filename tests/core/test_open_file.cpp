@@ -1,6 +1,7 @@
 #include "core/open_file.h"
 #include "core/help_pages.h"
 #include "platform/FileSystem.h"
+#include "platform/Files.h"
 #include "platform/Shell.h"
 
 #include "support/TempTree.h"
@@ -198,13 +199,28 @@ TEST(HelpPages, TopicIsTrimmedAndResolvedAgainstTheWorkingDirectory)
     EXPECT_EQ(launches.Requests[0].ApplicationId, "");
 }
 
-TEST(HelpPages, WebSearchOpensThePublishersForwardingPage)
+// Every link leads to a page of the program's own docs folder, so it opens something offline.
+TEST(HelpPages, LinksLeadToPagesThatShipWithTheProgram)
 {
+    for (const std::string& address : {HomePageAddress(), ProductListAddress(), PluginsPageAddress(), WebSearchAddress()}) {
+        EXPECT_TRUE(address.starts_with("../docs/")) << address;
+        EXPECT_TRUE(platform::PathExists(address)) << address << " from " << platform::CurrentDirectory();
+    }
+}
+
+TEST(HelpPages, WebSearchHandsTheFileNameToTheForwardingPage)
+{
+    EXPECT_EQ(WebSearchAddress(), "../docs/adds/redirectsearch.html");
+    EXPECT_EQ(WebSearchAddress("a b&c.txt"), "../docs/adds/redirectsearch.html?q=a%20b%26c.txt");
+    EXPECT_EQ(WebSearchAddress("\xFF?#"), "../docs/adds/redirectsearch.html?q=%FF%3F%23");
+
     LaunchRecorder launches;
-    OpenWebSearchPage();
+    OpenWebSearchPage("report.pdf");
     ASSERT_EQ(launches.Requests.size(), 1u);
-    EXPECT_EQ(launches.Requests[0].Uri, WebSearchAddress());
-    EXPECT_TRUE(WebSearchAddress().ends_with("/adds/redirectsearch.html"));
+    const std::string page = "file://" + platform::ParentDirectory(platform::CurrentDirectory()) + "/docs/adds/redirectsearch.html";
+    // The browser gets the whole address; without one for web pages the page opens all the same.
+    const platform::LaunchRequest& request = launches.Requests[0];
+    EXPECT_EQ(request.Uri, request.ApplicationId.empty() ? page : page + "?q=report.pdf");
 }
 
 } // namespace

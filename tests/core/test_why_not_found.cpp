@@ -16,7 +16,17 @@ public:
     explicit PathKreller(std::function<bool(const std::string&)> test) : test_(std::move(test)) {}
     void LoadCondition(TConditionStrings* strings) override { strings_ = strings; }
     bool EditCondition(TConditionStrings&) override { return false; }
-    bool TestFile(const FileEntry&, const std::string& path) override { return test_(path); }
+    bool TestFile(const FileEntry&, const std::string& path) override
+    {
+        lastPath_ = path;
+        return test_(path);
+    }
+    // The text of files named long... was cut by the time limit, of bomb... by the size limit.
+    TTextLimit LastTextLimit() const override
+    {
+        const std::string name = lastPath_.substr(lastPath_.rfind('/') + 1);
+        return name.starts_with("long") ? TTextLimit::Time : name.starts_with("bomb") ? TTextLimit::Size : TTextLimit::None;
+    }
     TConditionStrings* BoundStrings() const override { return strings_; }
     void UnbindStrings() override { strings_ = nullptr; }
     bool IsPluginKreller() const override { return false; }
@@ -27,6 +37,7 @@ public:
 private:
     std::function<bool(const std::string&)> test_;
     TConditionStrings* strings_ = nullptr;
+    std::string lastPath_;
 };
 
 bool Contains(const std::string& path, const char* part)
@@ -54,6 +65,8 @@ struct WhyNotFoundTest : ::testing::Test {
         tree.File("top/a.txt");
         tree.File("top/b.doc");
         tree.File("top/bad.txt");
+        tree.File("top/long.txt");
+        tree.File("top/bomb.doc");
         tree.File("top/skip/deep/c.txt");
         tree.Dir("top/skip/empty");
         chain.LoadKrellerConditions();
@@ -98,6 +111,12 @@ TEST_F(WhyNotFoundTest, EachAnswer)
          "\"" + tree.Path("top/bad.txt") +
              "\" is refused by the kreller \"Context\" (Hand-edited), whose test failed: mask \"[a\" is not closed."},
         {"top/a.txt", {}, "\"" + tree.Path("top/a.txt") + "\" passes every kreller: the search finds it."},
+        {"top/long.txt", {},
+         "\"" + tree.Path("top/long.txt") + "\" passes every kreller: the search finds it. Its text was not searched "
+                                           "whole: making it took longer than the time limit."},
+        {"top/bomb.doc", {},
+         "\"" + tree.Path("top/bomb.doc") + "\" is refused by the kreller \"File mask condition\" (*.txt). Its text "
+                                           "was not searched whole: it grew past the size limit."},
         // Started inside the excluded directory, the walk reaches the file.
         {"top/skip/deep/c.txt", {top, tree.Path("top/skip/")},
          "\"" + tree.Path("top/skip/deep/c.txt") + "\" passes every kreller: the search finds it."},
@@ -153,6 +172,55 @@ TEST_F(WhyNotFoundTest, FunnelCountsEveryAnswerInChainOrder)
               "File mask condition: 6 files asked, 2 refused, 1.500 s\n"
               "Context: 4 files asked, 2 refused (2 by errors), 1.500 s\n"
               "First error: Context: mask \"[a\" is not closed");
+}
+
+// Files whose text was cut are counted by limit, the first of them by path, whatever the verdict.
+TEST_F(WhyNotFoundTest, FilesNotSearchedWholeAreCountedWithTheFirstPaths)
+{
+    TKrellerFunnel funnel = chain.StartFunnel(dirsRow);
+    FileEntry entry;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 7; ++i)
+        paths.push_back("/t/long" + std::to_string(i) + ".txt");
+    paths.insert(paths.begin() + 1, {"/t/a.txt", "/t/bomb.txt", "/t/bomb.doc"});
+    for (const std::string& path : paths)
+        chain.JudgeFile(entry, path, dirsRow, &funnel);
+    EXPECT_EQ(funnel.PartlySearched.TimeLimit, 7);
+    EXPECT_EQ(funnel.PartlySearched.SizeLimit, 2);
+    const std::string text = FunnelText(funnel, TRunCounts{});
+    EXPECT_TRUE(text.ends_with("\nNot searched whole: 9 (time limit: 7, size limit: 2)\n"
+                               "    /t/long0.txt\n    /t/bomb.txt\n    /t/bomb.doc\n    /t/long1.txt\n    /t/long2.txt\n    ..."))
+        << text;
+    EXPECT_EQ(FunnelText(chain.StartFunnel(dirsRow), TRunCounts{}).find("Not searched whole"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// A kreller that can tell why it refused: its words follow the kreller's name.
+class ReasoningKreller : public PathKreller {
+public:
+    ReasoningKreller() : PathKreller([](const std::string& path) { return path.ends_with(".txt"); }) {}
+    std::string WhyRefused(const FileEntry& entry, const std::string&) const override
+    {
+        return "the size " + std::to_string(entry.Size) + " bytes is above the upper bound";
+    }
+};
+
+TEST(WhyNotFoundReason, TheRefusingKrellerSaysWhy)
+{
+    TempTree tree;
+    tree.SizedFile("top/b.doc", 42);
+    ReasoningKreller size;
+    TKrellerList chain;
+    TKrellerRow& row = chain.AppendNativeRow("File size condition", &size);
+    row.Strings = {"Size limitation"};
+    row.Checked = true;
+    chain.LoadKrellerConditions();
+    EXPECT_EQ(WhyNotFound(tree.Path("top/b.doc"), {tree.Path("top")}, chain, nullptr),
+              "\"" + tree.Path("top/b.doc") +
+                  "\" is refused by the kreller \"File size condition\" (Size limitation): the size 42 bytes is above the upper bound.");
 }
 
 } // namespace

@@ -20,6 +20,7 @@ usr=$stage/usr
 app=$usr/lib/filekreller
 
 expected=(bin/filekreller lib/filekreller/bin/FileKreller lib/filekreller/docs/index.html
+          lib/filekreller/docs/productlist.html lib/filekreller/docs/adds/redirectsearch.html
           share/applications/filekreller.desktop share/metainfo/org.example.filekreller.metainfo.xml
           share/icons/hicolor/scalable/apps/filekreller.svg share/doc/filekreller/copyright
           share/doc/filekreller/changelog.gz share/man/man1/filekreller.1.gz)

@@ -27,6 +27,7 @@ struct AnsweringServices {
     bool answer = true;
     std::vector<std::string> questions;
     std::optional<std::string> browsed;
+    std::vector<std::pair<std::string, std::string>> browses;  // title, selected
     TKrellerServices Make(TSettingsStore* store)
     {
         TKrellerServices services;
@@ -35,7 +36,10 @@ struct AnsweringServices {
             questions.push_back(question);
             return answer;
         };
-        services.BrowseFolder = [this](const std::string&) { return browsed; };
+        services.BrowseFolder = [this](const std::string& title, const std::string& selected) {
+            browses.emplace_back(title, selected);
+            return browsed;
+        };
         return services;
     }
 };
@@ -83,6 +87,10 @@ TEST_F(DirsDialog, AddsEachDirectoryOnceAndButtonsFollowTheList)
 
     answers.browsed.reset();  // the browser cancelled
     Click("btn_add");
+    // The browser's caption is its title, and it opens at the selected directory.
+    using Browse = std::pair<std::string, std::string>;
+    EXPECT_EQ(answers.browses.front(), (Browse{"Select directory to add to the list", ""}));
+    EXPECT_EQ(answers.browses.back(), (Browse{"Select directory to add to the list", "/data/tmp/"}));
     Click("btn_delete");
     EXPECT_EQ(ListTexts(*list), (std::vector<std::string>{"/data/Tmp/"}));
     EXPECT_FALSE(Enabled("btn_delete"));
@@ -281,6 +289,25 @@ TEST_F(MaskDialog, AMistypedMaskShowsItsErrorWhileTyping)
     EXPECT_THROW(kreller.TestFile({}, "/d/X.TXT"), std::exception);
 }
 
+// The dialog grows for the error line and the group list, and shrinks back when they go.
+TEST_F(MaskDialog, ShrinksBackOnceTheErrorLineOrTheGroupListIsGone)
+{
+    Strings row;
+    kreller.LoadCondition(&row);
+    kreller.show();
+    const auto heightAfter = [this](const std::function<void()>& act) {
+        act();
+        QApplication::processEvents();  // the layout settles on its own event
+        return kreller.height();
+    };
+    const int plain = heightAfter([] {});
+    EXPECT_GT(heightAfter([this] { name->setText("X["); }), plain) << "room for the error line";
+    EXPECT_EQ(heightAfter([this] { name->setText("*"); }), plain);
+    EXPECT_GT(heightAfter([this] { ChooseMode(1); }), plain) << "room for the group list";
+    EXPECT_EQ(heightAfter([this] { ChooseMode(0); }), plain);
+    kreller.hide();
+}
+
 TEST_F(MaskDialog, GroupButtonsEditTheSharedGroups)
 {
     TO_file_groups settingsView;  // another view of the same groups, as the settings dialog has
@@ -399,6 +426,25 @@ TEST_F(DateDialog, TestsTheChosenTimeStampByWholeDays)
         kreller.LoadCondition(&c.row);
         EXPECT_EQ(kreller.TestFile(entry, "/f"), c.passes) << c.row[1] << " '" << c.row[2] << "' '" << c.row[3] << "'";
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DateDialog, WarnsOfBoundsThatNoDayMeets)
+{
+    auto* warning = Child<QLabel>(kreller, "LBL_warning");
+    action->setCurrentIndex(0);
+    after->setChecked(true);
+    before->setChecked(true);
+    afterDate->setDate(QDate(2024, 3, 2));
+    beforeDate->setDate(QDate(2024, 3, 1));
+    EXPECT_FALSE(warning->isHidden());
+    EXPECT_EQ(warning->text(), "The \"after\" date is later than the \"before\" date: no file can pass.");
+    EXPECT_TRUE(ok->isEnabled()) << "Ok stays allowed";
+    beforeDate->setDate(QDate(2024, 3, 2));
+    EXPECT_TRUE(warning->isHidden());
 }
 
 } // namespace

@@ -118,3 +118,19 @@ TEST(DateCondition, LinesReadBackAsTheSameConditionAndDefaultsSpanTheLastMonth)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DateCondition, SaysWhichBoundADateLiesBeyond)
+{
+    const TDateCondition condition = Condition(TFileAction::Changed, On(kDay), On({2003, 3, 1}));
+    const std::string first = platform::FormatShortDate(kDay);
+    const std::string last = platform::FormatShortDate({2003, 3, 1});
+    EXPECT_EQ(condition.WhyRefused(Written(At({2003, 1, 31}, 23, 0, 0))),
+              "it was changed on " + platform::FormatShortDate({2003, 1, 31}) + ", before the first day allowed, " + first);
+    EXPECT_EQ(condition.WhyRefused(Written(At({2003, 3, 2}, 0, 0, 0))),
+              "it was changed on " + platform::FormatShortDate({2003, 3, 2}) + ", after the last day allowed, " + last);
+    EXPECT_EQ(condition.WhyRefused(Written(At(kDay, 0, 0, 0))), "");
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include "plugins/plugin_host.h"
 #include "support/TempTree.h"
 
+#include <QLabel>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -100,7 +101,9 @@ public:
         return accepts;
     }
     std::string GetContext(const std::string& path) override { return text_ + " of " + path; }
+    std::optional<TContextFile> GetContextFile(const std::string&) override { return file; }
     bool accepts = true;
+    std::optional<TContextFile> file;
 
 private:
     std::string suffix_, text_;
@@ -112,9 +115,22 @@ TEST(ContextCondition, TheFirstCartridgeThatAcceptsMakesTheText)
     std::vector<std::string> asked;
     FakeCartridge refusing("a", "A", asked), first("b", "B", asked), second("c", "C", asked);
     refusing.accepts = false;
-    EXPECT_EQ(FirstAcceptingCartridge({&refusing, nullptr, &first, &second})("f"), "B of f");
+    EXPECT_EQ(FirstAcceptingCartridge({&refusing, nullptr, &first, &second})("f")->Text, "B of f");
     EXPECT_EQ(asked, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(FirstAcceptingCartridge({&refusing})("f"), std::nullopt);
+}
+
+TEST(ContextCondition, ACartridgeThatHandsOverFilesIsAskedForTheFile)
+{
+    std::vector<std::string> asked;
+    FakeCartridge cartridge("a", "A", asked);
+    cartridge.file = TContextFile{"/cache/entry", 64, TTextLimit::Time};
+    const std::optional<TCartridgeContext> context = FirstAcceptingCartridge({&cartridge})("f");
+    ASSERT_TRUE(context);
+    EXPECT_EQ(context->File, "/cache/entry");
+    EXPECT_EQ(context->Offset, 64u);
+    EXPECT_EQ(context->Limit, TTextLimit::Time);
+    EXPECT_EQ(context->Text, "");
 }
 
 // ---- the dialog ----
@@ -321,6 +337,21 @@ TEST_F(ContextKreller, CartridgesCloseTheDialogWhenTheProgramIsToClose)
         kreller.exec();
     }
     EXPECT_EQ(shown, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ContextKreller, WarnsWhileThereIsNoCloud)
+{
+    auto* warning = Child<QLabel>("LBL_warning");
+    EXPECT_FALSE(warning->isHidden());
+    EXPECT_EQ(warning->text(), "There is no cloud yet: \"Ok\" leaves the kreller without a condition.");
+    Type("invoice");
+    EXPECT_TRUE(warning->isHidden());
+    Child<QToolButton>("SB_del_cond")->click();
+    EXPECT_FALSE(warning->isHidden());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "support/ModalDriver.h"
 #include "support/TempTree.h"
 
+#include <QLabel>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -383,6 +384,29 @@ TEST(KrellerListView, SearchDisablesTheListAndItsCommands)
     EXPECT_TRUE(view.EditCurrentKrellerAction()->isEnabled());
     EXPECT_TRUE(run->isEnabled());
     EXPECT_EQ(view.palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+}
+
+} // namespace
+
+namespace {
+
+// Bounds that no size meets are allowed but warned of, in either unit.
+TEST(SizeKrellerDialog, WarnsOfBoundsThatNoSizeMeets)
+{
+    TD_kreller_size kreller;
+    SizeControls c(kreller);
+    auto* warning = Child<QLabel>(kreller, "LBL_warning");
+    c.greater->setChecked(true);
+    c.less->setChecked(true);
+    c.greaterValue->setValue(5);
+    c.lessValue->setValue(2);
+    EXPECT_FALSE(warning->isHidden());
+    EXPECT_EQ(warning->text(), "The lower bound is above the upper bound: no file can pass.");
+    c.lessUnit->setCurrentIndex(1);  // 2 MB
+    EXPECT_TRUE(warning->isHidden());
+    c.lessUnit->setCurrentIndex(0);
+    c.less->setChecked(false);
+    EXPECT_TRUE(warning->isHidden());
 }
 
 } // namespace

@@ -120,3 +120,34 @@ TEST(MaskCondition, GroupsSharingANameAreCheckedTogether)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MaskCondition, SaysWhyANameIsRefused)
+{
+    const struct {
+        TMaskCondition condition;
+        const char* path;
+        std::string why;
+    } cases[] = {
+        {Condition(kMask, "*", "txt"), "/d/README", "the name has no extension, and the mask \"*.txt\" needs one"},
+        {Condition(kMask, "*", "txt"), "/d/notes.doc", "the name does not match the mask \"*.txt\""},
+        {Condition(kMask, "*", "txt"), "/d/notes.txt", ""},
+        {Condition(kPass, "a*", "*", {"Docs"}), "/d/b.txt", "the name does not match the mask \"a*.*\""},
+        {Condition(kPass, "*", "*", {"Docs", "Pictures"}), "/d/x.gif",
+         "the extension \"GIF\" is in none of the groups checked (Docs, Pictures)"},
+        {Condition(kPass, "*", "*", {}), "/d/x.gif", "the extension \"GIF\" is in none of the groups checked (none is checked)"},
+        {Condition(kPass, "*", "*", {"Docs"}), "/d/x.", "the name has no extension, and only the extensions of the groups checked pass"},
+        {Condition(kRestrict, "*", "*", {"Docs", "Pictures"}), "/d/x.Jpg",
+         "the extension \"JPG\" is in the group \"Pictures\", which is left out"},
+        {Condition(kRestrict, "*", "*", {"Docs"}), "/d/x.bmp", ""},
+    };
+    for (const auto& c : cases) {
+        const TMaskTester tester(c.condition, kGroups);
+        EXPECT_EQ(tester.WhyRefused(c.path), c.why) << c.path;
+        EXPECT_EQ(tester.Test(c.path), c.why.empty()) << c.path << ": a reason exactly for a refusal";
+    }
+    EXPECT_EQ(TMaskTester(Condition(kMask, "[a", "*"), kGroups).WhyRefused("/d/a.txt"), "") << "the error says it";
+}
+
+} // namespace

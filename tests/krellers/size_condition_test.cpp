@@ -90,3 +90,17 @@ TEST(SizeCondition, UpdatingKeepsPositionsAndForeignLines)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SizeCondition, SaysWhichBoundASizeLiesBeyond)
+{
+    const TSizeCondition both{Bound(1, KB), Bound(5, KB)};
+    EXPECT_EQ(both.WhyRefused(5001), "the size 5,001 bytes is above the upper bound 5,000 bytes (5 KB)");
+    EXPECT_EQ(both.WhyRefused(999), "the size 999 bytes is below the lower bound 1,000 bytes (1 KB)");
+    EXPECT_EQ(both.WhyRefused(5000), "");
+    const TSizeCondition huge{Bound(3000, MB), kNone};
+    EXPECT_EQ(huge.WhyRefused(2999999999), "the size 2,999,999,999 bytes is below the lower bound 3,000,000,000 bytes (3,000 MB)");
+}
+
+} // namespace

@@ -1,5 +1,8 @@
 #include "plugins/plugin_host.h"
 
+#include "TempTree.h"
+#include "platform/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -73,6 +76,71 @@ TEST(PluginHost, OwnsWhatTheLoaderFindsAndUnloadsEachOnce)
     }
     // A plug-in failing to unload stops neither the others nor the host's own end.
     EXPECT_EQ(log, (std::vector<std::string>{"unload A", "unload B"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PluginFolderList, AnInstalledCopyAlsoReadsTheUsersOwnFoldersAfterItsOwn)
+{
+    const auto writable = [](const std::string&) { return true; };
+    const auto readOnly = [](const std::string& dir) { return dir != "/usr/lib/filekreller"; };
+    const TPluginFolders built = PluginFoldersOf("/work/build/bin", "/home/u/.local/share", writable);
+    EXPECT_EQ(built.Cartridges, (std::vector<std::string>{"/work/build/context_crtrs"}));
+    EXPECT_EQ(built.CustomKrellers, (std::vector<std::string>{"/work/build/custom_krellers"}));
+    const TPluginFolders installed = PluginFoldersOf("/usr/lib/filekreller/bin", "/home/u/.local/share", readOnly);
+    EXPECT_EQ(installed.Cartridges, (std::vector<std::string>{"/usr/lib/filekreller/context_crtrs",
+                                                              "/home/u/.local/share/FileKreller/context_crtrs"}));
+    EXPECT_EQ(installed.CustomKrellers, (std::vector<std::string>{"/usr/lib/filekreller/custom_krellers",
+                                                                  "/home/u/.local/share/FileKreller/custom_krellers"}));
+    EXPECT_EQ(PluginFoldersOf("/usr/lib/filekreller/bin", "", readOnly).Cartridges.size(), 1u);
+}
+
+TEST(PluginFolderList, EveryFolderIsReadInOrderButOnlyTheFirstIsMade)
+{
+    TempTree tree;
+    std::vector<std::string> log;
+    FakeLoader loader(log);
+    TPluginHost host;
+    const TPluginFolders folders{{tree.Path("own/context_crtrs"), tree.Path("user/context_crtrs")},
+                                 {tree.Path("own/custom_krellers"), tree.Dir("user/custom_krellers")}};
+    host.LoadPlugins(loader, folders);
+    EXPECT_EQ(loader.folders, (std::vector<std::string>{tree.Path("own/context_crtrs"), tree.Path("own/custom_krellers"),
+                                                        tree.Path("user/custom_krellers")}));
+    EXPECT_FALSE(platform::PathExists(tree.Path("user/context_crtrs"))) << "the user's own folder is not made";
+    EXPECT_EQ(host.Folders().CustomKrellers, folders.CustomKrellers);
+}
+
+// GET_CONTEXT_FILE's answer: how the text was made, its offset, its file; anything else is no text.
+TEST(ContextFileAnswer, ReadOnlyInItsOwnForm)
+{
+    struct Case {
+        std::string answer;
+        std::optional<TContextFile> file;
+    };
+    const Case cases[] = {
+        {"WHOLE\n64\n/cache/a b\nc", TContextFile{"/cache/a b\nc", 64, TTextLimit::None}},
+        {"TIME LIMIT\n0\n/t", TContextFile{"/t", 0, TTextLimit::Time}},
+        {"SIZE LIMIT\n12\n/t", TContextFile{"/t", 12, TTextLimit::Size}},
+        {"", TContextFile{}},
+        {"WHOLE\n64\n", std::nullopt},
+        {"WHOLE\n\n/t", std::nullopt},
+        {"WHOLE\n6x\n/t", std::nullopt},
+        {"WHOLE\n-1\n/t", std::nullopt},
+        {"whole\n64\n/t", std::nullopt},
+        {"some text a cartridge gave instead", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        const std::optional<TContextFile> file = ParseContextFileAnswer(c.answer);
+        ASSERT_EQ(file.has_value(), c.file.has_value());
+        if (file) {
+            EXPECT_EQ(file->Path, c.file->Path);
+            EXPECT_EQ(file->Offset, c.file->Offset);
+            EXPECT_EQ(file->Limit, c.file->Limit);
+        }
+    }
 }
 
 } // namespace

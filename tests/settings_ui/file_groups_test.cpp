@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QHeaderView>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -137,6 +139,34 @@ TEST(FileGroupsChecks, CheckCommandsAndStruckOutRows)
     EXPECT_FALSE(list.CheckedAt(0) || list.CheckedAt(1));
     list.CheckAll();
     EXPECT_TRUE(list.CheckedAt(0) && list.CheckedAt(1));
+}
+
+} // namespace
+
+namespace {
+
+// Typing into the dialog of a new group replaces "NewGroup"; the list is headed and shows a long
+// extension list whole (scrolling, with the list in the row's tooltip).
+TEST_F(FileGroupsList, NewNameIsSelectedForTypingAndLongListsAreNotCut)
+{
+    OnNextModal("TD_file_group_exts", [](QDialog& d) {
+        auto& name = Named<QLineEdit>(d, "Edit_name");
+        EXPECT_EQ(name.selectedText(), "NewGroup");
+        EXPECT_EQ(d.focusWidget(), &name);
+        Named<QPushButton>(d, "btn_cancel").click();
+    });
+    list.AddGroup();
+
+    const std::string many = "jpg;jpeg;png;gif;bmp;tif;tiff;webp;svg;ico;heic;avif;raw;cr2;nef;orf";
+    settings->FileGroups().Add({"Pictures", many});
+    EXPECT_FALSE(list.LV1->isHeaderHidden());
+    EXPECT_EQ(list.LV1->headerItem()->text(0), "File group");
+    EXPECT_EQ(list.LV1->headerItem()->text(1), "Extensions");
+    QTreeWidgetItem* row = list.LV1->topLevelItem(0);
+    EXPECT_EQ(row->toolTip(1).toStdString(), many);
+    // The column grows with its longest list and the view scrolls sideways rather than cut it.
+    EXPECT_EQ(list.LV1->header()->sectionResizeMode(1), QHeaderView::ResizeToContents);
+    EXPECT_FALSE(list.LV1->header()->stretchLastSection());
 }
 
 } // namespace

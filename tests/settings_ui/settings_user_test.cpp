@@ -41,8 +41,9 @@ protected:
         };
         services.CloseMainWindow = [this] { ++closeRequests; };
         services.Plugins = plugins;
-        services.BrowseFolder = [this](const std::string& title) {
+        services.BrowseFolder = [this](const std::string& title, const std::string& start) {
             browseTitles.push_back(title);
+            browseStarts.push_back(start);
             return picked;
         };
         return std::make_unique<TD_settings_user>(TSettingsPlace{tree.Path("bin/FileKreller"), "", nullptr},
@@ -65,6 +66,7 @@ protected:
     TempTree tree;
     std::vector<std::string> questions;
     std::vector<std::string> browseTitles;
+    std::vector<std::string> browseStarts;
     std::optional<std::string> picked;
     bool answer = false;
     int closeRequests = 0;
@@ -242,6 +244,32 @@ TEST_F(SettingsUser, ExcludedDirectoriesAreAddedOnceRemovedOnYesAndStored)
     EXPECT_EQ(reopened->DefaultExcludedDirectories(), (std::vector<std::string>{"/data/a/"}));
 }
 
+// The folder browsers open where they help: at the selected path, else where the same button
+// last picked a folder (also after a restart), else at home; never in the program's folder.
+TEST_F(SettingsUser, FolderBrowsersOpenAtTheSelectionTheLastPickOrHome)
+{
+    const std::string home = platform::DefaultStartPath();
+    const std::string data = tree.Dir("data");
+    const std::string picks = tree.Dir("picks");
+    {
+        auto dialog = Open();
+        dialog->SetDefaultPath(data + "/");
+        Run(*dialog, TSettingsUserPage::Directories, [this, &picks](QDialog& d) {
+            Named<QPushButton>(d, "btn_change").click();
+            picked = picks;
+            Named<QPushButton>(d, "btn_add_dir").click();  // nothing selected yet: home
+        });
+    }
+    auto dialog = Open();
+    picked.reset();
+    Run(*dialog, TSettingsUserPage::Directories, [](QDialog& d) {
+        Named<QPushButton>(d, "btn_add_dir").click();  // after a restart: the last pick
+        Named<QListWidget>(d, "LB_prohibited").setCurrentRow(0);
+        Named<QPushButton>(d, "btn_add_dir").click();  // the selected entry
+    });
+    EXPECT_EQ(browseStarts, (std::vector<std::string>{data + "/", home, picks, picks + "/"}));
+}
+
 // "Ok" writes the file with everything the dialog changed, not only at the next "Ok" or at exit.
 TEST_F(SettingsUser, OkWritesTheExcludedDirectoriesAndSwitchesAtOnce)
 {
@@ -267,6 +295,13 @@ struct AboutCase {
     TSettingsUserPage page;
     const char* button;
     const char* dialog;
+};
+
+// Loads nothing: the folders alone are of interest.
+class TLibraryLoaderThatFindsNothing : public TLibraryLoader {
+public:
+    std::vector<TLoadedCartridge> LoadCartridges(const std::string&) override { return {}; }
+    std::vector<TLoadedCkreller> LoadCustomKrellers(const std::string&) override { return {}; }
 };
 
 class SettingsUserAbout : public SettingsUser, public ::testing::WithParamInterface<AboutCase> {};
@@ -300,6 +335,27 @@ TEST_P(SettingsUserAbout, UntickedCloseBoxKeepsTheDialogOpen)
     });
     EXPECT_FALSE(dialog->RestartRequested);
     EXPECT_EQ(closeRequests, 0);
+}
+
+TEST_P(SettingsUserAbout, ShowsTheFullPathsOfThePluginFolders)
+{
+    TPluginHost host;
+    TLibraryLoaderThatFindsNothing loader;
+    host.LoadPlugins(loader, TPluginFolders{{tree.Path("context_crtrs"), "/home/u/.local/share/FileKreller/context_crtrs"},
+                                            {tree.Path("custom_krellers"), "/home/u/.local/share/FileKreller/custom_krellers"}});
+    plugins = &host;
+    auto dialog = Open();
+    const std::string kind = GetParam().dialog == std::string("TFabout_crtr") ? "context_crtrs" : "custom_krellers";
+    QString shown;
+    Run(*dialog, GetParam().page, [&shown](QDialog& d) {
+        OnNextModal(GetParam().dialog, [&shown](QDialog& about) {
+            shown = Named<QLabel>(about, "Label_folders").text();
+            Named<QPushButton>(about, "btn_ok").click();
+        });
+        Named<QPushButton>(d, GetParam().button).click();
+    });
+    EXPECT_EQ(shown.toStdString(), "The folders, read in this order:\n    " + tree.Path(kind) +
+                                       "\n    /home/u/.local/share/FileKreller/" + kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPluginPages, SettingsUserAbout,
@@ -404,6 +460,20 @@ TEST_F(SettingsUser, PluginInfoDialogIsCentredOnTheScreenNotOnTheSettings)
     });
     // A few pixels off: the layout settles the size only once the dialog is shown.
     EXPECT_LE((aboutCentre - screenCentre).manhattanLength(), 16);
+}
+
+TEST_F(SettingsUser, DoubleClickOnAGroupEditsIt)
+{
+    auto dialog = Open();
+    dialog->Store().FileGroups().Add({"G", "doc"});
+    dialog->O_fg1->SelectIndex(0);
+    OnNextModal("TD_file_group_exts", [](QDialog& group) {
+        Named<QLineEdit>(group, "Edit_name").setText("Documents");
+        Named<QPushButton>(group, "btn_ok").click();
+    });
+    QTreeWidget* list = dialog->O_fg1->LV1;
+    emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+    EXPECT_EQ(dialog->FileGroups(), (std::vector<TFileGroup>{{"Documents", "doc"}}));
 }
 
 TEST_F(SettingsUser, GroupButtonsFollowTheSelectionAndDeleteAsks)

@@ -6,6 +6,7 @@
 
 #include "TempTree.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -308,4 +309,68 @@ TEST(SettingsFiles, SaveThroughALinkKeepsTheLink)
     }
     EXPECT_TRUE(fs::is_symlink(tree.Path("bin/FileKreller.set")));
     EXPECT_EQ(tree.Read("dotfiles/FileKreller.set"), "\r\n<SETTINGS LVD=\"2\"/>");
+}
+
+TEST(Settings, FileBesideAReadOnlyProgramIsReadAndTakenOverOnTheFirstWrite)
+{
+    TempTree tree;
+    TSettingsPlace place = PlaceIn(tree);
+    const std::string programDir = tree.Path("bin");
+    place.CanWriteDirectory = [&](const std::string& dir) { return dir != programDir; };
+    const std::string shipped = "\r\n<SETTINGS DEFAULT_PATH=\"/srv/\"/>";
+    tree.File("bin/FileKreller.set", shipped);
+    const std::string own = tree.Path("config/FileKreller/FileKreller.set");
+    {
+        TD_settings settings(place);
+        EXPECT_EQ(settings.Document().GetAttr("DEFAULT_PATH"), "/srv/");
+        EXPECT_FALSE(platform::PathExists(own)) << "nothing is written before the first change is saved";
+        EXPECT_EQ(settings.Store().ReadFrom(), tree.Path("bin/FileKreller.set"));
+        const auto* note = settings.findChild<QLabel*>("L_settings_file");
+        ASSERT_NE(note, nullptr);
+        EXPECT_EQ(note->text().toStdString(), "Settings read from " + tree.Path("bin/FileKreller.set") +
+                                                  " are kept in " + own + " from now on.");
+        settings.Document().SetAttr("LAST_EXT", "*.txt");
+        ASSERT_TRUE(settings.SaveSettings());
+        EXPECT_EQ(note->text().toStdString(), "Settings are kept in " + own + ".");
+    }
+    EXPECT_EQ(tree.Read("config/FileKreller/FileKreller.set"), "\r\n<SETTINGS DEFAULT_PATH=\"/srv/\" LAST_EXT=\"*.txt\"/>");
+    EXPECT_EQ(tree.Read("bin/FileKreller.set"), shipped);
+
+    // From now on the per-user file is the one read, whatever lies beside the program.
+    tree.File("bin/FileKreller.set", "\r\n<SETTINGS DEFAULT_PATH=\"/other/\"/>");
+    TD_settings again(place);
+    EXPECT_EQ(again.Document().GetAttr("DEFAULT_PATH"), "/srv/");
+    EXPECT_TRUE(again.Store().ReadFrom().empty());
+}
+
+TEST(Settings, DamagedFileBesideAReadOnlyProgramIsLeftAlone)
+{
+    TempTree tree;
+    TSettingsPlace place = PlaceIn(tree);
+    const std::string programDir = tree.Path("bin");
+    place.CanWriteDirectory = [&](const std::string& dir) { return dir != programDir; };
+    tree.File("bin/FileKreller.set", "\r\n<SETTINGS LAST_EXT=\"*.txt");
+    TD_settings settings(place);
+    EXPECT_EQ(settings.Document().ChildCount(), 0);
+    EXPECT_EQ(FilesIn(programDir), std::vector<std::string>{"FileKreller.set"});
+    EXPECT_EQ(tree.Read("config/FileKreller/FileKreller.set"), kEmptySettings);
+}
+
+TEST(Settings, ReadOnlySettingsFileIsNotReplacedAndTheUserIsTold)
+{
+    TempTree tree;
+    const std::string kept = "\r\n<SETTINGS DEFAULT_PATH=\"/srv/\"/>";
+    tree.File("bin/FileKreller.set", kept);
+    chmod(tree.Path("bin/FileKreller.set").c_str(), 0444);
+    {
+        TD_settings settings(PlaceIn(tree));
+        EXPECT_TRUE(settings.Store().WriteProtected());
+        settings.Document().SetAttr("DEFAULT_PATH", "/home/");
+        EXPECT_FALSE(settings.SaveSettings());
+        EXPECT_EQ(settings.findChild<QLabel*>("L_settings_file")->text().toStdString(),
+                  "The settings file " + tree.Path("bin/FileKreller.set") +
+                      " is read-only: changes to the settings cannot be saved.");
+    }
+    EXPECT_EQ(tree.Read("bin/FileKreller.set"), kept);
+    chmod(tree.Path("bin/FileKreller.set").c_str(), 0644);
 }
