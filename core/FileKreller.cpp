@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     services.Ask = [&sure](const std::string& question) { return sure.Ask(question); };
     services.CloseMainWindow = [&mainWindow] { PostCloseRequest(&mainWindow); };
     services.ShowHelpTopic = [&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); };
-    services.PluginsPageAddress = PluginsPageAddress();
+    services.PluginsPageAddress = ProductListAddress();
     services.Plugins = &mainWindow.Plugins();
     settings.SetServices(services);
     mainWindow.AttachDialogs({&sure, &msg, &breakScanning, &textView, &about});

@@ -100,8 +100,9 @@ std::size_t CommonPrefixLength(std::string_view a, std::string_view b)
 // The start of a text as a few numbers whose order agrees with CompareNaturally wherever two
 // of them differ; equal keys leave the decision to the full comparison. Each piece of the text
 // becomes bytes: an ASCII character upper-cased; a run of digits the marker '0', the count of
-// its significant digits and those digits (so a longer number is a larger one); the first byte
-// beyond ASCII the marker 0x80, which ends the key, as does a run too long to count in a byte.
+// its significant digits and those digits (so a longer number is a larger one); a character beyond
+// ASCII its upper-cased bytes; a byte that starts no character itself, which ends the key, as does a
+// run too long to count in a byte.
 class TSortKey {
 public:
     static constexpr std::size_t kWords = 4;
@@ -111,8 +112,19 @@ public:
         for (std::size_t i = 0; i < text.size() && !Full();) {
             const auto c = static_cast<unsigned char>(text[i]);
             if (c >= 0x80) {
-                Put(0x80);
-                return;
+                // A whole character goes in upper-cased, as the comparison takes it; a byte that
+                // starts no character goes in as it is and ends the key, so that a character
+                // beginning with the same byte still decides by the comparison.
+                unsigned char folded[4];
+                const std::size_t length = FoldedCharacter(text, i, folded);
+                if (length < 2) {
+                    Put(c);
+                    return;
+                }
+                for (std::size_t k = 0; k < length; ++k)
+                    Put(folded[k]);
+                i += length;
+                continue;
             }
             if (!IsDigit(c)) {
                 Put(c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c);

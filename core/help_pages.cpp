@@ -28,8 +28,6 @@ std::string HomePageAddress() { return HelpPagePath("index"); }
 
 std::string ProductListAddress() { return HelpPagePath("productlist"); }
 
-std::string PluginsPageAddress() { return HelpPagePath("plugins"); }
-
 std::string WebSearchAddress(const std::string& fileName)
 {
     const std::string page = DocsPage("adds/redirectsearch.html");

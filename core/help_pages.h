@@ -12,10 +12,8 @@ void OpenHelpTopic(const std::string& topic);
 
 // The home page: the help index.
 std::string HomePageAddress();
-// The shipped plug-ins and how to add others.
+// The shipped plug-ins and how to add others; the plug-in information dialogs link to it.
 std::string ProductListAddress();
-// The help page on plug-ins, which the plug-in information dialogs link to.
-std::string PluginsPageAddress();
 
 // The page that forwards to a web search for fileName (none: the page asks for the words).
 std::string WebSearchAddress(const std::string& fileName = {});

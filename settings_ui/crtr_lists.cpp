@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QFileInfo>
 #include <QLabel>
+#include <QUrl>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
@@ -200,8 +202,11 @@ void TFabout_crtr::BuildControls(const TAboutCrtrTexts& texts)
 
 void TFabout_crtr::SetLinkAddress(const std::string& address)
 {
-    const QString escaped = ToQ(address).toHtmlEscaped();
-    Label_link->setText(address.empty() ? QString() : QString("<a href=\"%1\">%1</a>").arg(escaped));
+    // A page of the program's own is shown by its full path, not as "../docs/...".
+    const QString target = ToQ(address);
+    const QString shown = QUrl(target).scheme().isEmpty() ? QFileInfo(target).absoluteFilePath() : target;
+    Label_link->setText(address.empty() ? QString()
+                                        : QString("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), shown.toHtmlEscaped()));
 }
 
 void TFabout_crtr::SetFolders(const std::vector<std::string>& folders)

@@ -78,6 +78,14 @@ bool TD_settings::SaveSettings()
     return saved;
 }
 
+void TD_settings::showEvent(QShowEvent* event)
+{
+    // The user may have made the file read-only since it was read.
+    store_.CheckWriteProtection();
+    ShowSettingsPlace();
+    QDialog::showEvent(event);
+}
+
 void TD_settings::ShowSettingsPlace()
 {
     L_settings_file->setText(QString::fromUtf8(store_.PlaceNote()));

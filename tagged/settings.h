@@ -65,6 +65,9 @@ protected:
     // The base's one page, "main".
     QWidget* MainPage() const { return TS_main; }
 
+    // Shows where the settings are kept, as things stand now.
+    void showEvent(QShowEvent* event) override;
+
     // "Ok": the dialog's values go into the store first, so the file written holds all of them.
     virtual void StoreControls() {}
 

@@ -127,7 +127,7 @@ void TSettingsStore::StandardDefaults(TNoxPigger& document)
 
 void TSettingsStore::Load(const std::function<void(TNoxPigger&)>& setDefaults)
 {
-    writeProtected_ = platform::IsWriteProtected(fileName_);
+    CheckWriteProtection();
     const TFileState state = ReadFile();
     if (state != TFileState::Loaded) {
         setDefaults(document_);
@@ -187,7 +187,7 @@ bool TSettingsStore::KeepDamagedFile()
 
 bool TSettingsStore::Save()
 {
-    writeProtected_ = platform::IsWriteProtected(fileName_);
+    CheckWriteProtection();
     if (writeProtected_)
         return false;
     try {
@@ -199,6 +199,11 @@ bool TSettingsStore::Save()
         // A location that cannot be written keeps its old file; the program goes on.
         return false;
     }
+}
+
+void TSettingsStore::CheckWriteProtection()
+{
+    writeProtected_ = platform::IsWriteProtected(fileName_);
 }
 
 std::string TSettingsStore::PlaceNote() const

@@ -68,6 +68,8 @@ public:
     const std::string& ReadFrom() const { return readFrom_; }
     // A settings file the user made read-only is never replaced: changes cannot be saved.
     bool WriteProtected() const { return writeProtected_; }
+    // Looks at the file again: it may have been made read-only, or writable, meanwhile.
+    void CheckWriteProtection();
     // One sentence for the user on where the settings are kept, or why changes cannot be saved.
     std::string PlaceNote() const;
     TNoxPigger& Document() { return document_; }

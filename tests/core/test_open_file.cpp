@@ -202,7 +202,7 @@ TEST(HelpPages, TopicIsTrimmedAndResolvedAgainstTheWorkingDirectory)
 // Every link leads to a page of the program's own docs folder, so it opens something offline.
 TEST(HelpPages, LinksLeadToPagesThatShipWithTheProgram)
 {
-    for (const std::string& address : {HomePageAddress(), ProductListAddress(), PluginsPageAddress(), WebSearchAddress()}) {
+    for (const std::string& address : {HomePageAddress(), ProductListAddress(), WebSearchAddress()}) {
         EXPECT_TRUE(address.starts_with("../docs/")) << address;
         EXPECT_TRUE(platform::PathExists(address)) << address << " from " << platform::CurrentDirectory();
     }

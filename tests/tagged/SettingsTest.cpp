@@ -374,3 +374,16 @@ TEST(Settings, ReadOnlySettingsFileIsNotReplacedAndTheUserIsTold)
     EXPECT_EQ(tree.Read("bin/FileKreller.set"), kept);
     chmod(tree.Path("bin/FileKreller.set").c_str(), 0644);
 }
+
+TEST(Settings, AFileMadeReadOnlyWhileRunningIsToldWhenTheDialogShows)
+{
+    TempTree tree;
+    TD_settings settings(PlaceIn(tree));
+    const auto* note = settings.findChild<QLabel*>("L_settings_file");
+    EXPECT_EQ(note->text().toStdString(), "Settings are kept in " + tree.Path("bin/FileKreller.set") + ".");
+    chmod(tree.Path("bin/FileKreller.set").c_str(), 0444);
+    settings.show();
+    EXPECT_TRUE(note->text().contains("cannot be saved"));
+    settings.hide();
+    chmod(tree.Path("bin/FileKreller.set").c_str(), 0644);
+}
