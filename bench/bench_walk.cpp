@@ -1,8 +1,19 @@
-// The search run against find(1) on the same generated tree, warm cache, several rounds each.
-// Prints the median times and the ratio ours/find; then the run with the File size, File mask and
+// The search run against find(1), bfs and fd on the same generated tree, warm cache, several rounds
+// each. Prints the median times and the ratios; then the run with the File size, File mask and
 // File date krellers checked in the chain against the run with none; then the same find comparison for a chain of directories
 // thousands of levels deep, and the longest time without events while one directory of a million
-// entries is read. Run by hand: see README.
+// entries is read, with the memory the workers held ahead.
+//
+//   bench_walk [rounds] [--cold] [--mount DIR]
+//
+// --mount DIR compares the tools on DIR alone (/usr, or a network mount); --cold drops the page
+// cache before every timed run (as root only). A mount with a cost per request, of a local folder
+// over the loopback with caching off:
+//   ssh-keygen -t ed25519 -N '' -f ~/.ssh/id_ed25519; cat ~/.ssh/id_ed25519.pub >> ~/.ssh/authorized_keys
+//   service ssh start; mkdir -p /mnt/loop
+//   sshfs -o cache=no,dir_cache=no,attr_timeout=0,entry_timeout=0,negative_timeout=0 localhost:/usr/share/doc /mnt/loop
+//   bench_walk --mount /mnt/loop; fusermount -u /mnt/loop
+// Run by hand: see README.
 #include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
@@ -105,21 +116,85 @@ private:
     Clock::time_point last_{};
 };
 
+// Counts the files of a walk, as a run with no kreller does, without a window.
+class TCountingHost : public TWalkHost {
+public:
+    void LetEventsRun() override { QCoreApplication::processEvents(); }
+    bool DirectoryPasses(const FileEntry&, const std::string&) override { return true; }
+    bool FilePassesKrellers(const FileEntry&, const std::string&) override { return true; }
+    void AddFoundFile(const FileEntry&, const std::string&) override { ++Files; }
+
+    std::int64_t Files = 0;
+};
+
+bool coldRuns = false;  // --cold
+
+// Empties the page cache, the dentries and the inodes, so that the next run reads from the disk.
+void DropCaches()
+{
+    if (!coldRuns)
+        return;
+    sync();
+    std::ofstream("/proc/sys/vm/drop_caches") << "3\n";
+}
+
+bool HasTool(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The search run against the other tools over the same directory, each run by itself.
 void CompareWithFind(TFmain& window, const fs::path& root, int rounds, const char* what)
 {
     window.SetStartPaths({root.string() + "/"}, 0);
-    const std::string find = "find '" + root.string() + "' -printf '%s %T@\\n' >/dev/null";
-    std::vector<double> ours, theirs;
-    window.SB_runClick();  // warms the cache
+    const std::string quoted = "'" + root.string() + "'";
+    std::vector<std::pair<const char*, std::string>> tools = {{"find -printf", "find " + quoted + " -printf '%s %T@\\n'"}};
+    if (HasTool("bfs"))
+        tools.push_back({"bfs -printf", "bfs " + quoted + " -printf '%s %T@\\n'"});
+    if (HasTool("fdfind"))
+        tools.push_back({"fd -u", "fdfind -u . " + quoted});
+    std::vector<double> ours;
+    std::vector<std::vector<double>> theirs(tools.size());
+    if (!coldRuns)
+        window.SB_runClick();  // warms the cache
     for (int i = 0; i < rounds; ++i) {
+        DropCaches();
         ours.push_back(Seconds([&] { window.SB_runClick(); }));
-        theirs.push_back(Seconds([&] { (void)std::system(find.c_str()); }));
+        for (std::size_t t = 0; t < tools.size(); ++t) {
+            const std::string command = tools[t].second + " >/dev/null 2>&1";
+            DropCaches();
+            theirs[t].push_back(Seconds([&] { (void)std::system(command.c_str()); }));
+        }
     }
-    std::printf("%s: found rows: %d, entries counted: %lld\n", what, window.FoundList().Count(),
-                static_cast<long long>(window.TotalCount()));
+    std::printf("%s%s: found rows: %d, entries counted: %lld\n", what, coldRuns ? " (cold cache)" : "",
+                window.FoundList().Count(), static_cast<long long>(window.TotalCount()));
     std::printf("  FileKreller run: %.3f s (median of %d)\n", Median(ours), rounds);
-    std::printf("  find -printf:    %.3f s (median of %d)\n", Median(theirs), rounds);
-    std::printf("  ratio ours/find: %.2f\n", Median(ours) / Median(theirs));
+    for (std::size_t t = 0; t < tools.size(); ++t)
+        std::printf("  %-15s %.3f s, ratio ours/it: %.2f\n", tools[t].first, Median(theirs[t]),
+                    Median(ours) / Median(theirs[t]));
+}
+
+// Files walked with no kreller, by the walk alone: without workers against with them.
+void CompareWorkers(const fs::path& root, int rounds)
+{
+    std::vector<double> times[2];
+    std::size_t heldAhead = 0;
+    for (int i = 0; i < rounds; ++i) {
+        for (const unsigned workers : {0u, TSearchWalk::DefaultWorkers()}) {
+            TCountingHost host;
+            TSearchWalk walk(host);
+            walk.Workers = workers;
+            DropCaches();
+            times[workers == 0 ? 0 : 1].push_back(Seconds([&] { walk.ScanDirectory(root.string()); }));
+            heldAhead = std::max(heldAhead, walk.PeakLookAheadBytes);
+        }
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("  walk alone, no workers: %.3f s; %u workers: %.3f s (ratio %.2f); at most %.1f MB held ahead,"
+                " peak RSS %.0f MB\n", Median(times[0]), TSearchWalk::DefaultWorkers(), Median(times[1]),
+                Median(times[1]) / Median(times[0]), static_cast<double>(heldAhead) / 1e6,
+                static_cast<double>(usage.ru_maxrss) / 1e3);
 }
 
 // Collects every file of a walk that passes nothing but the walk itself.
@@ -202,7 +277,29 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    int rounds = 5;
+    std::string mount;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--cold")
+            coldRuns = true;
+        else if (arg == "--mount" && i + 1 < argc)
+            mount = argv[++i];
+        else
+            rounds = std::atoi(argv[i]);
+    }
+    if (coldRuns && geteuid() != 0) {
+        std::printf("--cold drops the page cache, which takes root\n");
+        return 1;
+    }
+    if (!mount.empty()) {
+        TFmain window;
+        window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
+        window.FormActivate();
+        CompareWithFind(window, mount, rounds, mount.c_str());
+        CompareWorkers(mount, rounds);
+        return 0;
+    }
     // One tree per process: benchmarks of other checkouts may run at the same time.
     const fs::path root = fs::temp_directory_path() / ("fk_bench_tree_" + std::to_string(getpid()));
     fs::remove_all(root);
@@ -214,6 +311,7 @@ int main(int argc, char** argv)
     window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
     window.FormActivate();
     CompareWithFind(window, root, rounds, "wide tree");
+    CompareWorkers(root, rounds);
 
     CompareKrellers(window, root, rounds);
     fs::remove_all(root);
@@ -234,8 +332,12 @@ int main(int argc, char** argv)
     walk.ScanDirectory(wide.string());  // warms the cache
     host.longest = {};
     const double seconds = Seconds([&] { walk.ScanDirectory(wide.string()); });
-    std::printf("one directory of 1,000,000 files: walked in %.2f s, longest gap between event rounds %.1f ms\n",
-                seconds, std::chrono::duration<double, std::milli>(host.longest).count());
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("one directory of 1,000,000 files: walked in %.2f s, longest gap between event rounds %.1f ms,\n"
+                "  at most %.1f MB held ahead by the workers, peak RSS of the process %.0f MB\n",
+                seconds, std::chrono::duration<double, std::milli>(host.longest).count(),
+                static_cast<double>(walk.PeakLookAheadBytes) / 1e6, static_cast<double>(usage.ru_maxrss) / 1e3);
     fs::remove_all(wide);
     return 0;
 }

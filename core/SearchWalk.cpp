@@ -1,7 +1,11 @@
 #include "core/SearchWalk.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <thread>
 #include <vector>
+
+#include "core/walk_prefetch.h"
 
 namespace {
 
@@ -12,15 +16,46 @@ bool IsDotEntry(const std::string& name)
 
 } // namespace
 
-// One directory being walked. Its entries are read completely before the walk descends; only
-// every AnchorSpacing-th level keeps its handle, so a deep tree stays far from the limit of open
-// files.
+// One directory being walked. Without workers its entries are read completely before the walk
+// descends; with them they arrive a batch at a time. Only every AnchorSpacing-th level keeps its
+// handle, so a deep tree stays far from the limit of open files.
 struct TSearchWalk::TFrame {
     std::string Dir;  // with a trailing '/'
     std::vector<FileEntry> Entries;
     std::size_t Next = 0;
     platform::TDirectoryHandle Anchor;  // open on anchor levels only
+    std::shared_ptr<TWalkPrefetch::TNode> Listing;  // where further entries come from, with workers
 };
+
+// The workers of one scan: they end before the scan's frames are let go, whatever way it ends.
+class TSearchWalk::TPrefetchScope {
+public:
+    explicit TPrefetchScope(TSearchWalk& walk) : walk_(walk)
+    {
+        if (walk.Workers > 0)
+            walk.prefetch_ = std::make_unique<TWalkPrefetch>(walk.Workers, walk.LookAheadBytes);
+    }
+    ~TPrefetchScope()
+    {
+        if (walk_.prefetch_)
+            walk_.PeakLookAheadBytes = walk_.prefetch_->PeakBytes();
+        walk_.prefetch_.reset();
+    }
+    TPrefetchScope(const TPrefetchScope&) = delete;
+    TPrefetchScope& operator=(const TPrefetchScope&) = delete;
+
+private:
+    TSearchWalk& walk_;
+};
+
+TSearchWalk::TSearchWalk(TWalkHost& host) : host_(host) {}
+
+TSearchWalk::~TSearchWalk() = default;
+
+unsigned TSearchWalk::DefaultWorkers()
+{
+    return std::clamp(std::thread::hardware_concurrency() * 2, 4u, 16u);
+}
 
 void TUnreadDirectories::Count(int error)
 {
@@ -64,36 +99,103 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
     // An explicit stack instead of recursion: trees thousands of levels deep are walked without
     // exhausting the call stack.
     std::vector<TFrame> frames;
-    PushFrame(frames, platform::TDirectoryHandle::Open(dir), platform::WithTrailingSlash(dir));
+    const TPrefetchScope workers(*this);
+    PushFrame(frames, platform::TDirectoryHandle::Open(dir), platform::WithTrailingSlash(dir), nullptr);
     while (!frames.empty() && !StopRequested) {
         TFrame& frame = frames.back();
         if (frame.Next == frame.Entries.size()) {
-            frames.pop_back();
+            if (!Refill(frame))
+                PopFrame(frames);
             continue;
         }
         const FileEntry& entry = frame.Entries[frame.Next++];
         TakeUpEntry(entry, frame.Dir);
-        if (!pendingDirectory_.empty()) {
-            const std::string path = std::move(pendingDirectory_);
-            pendingDirectory_.clear();
-            PushFrame(frames, OpenSubdirectory(frames, path), platform::WithTrailingSlash(path));
+        if (!pendingDirectory_.empty())
+            EnterPending(frames, entry.Name);
+        else if (frame.Listing && entry.IsDirectory())
+            prefetch_->Skip(*frame.Listing, entry.Name);  // refused: what was read of it goes
+    }
+}
+
+void TSearchWalk::EnterPending(std::vector<TFrame>& frames, const std::string& name)
+{
+    const std::string path = std::move(pendingDirectory_);
+    const std::string entryName = name;  // frames may move when the new one is pushed
+    pendingDirectory_.clear();
+    PushFrame(frames, OpenSubdirectory(frames, path), platform::WithTrailingSlash(path), &entryName);
+}
+
+// The walk opens every directory itself, as without workers, so that the same ones are entered
+// and refused; the workers' listing is taken only for the directory it opened.
+void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
+                            const std::string* name)
+{
+    TWalkPrefetch::TNode* parent = frames.empty() ? nullptr : frames.back().Listing.get();
+    if (!dir.IsOpen()) {
+        Unread.Count(dir.Error());
+        if (parent)
+            prefetch_->Skip(*parent, *name);
+        return;
+    }
+    const bool anchor = frames.size() % AnchorSpacing == 0;
+    TFrame frame{std::move(path), {}, 0, {}, nullptr};
+    if (prefetch_) {
+        platform::TDirectoryHandle forWorkers = anchor ? dir.Duplicate() : std::move(dir);
+        if (forWorkers.IsOpen() && parent) {
+            frame.Listing = prefetch_->Enter(*parent, *name, std::move(forWorkers), [this] {
+                LetEventsRunWhenDue();
+                return !StopRequested;
+            });
+            if (!frame.Listing)
+                return;  // stopped meanwhile
+        } else if (forWorkers.IsOpen()) {
+            frame.Listing = prefetch_->Adopt(std::move(forWorkers));
+        } else if (parent) {
+            prefetch_->Skip(*parent, *name);
+        }
+    }
+    if (!frame.Listing) {
+        platform::TDirectoryListing listing = ReadListing(dir);
+        // Names that could not be stat'ed still count; nothing is known of them to hand on.
+        TotalCount += listing.UnknownCount;
+        frame.Entries = std::move(listing.Entries);
+    }
+    if (anchor)
+        frame.Anchor = std::move(dir);
+    frames.push_back(std::move(frame));
+}
+
+// The next entries of a directory the workers read; false at its end or when the run stops.
+bool TSearchWalk::Refill(TFrame& frame)
+{
+    if (!frame.Listing)
+        return false;
+    const auto wait = std::max<std::chrono::steady_clock::duration>(EventInterval, std::chrono::milliseconds(1));
+    for (;;) {
+        std::int64_t unknown = 0;
+        switch (prefetch_->NextBatch(*frame.Listing, frame.Entries, unknown, wait)) {
+        case TWalkPrefetch::TBatch::Ready:
+            TotalCount += unknown;
+            frame.Next = 0;
+            if (!frame.Entries.empty())
+                return true;
+            break;
+        case TWalkPrefetch::TBatch::End:
+            return false;
+        case TWalkPrefetch::TBatch::Pending:
+            LetEventsRunWhenDue();
+            if (StopRequested)
+                return false;
+            break;
         }
     }
 }
 
-void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path)
+void TSearchWalk::PopFrame(std::vector<TFrame>& frames)
 {
-    if (!dir.IsOpen()) {
-        Unread.Count(dir.Error());
-        return;
-    }
-    platform::TDirectoryListing listing = ReadListing(dir);
-    // Names that could not be stat'ed still count; nothing is known of them to hand on.
-    TotalCount += listing.UnknownCount;
-    const bool anchor = frames.size() % AnchorSpacing == 0;
-    frames.push_back({std::move(path), std::move(listing.Entries), 0, {}});
-    if (anchor)
-        frames.back().Anchor = std::move(dir);
+    if (frames.back().Listing)
+        prefetch_->Release(frames.back().Listing);
+    frames.pop_back();
 }
 
 platform::TDirectoryListing TSearchWalk::ReadListing(const platform::TDirectoryHandle& dir)

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -31,12 +32,16 @@ struct TUnreadDirectories {
 // The line the run summary gives for them; empty when every directory could be read.
 std::string UnreadDirectoriesText(const TUnreadDirectories& unread);
 
+class TWalkPrefetch;
+
 // The recursive walk of one search run: depth first, in the order the file system lists entries,
 // every file handed to the kreller chain. Stop and ignore requests arrive as flags set by the
-// host while events run.
+// host while events run. With workers, directories are read ahead of the walk on threads of
+// their own; what the host is asked, in which order, and what is counted stay the same.
 class TSearchWalk {
 public:
-    explicit TSearchWalk(TWalkHost& host) : host_(host) {}
+    explicit TSearchWalk(TWalkHost& host);
+    ~TSearchWalk();
 
     // Clears the counters for a new run (the flags are the run's to clear).
     void ResetCounters();
@@ -58,16 +63,32 @@ public:
     // proportional to its size, holding about one handle per this many levels.
     static constexpr std::size_t AnchorSpacing = 32;
 
+    // Threads that read directories ahead of the walk; none reads them on the walk's own thread.
+    unsigned Workers = DefaultWorkers();
+    // What they hold ahead of the walk at most, in bytes of names and entries.
+    std::size_t LookAheadBytes = std::size_t{64} << 20;
+    // The most they held ahead during the last directory scanned.
+    std::size_t PeakLookAheadBytes = 0;
+
+    // A few more threads than cores: reading directories mostly waits for the disk or the network.
+    static unsigned DefaultWorkers();
+
 private:
     struct TFrame;
+    class TPrefetchScope;
 
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
     platform::TDirectoryListing ReadListing(const platform::TDirectoryHandle& dir);
-    void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path);
+    void EnterPending(std::vector<TFrame>& frames, const std::string& name);
+    void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
+                   const std::string* name);
+    bool Refill(TFrame& frame);
+    void PopFrame(std::vector<TFrame>& frames);
     platform::TDirectoryHandle OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const;
 
     TWalkHost& host_;
+    std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan with workers
     std::chrono::steady_clock::time_point lastEvents_{};
     bool eventsEverRan_ = false;
     std::string pendingDirectory_;  // the subdirectory the entry just taken up asks to enter

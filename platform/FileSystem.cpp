@@ -190,6 +190,22 @@ TDirectoryHandle& TDirectoryHandle::operator=(TDirectoryHandle&& other) noexcept
     return *this;
 }
 
+TDirectoryHandle TDirectoryHandle::Duplicate() const
+{
+    if (fd_ < 0)
+        return {-1, error_ != 0 ? error_ : EBADF};
+    const int fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    return {fd, fd < 0 ? errno : 0};
+}
+
+std::optional<TFileIdentity> TDirectoryHandle::Identity() const
+{
+    struct stat st;
+    if (fd_ < 0 || fstat(fd_, &st) != 0)
+        return std::nullopt;
+    return TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 TDirectoryHandle TDirectoryHandle::OpenBelow(const std::string& relative) const
 {
     if (fd_ < 0)
@@ -200,28 +216,46 @@ TDirectoryHandle TDirectoryHandle::OpenBelow(const std::string& relative) const
     return {fd, fd < 0 ? errno : 0};
 }
 
+bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names)
+{
+    if (!dir.IsOpen())
+        return false;
+    alignas(dirent64) char buffer[32768];
+    const ssize_t got = getdents64(dir.Descriptor(), buffer, sizeof buffer);
+    if (got <= 0)
+        return false;
+    VisitNames(buffer, static_cast<std::size_t>(got), [&](const char* name) {
+        names.emplace_back(name);
+        return true;
+    });
+    return true;
+}
+
+std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::string& name)
+{
+    if (!dir.IsOpen())
+        return std::nullopt;
+    return StatEntry(dir.Descriptor(), name.c_str(), name);
+}
+
 TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function<bool()>& keepGoing)
 {
     TDirectoryListing listing;
-    if (!dir.IsOpen())
-        return listing;
-    alignas(dirent64) char buffer[32768];
-    const auto take = [&](const char* name) {
-        if (!keepGoing()) {
-            listing.Interrupted = true;
-            return false;
+    std::vector<std::string> names;
+    while (ReadNameBatch(dir, names)) {
+        for (const std::string& name : names) {
+            if (!keepGoing()) {
+                listing.Interrupted = true;
+                return listing;
+            }
+            if (auto entry = StatEntryIn(dir, name))
+                listing.Entries.push_back(std::move(*entry));
+            else
+                ++listing.UnknownCount;
         }
-        if (auto entry = StatEntry(dir.Descriptor(), name, name))
-            listing.Entries.push_back(std::move(*entry));
-        else
-            ++listing.UnknownCount;
-        return true;
-    };
-    for (;;) {
-        const ssize_t got = getdents64(dir.Descriptor(), buffer, sizeof buffer);
-        if (got <= 0 || !VisitNames(buffer, static_cast<std::size_t>(got), take))
-            return listing;
+        names.clear();
     }
+    return listing;
 }
 
 std::vector<FileEntry> ListDirectory(const std::string& dir)

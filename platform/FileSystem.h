@@ -31,6 +31,13 @@ struct FileEntry {
 
 namespace platform {
 
+// Which file an open handle refers to, whatever names it has meanwhile.
+struct TFileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    bool operator==(const TFileIdentity&) const = default;
+};
+
 // An open directory, or the reason (an errno value) why it could not be opened. Paths below it
 // are opened relative to it, so the walk needs neither full paths nor one handle per level.
 class TDirectoryHandle {
@@ -54,6 +61,11 @@ public:
     // or ENOTDIR) and what opens always lies inside this directory's tree.
     TDirectoryHandle OpenBelow(const std::string& relative) const;
 
+    // A second handle on the same directory, or the reason there is none.
+    TDirectoryHandle Duplicate() const;
+    // The directory's identity; nothing when it is not open or cannot be asked.
+    std::optional<TFileIdentity> Identity() const;
+
 private:
     TDirectoryHandle(int fd, int error) : fd_(fd), error_(error) {}
 
@@ -69,6 +81,15 @@ struct TDirectoryListing {
     std::int64_t UnknownCount = 0;
     bool Interrupted = false;  // keepGoing said no before the end
 };
+
+// The next names of the open directory, in the order the file system returns them, appended to
+// names: as many as one request brings (about a thousand). False at the end or on an error.
+bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names);
+
+// What the walk knows of the entry name of the open directory, or nothing when it vanished or
+// cannot be stat'ed. A link to a directory is marked as a directory and keeps its own data; a link
+// to a file reports its target; a dangling link reports itself.
+std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::string& name);
 
 // Every entry of the open directory, "." and ".." included. keepGoing is asked before every
 // entry, so that a huge directory lets events run and can be given up.

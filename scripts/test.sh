@@ -15,3 +15,7 @@ if command -v clang++ >/dev/null 2>&1 && [ -n "$(ls fuzz/fuzz_*.cpp 2>/dev/null)
   cmake --build build-fuzz -j "$jobs"
   ctest --test-dir build-fuzz --output-on-failure
 fi
+# The walk and its workers under ThreadSanitizer, in a small build of their own; bounded in time.
+cmake -S tests/tsan -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-tsan -j "$jobs"
+ctest --test-dir build-tsan --output-on-failure -j "$jobs" --timeout 300

@@ -37,12 +37,17 @@ public:
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.push_back(path); }
 };
 
-struct WalkFixture : ::testing::Test {
+// Every test runs without workers and with them: the walk's contract is the same.
+struct WalkFixture : ::testing::TestWithParam<unsigned> {
     TempTree tree;
     RecordingHost host;
     TSearchWalk walk{host};
 
-    WalkFixture() { walk.EventInterval = {}; }  // events at every entry, as the walk's points are tested
+    WalkFixture()
+    {
+        walk.EventInterval = {};  // events at every entry, as the walk's points are tested
+        walk.Workers = GetParam();
+    }
     std::vector<std::string> SortedFound() const
     {
         auto sorted = host.found;
@@ -51,7 +56,7 @@ struct WalkFixture : ::testing::Test {
     }
 };
 
-TEST_F(WalkFixture, CountsEveryEntryAndFindsEveryFile)
+TEST_P(WalkFixture, CountsEveryEntryAndFindsEveryFile)
 {
     tree.File("a.txt");
     tree.File("sub/b.txt");
@@ -64,7 +69,7 @@ TEST_F(WalkFixture, CountsEveryEntryAndFindsEveryFile)
                                                         tree.Path("sub/deeper/c.txt")}));
 }
 
-TEST_F(WalkFixture, StartPathWithoutTrailingSlashGivesTheSamePaths)
+TEST_P(WalkFixture, StartPathWithoutTrailingSlashGivesTheSamePaths)
 {
     tree.File("sub/b.txt");
     std::string root = tree.Root();
@@ -73,7 +78,7 @@ TEST_F(WalkFixture, StartPathWithoutTrailingSlashGivesTheSamePaths)
     EXPECT_EQ(host.found, (std::vector<std::string>{tree.Path("sub/b.txt")}));
 }
 
-TEST_F(WalkFixture, RefusedDirectoryIsNotEnteredButStartPathItselfIsNotTested)
+TEST_P(WalkFixture, RefusedDirectoryIsNotEnteredButStartPathItselfIsNotTested)
 {
     tree.File("skip/inner/x.txt");
     tree.File("keep/y.txt");
@@ -86,7 +91,7 @@ TEST_F(WalkFixture, RefusedDirectoryIsNotEnteredButStartPathItselfIsNotTested)
     EXPECT_EQ(std::count(host.directoriesAsked.begin(), host.directoriesAsked.end(), tree.Root()), 0);
 }
 
-TEST_F(WalkFixture, FilesRefusedByTheChainAreCountedButNotFound)
+TEST_P(WalkFixture, FilesRefusedByTheChainAreCountedButNotFound)
 {
     tree.File("a.txt");
     tree.File("b.log");
@@ -97,7 +102,7 @@ TEST_F(WalkFixture, FilesRefusedByTheChainAreCountedButNotFound)
     EXPECT_EQ(walk.TotalCount, 4);
 }
 
-TEST_F(WalkFixture, StopEndsAfterTheCurrentEntryAtEveryLevel)
+TEST_P(WalkFixture, StopEndsAfterTheCurrentEntryAtEveryLevel)
 {
     for (int i = 0; i < 5; ++i)
         tree.File("sub/f" + std::to_string(i));
@@ -111,7 +116,7 @@ TEST_F(WalkFixture, StopEndsAfterTheCurrentEntryAtEveryLevel)
     EXPECT_NE(host.found[0].find("/sub/f"), std::string::npos);
 }
 
-TEST_F(WalkFixture, IgnoreCurrentIsClearedForEveryEntry)
+TEST_P(WalkFixture, IgnoreCurrentIsClearedForEveryEntry)
 {
     tree.File("a");
     tree.File("b");
@@ -125,7 +130,7 @@ TEST_F(WalkFixture, IgnoreCurrentIsClearedForEveryEntry)
     EXPECT_EQ(seen, (std::vector<bool>{false, false}));
 }
 
-TEST_F(WalkFixture, SymlinkedDirectoriesAreCountedNeverEnteredNorTested)
+TEST_P(WalkFixture, SymlinkedDirectoriesAreCountedNeverEnteredNorTested)
 {
     tree.File("real/x.txt");
     ASSERT_EQ(symlink(tree.Path("real").c_str(), tree.Path("loop").c_str()), 0);
@@ -135,7 +140,7 @@ TEST_F(WalkFixture, SymlinkedDirectoriesAreCountedNeverEnteredNorTested)
     EXPECT_EQ(walk.TotalCount, 8);  // root: . .. real loop; real: . .. x.txt up
 }
 
-TEST_F(WalkFixture, MissingAndUnreadableDirectoriesGiveNothing)
+TEST_P(WalkFixture, MissingAndUnreadableDirectoriesGiveNothing)
 {
     walk.ScanDirectory(tree.Path("missing"));
     EXPECT_EQ(walk.TotalCount, 0);
@@ -148,7 +153,7 @@ TEST_F(WalkFixture, MissingAndUnreadableDirectoriesGiveNothing)
     EXPECT_TRUE(host.found.empty());
 }
 
-TEST_F(WalkFixture, NamesThatAreNotUtf8KeepTheirBytes)
+TEST_P(WalkFixture, NamesThatAreNotUtf8KeepTheirBytes)
 {
     const std::string name = "caf\xe9.txt";  // Latin-1, not UTF-8
     tree.File("d/" + name);
@@ -156,7 +161,7 @@ TEST_F(WalkFixture, NamesThatAreNotUtf8KeepTheirBytes)
     EXPECT_EQ(host.found, (std::vector<std::string>{tree.Path("d/" + name)}));
 }
 
-TEST_F(WalkFixture, WalksATreeTwoThousandLevelsDeep)
+TEST_P(WalkFixture, WalksATreeTwoThousandLevelsDeep)
 {
     std::string relative;
     {
@@ -194,7 +199,7 @@ void RemoveDeepChain(const std::string& root, const char* name, int levels)
     }
 }
 
-TEST_F(WalkFixture, WalksBelowTheLongestPathTheSystemTakesInOneCall)
+TEST_P(WalkFixture, WalksBelowTheLongestPathTheSystemTakesInOneCall)
 {
     constexpr int kLevels = 1500;  // 1500 * "ddd/" is 6000 bytes, well past 4096
     {
@@ -215,7 +220,7 @@ TEST_F(WalkFixture, WalksBelowTheLongestPathTheSystemTakesInOneCall)
 
 // A directory swapped for a link to somewhere else after the walk listed it, at the level being
 // entered or at an ancestor that the walk opens through.
-TEST_F(WalkFixture, ADirectorySwappedForALinkIsNeverEntered)
+TEST_P(WalkFixture, ADirectorySwappedForALinkIsNeverEntered)
 {
     struct Case { const char* swapped; const char* takenUp; };
     for (const Case& c : {Case{"sub", "sub"}, Case{"a", "a/b/c"}}) {
@@ -226,6 +231,7 @@ TEST_F(WalkFixture, ADirectorySwappedForALinkIsNeverEntered)
         RecordingHost swapper;
         TSearchWalk swapping{swapper};
         swapping.EventInterval = {};
+        swapping.Workers = GetParam();
         bool swapped = false;
         swapper.onEvents = [&] {
             if (swapped || swapping.CurrentPath != inside.Path(c.takenUp))
@@ -240,24 +246,27 @@ TEST_F(WalkFixture, ADirectorySwappedForALinkIsNeverEntered)
     }
 }
 
-TEST_F(WalkFixture, EventsRunAndAStopIsSeenWhileAHugeDirectoryIsRead)
+// Without workers the walk reads the directory itself between events; with them it may find it
+// read already, and the stop is seen at the first event.
+TEST_P(WalkFixture, EventsRunAndAStopIsSeenWhileAHugeDirectoryIsRead)
 {
     for (int i = 0; i < 2000; ++i)
         tree.File("big/f" + std::to_string(i));
+    const int stopAt = walk.Workers == 0 ? 100 : 1;
     int eventsWhileReading = 0;
     host.onEvents = [&] {
-        if (walk.CurrentPath == tree.Path("big") && ++eventsWhileReading == 100)
+        if (walk.CurrentPath == tree.Path("big") && ++eventsWhileReading == stopAt)
             walk.StopRequested = true;
     };
     walk.ScanDirectory(tree.Root());
-    EXPECT_EQ(eventsWhileReading, 100);
+    EXPECT_EQ(eventsWhileReading, stopAt);
     EXPECT_TRUE(host.found.empty());
     EXPECT_LE(walk.TotalCount, 4);  // at most the start directory's entries
 }
 
 // Names in a directory that may be listed but not searched cannot be stat'ed: they count, and
 // reach no kreller. A directory that cannot be listed at all is reported, with its reason.
-TEST_F(WalkFixture, NamesThatCannotBeStatedCountAndRefusedDirectoriesAreReported)
+TEST_P(WalkFixture, NamesThatCannotBeStatedCountAndRefusedDirectoriesAreReported)
 {
     tree.File("listonly/a.txt");
     tree.File("listonly/b.txt");
@@ -278,7 +287,7 @@ TEST_F(WalkFixture, NamesThatCannotBeStatedCountAndRefusedDirectoriesAreReported
     EXPECT_EQ(*answer, "8 0 Directories that could not be read: 1 (permission: 1)");
 }
 
-TEST_F(WalkFixture, DirectoriesMissedForWantOfFileHandlesAreReported)
+TEST_P(WalkFixture, DirectoriesMissedForWantOfFileHandlesAreReported)
 {
     tree.File("a/x.txt");
     tree.File("b/y.txt");
@@ -324,7 +333,7 @@ TEST(UnreadDirectories, CountsByReasonAndSaysNothingWhenAllWereRead)
     }
 }
 
-TEST_F(WalkFixture, EventsAreThrottledByTime)
+TEST_P(WalkFixture, EventsAreThrottledByTime)
 {
     for (int i = 0; i < 200; ++i)
         tree.File("f" + std::to_string(i));
@@ -332,5 +341,8 @@ TEST_F(WalkFixture, EventsAreThrottledByTime)
     walk.ScanDirectory(tree.Root());
     EXPECT_EQ(host.eventRuns, 1);  // the first entry, then not again within the hour
 }
+
+INSTANTIATE_TEST_SUITE_P(Workers, WalkFixture, ::testing::Values(0u, 3u),
+                         [](const ::testing::TestParamInfo<unsigned>& info) { return std::to_string(info.param); });
 
 } // namespace

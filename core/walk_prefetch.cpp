@@ -1,0 +1,419 @@
+#include "core/walk_prefetch.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+namespace {
+
+bool IsDotName(const std::string& name)
+{
+    return name == "." || name == "..";
+}
+
+std::size_t BytesOf(const std::vector<std::string>& names)
+{
+    std::size_t bytes = 0;
+    for (const std::string& name : names)
+        bytes += sizeof(std::string) + name.capacity();
+    return bytes;
+}
+
+std::size_t BytesOf(const std::vector<FileEntry>& entries)
+{
+    std::size_t bytes = 0;
+    for (const FileEntry& entry : entries)
+        bytes += sizeof(FileEntry) + entry.Name.capacity();
+    return bytes;
+}
+
+// A worker's longest sleep without being told of work: what ends a wait on the limit of held
+// directories, which is released outside the lock.
+constexpr auto kIdleWait = std::chrono::milliseconds(20);
+// The walk's longest wait for a worker that is opening the directory it enters.
+constexpr auto kOpeningWait = std::chrono::milliseconds(5);
+
+} // namespace
+
+// Names read by one request and their entries once stat'ed.
+struct TWalkPrefetch::TBatchData {
+    std::vector<std::string> Names;
+    std::vector<FileEntry> Entries;
+    std::int64_t Unknown = 0;
+    std::size_t Bytes = 0;  // counted in bytesHeld_ until the walk takes the batch
+    bool Stated = false;
+};
+
+// One directory the walk will or may enter. Every field is guarded by the prefetch's mutex, but
+// Dropped, which a worker also reads between two stats.
+struct TWalkPrefetch::TNode {
+    enum class TState { Waiting, Opening, Open, Failed };
+    TState State = TState::Waiting;
+    std::shared_ptr<platform::TDirectoryHandle> Parent;  // opened below it, while Waiting
+    std::string Name;
+    std::shared_ptr<platform::TDirectoryHandle> Dir;  // open while names or stats are to be read
+    std::optional<platform::TFileIdentity> Identity;  // of what a worker opened
+    std::deque<TBatchData> Batches;                   // not yet taken by the walk, in listing order
+    std::size_t TakenBatches = 0;
+    std::size_t PendingStats = 0;
+    std::size_t QueuedAhead = 0;  // its tasks in ahead_
+    bool NamesDone = false;
+    bool Wanted = false;  // the walk waits for it
+    std::atomic<bool> Dropped = false;
+    std::unordered_map<std::string, TNodePtr> Children;  // subdirectories not yet entered
+};
+
+struct TWalkPrefetch::TTask {
+    enum class TKind { ListNames, StatBatch };
+    TNodePtr Node;
+    TKind Kind = TKind::ListNames;
+    std::size_t Batch = 0;  // counted from the directory's first batch
+};
+
+TWalkPrefetch::TWalkPrefetch(unsigned workers, std::size_t byteLimit) : byteLimit_(byteLimit)
+{
+    for (unsigned i = 0; i < workers; ++i)
+        workers_.emplace_back([this] { Work(); });
+}
+
+TWalkPrefetch::~TWalkPrefetch()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    workReady_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+    // Dismantled a node at a time: a chain read far ahead would otherwise be freed recursively.
+    for (TNodePtr& root : roots_)
+        DropTree(std::move(root));
+    ahead_.clear();
+    wanted_.clear();
+}
+
+std::shared_ptr<platform::TDirectoryHandle> TWalkPrefetch::Hold(platform::TDirectoryHandle dir)
+{
+    auto held = heldDirectories_;
+    ++*held;
+    return {new platform::TDirectoryHandle(std::move(dir)), [held](platform::TDirectoryHandle* handle) {
+                delete handle;
+                --*held;
+            }};
+}
+
+TWalkPrefetch::TNodePtr TWalkPrefetch::Adopt(platform::TDirectoryHandle dir)
+{
+    auto node = std::make_shared<TNode>();
+    node->State = TNode::TState::Open;
+    node->Dir = Hold(std::move(dir));
+    node->Wanted = true;
+    const std::lock_guard lock(mutex_);
+    roots_.push_back(node);
+    Queue({TTask{node, TTask::TKind::ListNames, 0}}, true);
+    return node;
+}
+
+TWalkPrefetch::TNodePtr TWalkPrefetch::Enter(TNode& parent, const std::string& name, platform::TDirectoryHandle dir,
+                                             const std::function<bool()>& waiting)
+{
+    TNodePtr child;
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = parent.Children.find(name); found != parent.Children.end()) {
+            child = std::move(found->second);
+            parent.Children.erase(found);
+        }
+    }
+    if (!child)
+        return Adopt(std::move(dir));
+    std::unique_lock lock(mutex_);
+    while (child->State == TNode::TState::Opening) {
+        batchReady_.wait_for(lock, kOpeningWait);
+        if (child->State != TNode::TState::Opening)
+            break;
+        lock.unlock();
+        const bool goOn = waiting();
+        lock.lock();
+        if (!goOn) {
+            DropTree(child);
+            return nullptr;
+        }
+    }
+    if (child->State == TNode::TState::Waiting) {
+        // Not begun: it is read from the walk's own handle, with nothing to compare.
+        child->Parent.reset();
+        child->Dir = Hold(std::move(dir));
+        child->State = TNode::TState::Open;
+        roots_.push_back(child);
+        return child;
+    }
+    if (child->State == TNode::TState::Open) {
+        lock.unlock();
+        const std::optional<platform::TFileIdentity> opened = dir.Identity();
+        lock.lock();
+        if (opened && opened == child->Identity) {
+            roots_.push_back(child);
+            return child;
+        }
+    }
+    DropTree(child);
+    lock.unlock();
+    return Adopt(std::move(dir));
+}
+
+void TWalkPrefetch::Skip(TNode& parent, const std::string& name)
+{
+    const std::lock_guard lock(mutex_);
+    if (const auto found = parent.Children.find(name); found != parent.Children.end()) {
+        TNodePtr child = std::move(found->second);
+        parent.Children.erase(found);
+        DropTree(std::move(child));
+    }
+}
+
+void TWalkPrefetch::Release(const TNodePtr& node)
+{
+    const std::lock_guard lock(mutex_);
+    DropTree(node);
+    // The walk releases the deepest directory it holds, so it is found at once from the back.
+    const auto held = std::find(roots_.rbegin(), roots_.rend(), node);
+    if (held != roots_.rend())
+        roots_.erase(std::next(held).base());
+}
+
+TWalkPrefetch::TBatch TWalkPrefetch::NextBatch(TNode& node, std::vector<FileEntry>& entries, std::int64_t& unknown,
+                                               std::chrono::steady_clock::duration wait)
+{
+    std::unique_lock lock(mutex_);
+    const auto decided = [&] {
+        return (!node.Batches.empty() && node.Batches.front().Stated)
+               || (node.Batches.empty() && node.NamesDone) || node.State == TNode::TState::Failed
+               || node.Dropped;
+    };
+    if (!decided()) {
+        Want(node);
+        batchReady_.wait_for(lock, wait, decided);
+        if (!decided())
+            return TBatch::Pending;
+    }
+    if (node.Batches.empty() || !node.Batches.front().Stated)
+        return TBatch::End;
+    TBatchData& batch = node.Batches.front();
+    entries = std::move(batch.Entries);
+    unknown = batch.Unknown;
+    bytesHeld_ -= batch.Bytes;
+    node.Batches.pop_front();
+    ++node.TakenBatches;
+    node.Wanted = false;
+    lock.unlock();
+    workReady_.notify_all();  // room ahead again
+    return TBatch::Ready;
+}
+
+std::size_t TWalkPrefetch::PeakBytes() const
+{
+    const std::lock_guard lock(mutex_);
+    return peakBytes_;
+}
+
+void TWalkPrefetch::Work()
+{
+    std::unique_lock lock(mutex_);
+    TTask task;
+    while (TakeTask(lock, task)) {
+        if (task.Kind == TTask::TKind::ListNames)
+            ListNames(task, lock);
+        else
+            StatBatch(task, lock);
+        task = {};
+    }
+}
+
+bool TWalkPrefetch::Runnable(const TTask& task) const
+{
+    if (bytesHeld_ >= byteLimit_)
+        return false;
+    return task.Kind != TTask::TKind::ListNames || task.Node->State != TNode::TState::Waiting
+           || *heldDirectories_ < kHeldDirectories;
+}
+
+bool TWalkPrefetch::TakeTask(std::unique_lock<std::mutex>& lock, TTask& task)
+{
+    for (;;) {
+        if (ending_)
+            return false;
+        if (!wanted_.empty()) {
+            task = std::move(wanted_.front());
+            wanted_.pop_front();
+        } else if (!ahead_.empty() && Runnable(ahead_.front())) {
+            task = std::move(ahead_.front());
+            ahead_.pop_front();
+            --task.Node->QueuedAhead;
+        } else {
+            workReady_.wait_for(lock, kIdleWait);
+            continue;
+        }
+        if (!task.Node->Dropped)
+            return true;
+    }
+}
+
+// Opens the directory when it is not yet, then reads one request's worth of names and queues
+// their stats, followed by the rest of the names.
+void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
+{
+    TNode& node = *task.Node;
+    if (node.State == TNode::TState::Waiting) {
+        node.State = TNode::TState::Opening;
+        const std::shared_ptr<platform::TDirectoryHandle> parent = std::move(node.Parent);
+        lock.unlock();
+        platform::TDirectoryHandle dir = parent->OpenBelow(node.Name);
+        const std::optional<platform::TFileIdentity> identity = dir.Identity();
+        lock.lock();
+        if (!dir.IsOpen() || !identity) {
+            node.State = TNode::TState::Failed;
+            batchReady_.notify_all();
+            return;
+        }
+        node.Identity = identity;
+        node.Dir = Hold(std::move(dir));
+        node.State = TNode::TState::Open;
+        batchReady_.notify_all();
+    }
+    if (node.Dropped || !node.Dir)
+        return;
+    const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
+    lock.unlock();
+    std::vector<std::string> names;
+    const bool more = platform::ReadNameBatch(*dir, names);
+    lock.lock();
+    if (node.Dropped)
+        return;
+    std::vector<TTask> tasks;
+    for (std::size_t from = 0; from < names.size(); from += kBatchNames) {
+        TBatchData batch;
+        const auto first = names.begin() + static_cast<std::ptrdiff_t>(from);
+        batch.Names.assign(std::make_move_iterator(first),
+                           std::make_move_iterator(first + static_cast<std::ptrdiff_t>(std::min(kBatchNames, names.size() - from))));
+        batch.Bytes = BytesOf(batch.Names);
+        bytesHeld_ += batch.Bytes;
+        tasks.push_back({task.Node, TTask::TKind::StatBatch, node.TakenBatches + node.Batches.size()});
+        node.Batches.push_back(std::move(batch));
+        ++node.PendingStats;
+    }
+    peakBytes_ = std::max(peakBytes_, bytesHeld_);
+    if (more)
+        tasks.push_back({task.Node, TTask::TKind::ListNames, 0});
+    else
+        node.NamesDone = true;
+    Queue(std::move(tasks), node.Wanted);
+    FinishWhenDone(node);
+    batchReady_.notify_all();
+}
+
+// Stats one batch of names and queues the subdirectories found among them, ahead of the rest
+// of the directory, as the walk enters each before it goes on.
+void TWalkPrefetch::StatBatch(TTask& task, std::unique_lock<std::mutex>& lock)
+{
+    TNode& node = *task.Node;
+    TBatchData& pending = node.Batches[task.Batch - node.TakenBatches];
+    const std::vector<std::string> names = std::move(pending.Names);
+    const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
+    lock.unlock();
+    std::vector<FileEntry> entries;
+    entries.reserve(names.size());
+    std::int64_t unknown = 0;
+    for (const std::string& name : names) {
+        if (node.Dropped)
+            break;
+        if (std::optional<FileEntry> entry = platform::StatEntryIn(*dir, name))
+            entries.push_back(std::move(*entry));
+        else
+            ++unknown;
+    }
+    lock.lock();
+    if (node.Dropped)
+        return;
+    TBatchData& batch = node.Batches[task.Batch - node.TakenBatches];
+    bytesHeld_ -= batch.Bytes;
+    batch.Bytes = BytesOf(entries);
+    bytesHeld_ += batch.Bytes;
+    peakBytes_ = std::max(peakBytes_, bytesHeld_);
+    std::vector<TTask> children;
+    for (const FileEntry& entry : entries) {
+        if (!entry.IsDirectory() || entry.IsSymbolicLink || IsDotName(entry.Name))
+            continue;
+        auto child = std::make_shared<TNode>();
+        child->Parent = dir;
+        child->Name = entry.Name;
+        children.push_back({child, TTask::TKind::ListNames, 0});
+        node.Children[entry.Name] = std::move(child);
+    }
+    batch.Entries = std::move(entries);
+    batch.Unknown = unknown;
+    batch.Stated = true;
+    --node.PendingStats;
+    Queue(std::move(children), false);
+    FinishWhenDone(node);
+    batchReady_.notify_all();
+}
+
+// New work goes to the front, in order: the walk needs it before what was queued earlier.
+void TWalkPrefetch::Queue(std::vector<TTask> tasks, bool wanted)
+{
+    if (tasks.empty())
+        return;
+    if (!wanted) {
+        for (TTask& task : tasks)
+            ++task.Node->QueuedAhead;
+    }
+    std::deque<TTask>& queue = wanted ? wanted_ : ahead_;
+    queue.insert(queue.begin(), std::make_move_iterator(tasks.begin()), std::make_move_iterator(tasks.end()));
+    workReady_.notify_all();
+}
+
+// The node's queued work moves before all speculative work.
+void TWalkPrefetch::Want(TNode& node)
+{
+    if (node.Wanted)
+        return;
+    node.Wanted = true;
+    for (auto task = ahead_.begin(); task != ahead_.end() && node.QueuedAhead > 0;) {
+        if (task->Node.get() != &node) {
+            ++task;
+            continue;
+        }
+        wanted_.push_back(std::move(*task));
+        task = ahead_.erase(task);
+        --node.QueuedAhead;
+    }
+    workReady_.notify_all();
+}
+
+void TWalkPrefetch::FinishWhenDone(TNode& node)
+{
+    if (node.NamesDone && node.PendingStats == 0)
+        node.Dir.reset();  // subdirectories not yet opened hold it themselves
+}
+
+void TWalkPrefetch::DropTree(TNodePtr node)
+{
+    std::vector<TNodePtr> pending{std::move(node)};
+    while (!pending.empty()) {
+        TNodePtr current = std::move(pending.back());
+        pending.pop_back();
+        if (!current)
+            continue;
+        current->Dropped = true;
+        for (const TBatchData& batch : current->Batches)
+            bytesHeld_ -= batch.Bytes;
+        current->Batches.clear();
+        current->TakenBatches = 0;
+        current->Dir.reset();
+        current->Parent.reset();
+        for (auto& [name, child] : current->Children)
+            pending.push_back(std::move(child));
+        current->Children.clear();
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+// Reads the directories a walk is about to enter on worker threads, ahead of it: their names and
+// the stat of every entry, so that many requests are in flight while the walk hands entries on one
+// at a time. Work is taken in the order the walk will need it (depth first, in listing order),
+// what the walk waits for first of all, and what is read ahead is bounded in bytes.
+//
+// The walk opens every directory it enters itself, as it would without workers; a listing read
+// ahead is used only when it is of the very directory the walk opened, so a directory swapped,
+// removed or refused meanwhile is treated exactly as without workers.
+class TWalkPrefetch {
+public:
+    struct TNode;
+    using TNodePtr = std::shared_ptr<TNode>;
+
+    // workers threads read at most about byteLimit bytes of names and entries ahead of the walk.
+    TWalkPrefetch(unsigned workers, std::size_t byteLimit);
+    ~TWalkPrefetch();  // gives up all work and ends the workers
+    TWalkPrefetch(const TWalkPrefetch&) = delete;
+    TWalkPrefetch& operator=(const TWalkPrefetch&) = delete;
+
+    // The listing of a directory the walk opened, read by the workers from that handle.
+    TNodePtr Adopt(platform::TDirectoryHandle dir);
+    // The listing of the subdirectory name of parent, which the walk opened as dir: the one read
+    // ahead when it is that directory, else one read from dir. waiting is called while a worker
+    // is still opening it; when it says no, nothing is given.
+    TNodePtr Enter(TNode& parent, const std::string& name, platform::TDirectoryHandle dir,
+                   const std::function<bool()>& waiting);
+    // The subdirectory name of parent will not be entered: what was read of it is dropped.
+    void Skip(TNode& parent, const std::string& name);
+    // The walk is done with node and everything below it.
+    void Release(const TNodePtr& node);
+
+    enum class TBatch { Ready, End, Pending };
+    // Replaces entries with the next entries of node, in listing order, when they are read (Ready,
+    // with unknown set to the names among them that could not be stat'ed); End when all were
+    // handed out; Pending when they did not arrive within wait.
+    TBatch NextBatch(TNode& node, std::vector<FileEntry>& entries, std::int64_t& unknown,
+                     std::chrono::steady_clock::duration wait);
+
+    // The most bytes held ahead at any moment so far.
+    std::size_t PeakBytes() const;
+
+    // Names stat'ed in one piece of work.
+    static constexpr std::size_t kBatchNames = 64;
+    // Directories the workers hold open at most for work ahead; the walk's own needs come first.
+    static constexpr int kHeldDirectories = 128;
+
+private:
+    struct TTask;
+    struct TBatchData;
+
+    void Work();
+    bool TakeTask(std::unique_lock<std::mutex>& lock, TTask& task);
+    bool Runnable(const TTask& task) const;
+    void ListNames(TTask& task, std::unique_lock<std::mutex>& lock);
+    void StatBatch(TTask& task, std::unique_lock<std::mutex>& lock);
+    void Queue(std::vector<TTask> tasks, bool wanted);
+    void Want(TNode& node);
+    void DropTree(TNodePtr node);
+    void FinishWhenDone(TNode& node);
+    std::shared_ptr<platform::TDirectoryHandle> Hold(platform::TDirectoryHandle dir);
+
+    std::size_t byteLimit_;
+    mutable std::mutex mutex_;
+    std::condition_variable workReady_;
+    std::condition_variable batchReady_;
+    std::deque<TTask> ahead_;   // speculative work, the nearest first
+    std::deque<TTask> wanted_;  // work the walk waits for
+    std::size_t bytesHeld_ = 0;
+    std::size_t peakBytes_ = 0;
+    std::shared_ptr<std::atomic<int>> heldDirectories_ = std::make_shared<std::atomic<int>>(0);
+    bool ending_ = false;
+    std::vector<TNodePtr> roots_;
+    std::vector<std::thread> workers_;
+};
