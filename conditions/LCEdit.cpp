@@ -1,4 +1,5 @@
 #include "conditions/LCEdit.h"
+#include "platform/DialogManners.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -80,6 +81,8 @@ TFLCEdit::TFLCEdit(QWidget* parent) : QDialog(parent)
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // F1 opens the editor's page, not that of the dialog it was opened from.
+    setProperty(platform::HelpTopicProperty, "cond_edit");
     BuildView();
     BuildBody();
     BuildButtons();

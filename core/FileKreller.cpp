@@ -3,6 +3,7 @@
 #include "core/about.h"
 #include "core/help_pages.h"
 #include "core/application.h"
+#include "core/desktop_keys.h"
 #include "core/main.h"
 #include "core/msg.h"
 #include "core/sure.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
     app.installEventFilter(&tabOrder);
 
     TFmain mainWindow;
+    TDesktopKeys desktopKeys([&mainWindow](const std::string& topic) { mainWindow.ShowHelpTopic(topic); });
+    app.installEventFilter(&desktopKeys);
     TD_settings_user settings(TSettingsUserServices{}, &mainWindow);  // loads the settings file
     TUserSettingsLink settingsLink(settings);
     mainWindow.AttachSettings(&settingsLink);

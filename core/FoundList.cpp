@@ -140,8 +140,8 @@ QVariant TFoundListModel::data(const QModelIndex& index, int role) const
     const TFoundRow& row = Row(index.row());
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case ColName: return QString::fromUtf8(row.Name().data(), static_cast<qsizetype>(row.Name().size()));
-        case ColPath: return QString::fromUtf8(row.Path);
+        case ColName: return ShownText(row.Name());
+        case ColPath: return ShownText(row.Path);
         case ColSize: return SizeText(row.Size);
         case ColDate: return DateText(row.CreationTime);
         default: return {};

@@ -57,11 +57,13 @@ unsigned TSearchWalk::DefaultWorkers()
     return std::clamp(std::thread::hardware_concurrency() * 2, 4u, 16u);
 }
 
-void TUnreadDirectories::Count(int error)
+void TUnreadDirectories::Count(int error, const std::string& path)
 {
     if (error == ENOENT)
         return;
     ++Total;
+    if (FirstPaths.size() < PathsKept && !path.empty())
+        FirstPaths.push_back(path);
     if (error == EACCES || error == EPERM)
         ++Permission;
     else if (error == EMFILE || error == ENFILE)
@@ -83,7 +85,18 @@ std::string UnreadDirectoriesText(const TUnreadDirectories& unread)
     addReason(unread.TooManyOpenFiles, "too many open files");
     if (!reasons.empty())
         reasons += ')';
-    return "Directories that could not be read: " + std::to_string(unread.Total) + reasons;
+    return std::string(UnreadableDirectoriesCaption) + ": " + std::to_string(unread.Total) + reasons;
+}
+
+std::string UnreadDirectoriesWithPathsText(const TUnreadDirectories& unread)
+{
+    std::string text = UnreadDirectoriesText(unread);
+    for (const std::string& path : unread.FirstPaths)
+        text += "\n    " + path;
+    const auto told = static_cast<std::int64_t>(unread.FirstPaths.size());
+    if (told > 0 && unread.Total > told)
+        text += "\n    and " + std::to_string(unread.Total - told) + " more";
+    return text;
 }
 
 void TSearchWalk::ResetCounters()
@@ -92,6 +105,7 @@ void TSearchWalk::ResetCounters()
     FoundCount = 0;
     CurrentPath.clear();
     Unread = {};
+    MissingStartPaths.clear();
 }
 
 void TSearchWalk::ScanDirectory(const std::string& dir)
@@ -99,8 +113,13 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
     // An explicit stack instead of recursion: trees thousands of levels deep are walked without
     // exhausting the call stack.
     std::vector<TFrame> frames;
+    platform::TDirectoryHandle start = platform::TDirectoryHandle::Open(dir);
+    if (!start.IsOpen() && (start.Error() == ENOENT || start.Error() == ENOTDIR)) {
+        MissingStartPaths.push_back(dir);
+        return;
+    }
     const TPrefetchScope workers(*this);
-    PushFrame(frames, platform::TDirectoryHandle::Open(dir), platform::WithTrailingSlash(dir), nullptr);
+    PushFrame(frames, std::move(start), platform::WithTrailingSlash(dir), nullptr);
     while (!frames.empty() && !StopRequested) {
         TFrame& frame = frames.back();
         if (frame.Next == frame.Entries.size()) {
@@ -132,7 +151,7 @@ void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHan
 {
     TWalkPrefetch::TNode* parent = frames.empty() ? nullptr : frames.back().Listing.get();
     if (!dir.IsOpen()) {
-        Unread.Count(dir.Error());
+        Unread.Count(dir.Error(), path);
         if (parent)
             prefetch_->Skip(*parent, *name);
         return;

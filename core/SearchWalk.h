@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -22,15 +23,23 @@ struct TUnreadDirectories {
     std::int64_t Total = 0;
     std::int64_t Permission = 0;        // refused by the directory's permissions
     std::int64_t TooManyOpenFiles = 0;  // the process or the system ran out of file handles
+    std::vector<std::string> FirstPaths;  // the first PathsKept of them, in the order met
 
-    // Counts one failure by its errno value. A directory that vanished before it was opened
-    // was not missed and is not counted.
-    void Count(int error);
+    static constexpr std::size_t PathsKept = 5;
+
+    // Counts one failure of path by its errno value. A directory that vanished before it was
+    // opened was not missed and is not counted.
+    void Count(int error, const std::string& path = {});
     bool operator==(const TUnreadDirectories&) const = default;
 };
 
+// What every summary calls them.
+inline constexpr const char* UnreadableDirectoriesCaption = "Directories that could not be read";
+
 // The line the run summary gives for them; empty when every directory could be read.
 std::string UnreadDirectoriesText(const TUnreadDirectories& unread);
+// The count line followed by the first paths, one a line, and how many more there were.
+std::string UnreadDirectoriesWithPathsText(const TUnreadDirectories& unread);
 
 class TWalkPrefetch;
 
@@ -53,6 +62,7 @@ public:
     std::int64_t FoundCount = 0;    // files that passed the chain
     std::string CurrentPath;        // the entry taken up last
     TUnreadDirectories Unread;      // directories that could not be opened
+    std::vector<std::string> MissingStartPaths;  // start paths that name no directory
 
     // Events run at most this often: asking the event loop costs about as much as a stat, so it
     // is not asked for every entry. Zero lets them run at every entry.

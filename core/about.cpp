@@ -1,6 +1,7 @@
 #include "core/about.h"
 
 #include "core/help_pages.h"
+#include "platform/DialogManners.h"
 #include "platform/Shell.h"
 
 #include <QHBoxLayout>
@@ -69,5 +70,6 @@ TF_about::TF_about(QWidget* parent)
     buttons->addWidget(ok);
     buttons->addStretch();
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    platform::MakeFixedSizeDialog(this);
+    platform::SetStandardButtonIcon(ok, platform::StandardButton::Ok);
 }

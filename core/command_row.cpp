@@ -47,6 +47,15 @@ void TCommandRow::PinRight(QToolButton* button)
     updateGeometry();
 }
 
+std::vector<QWidget*> TCommandRow::ButtonsInRowOrder() const
+{
+    std::vector<QWidget*> order(buttons_.begin(), buttons_.end());
+    order.push_back(SB_more_);
+    if (pinned_)
+        order.push_back(pinned_);
+    return order;
+}
+
 int TCommandRow::RowHeight() const
 {
     int height = SB_more_->sizeHint().height();

@@ -17,6 +17,8 @@ public:
     void PinRight(QToolButton* button);
     QToolButton* OverflowButton() const { return SB_more_; }
     std::vector<QToolButton*> OverflowedButtons() const;  // the buttons the menu offers now
+    // Every button in the order it stands in the row, left to right.
+    std::vector<QWidget*> ButtonsInRowOrder() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

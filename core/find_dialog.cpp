@@ -1,7 +1,10 @@
 #include "core/find_dialog.h"
 
+#include "platform/DialogManners.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +14,7 @@
 TD_find::TD_find(QWidget* parent)
     : QDialog(parent)
     , Edit_find_(new QLineEdit(this))
+    , Label_note_(new QLabel(this))
     , btn_find_next_(new QPushButton("Find Next", this))
     , btn_cancel_(new QPushButton("Cancel", this))
     , RG_direction_(new QGroupBox("Direction", this))
@@ -28,6 +32,8 @@ TD_find::TD_find(QWidget* parent)
     RB_down_->setObjectName("RB_down");
     RB_down_->setChecked(true);
     btn_find_next_->setDefault(true);
+    Label_note_->setObjectName("Label_note");
+    Label_note_->hide();
 
     auto* label = new QLabel("Find what:", this);
     label->setBuddy(Edit_find_);
@@ -40,6 +46,7 @@ TD_find::TD_find(QWidget* parent)
     textRow->addWidget(label);
     textRow->addWidget(Edit_find_, 1);
     left->addLayout(textRow);
+    left->addWidget(Label_note_);
     left->addWidget(RG_direction_, 0, Qt::AlignRight);
     left->addStretch();
     auto* buttons = new QVBoxLayout;
@@ -53,7 +60,21 @@ TD_find::TD_find(QWidget* parent)
     connect(btn_find_next_, &QPushButton::clicked, this, &TD_find::btn_find_nextClick);
     connect(btn_cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(Edit_find_, &QLineEdit::textChanged, this, &TD_find::UpdateFindNextEnabled);
+    connect(Edit_find_, &QLineEdit::textChanged, this, [this] { ShowNote({}); });
     UpdateFindNextEnabled();
+    platform::MakeFixedSizeDialog(this);
+    platform::SetStandardButtonIcon(btn_cancel_, platform::StandardButton::Cancel);
+}
+
+void TD_find::ShowNote(const QString& note)
+{
+    Label_note_->setText(note);
+    Label_note_->setVisible(!note.isEmpty());
+}
+
+QString TD_find::Note() const
+{
+    return Label_note_->text();
 }
 
 void TD_find::SetDirectionOffered(bool offered)
@@ -82,8 +103,18 @@ FindDirection TD_find::Direction() const
     return RB_up_->isChecked() ? FindDirection::Up : FindDirection::Down;
 }
 
+void TD_find::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier && btn_find_next_->isEnabled()) {
+        btn_find_nextClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TD_find::btn_find_nextClick()
 {
+    ShowNote({});
     emit FindNext(Text(), Direction());
 }
 

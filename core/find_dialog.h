@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -22,15 +23,24 @@ public:
 
     QString Text() const;
     FindDirection Direction() const;
+    // A line under the text telling how the last search went (e.g. that it went round the end);
+    // it goes when the next search starts or the text changes.
+    void ShowNote(const QString& note);
+    QString Note() const;
 
 signals:
     void FindNext(const QString& text, FindDirection direction);
+
+protected:
+    // F3 finds the next one from here too.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void btn_find_nextClick();
     void UpdateFindNextEnabled();
 
     QLineEdit* Edit_find_;
+    QLabel* Label_note_;
     QPushButton* btn_find_next_;
     QPushButton* btn_cancel_;
     QGroupBox* RG_direction_;

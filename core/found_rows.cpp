@@ -352,3 +352,13 @@ void TFoundRows::ApplySort()
     for (std::uint32_t position = 0; position < order_.size(); ++position)
         positions_[order_[position]] = position;
 }
+
+QString ShownText(std::string_view bytes)
+{
+    QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    for (QChar& c : text) {
+        if (c == u'\n' || c == u'\r')
+            c = QChar(LineBreakMark);
+    }
+    return text;
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ struct TFoundRow {
 
     std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
 };
+
+// A name or path as the found list shows it: its bytes read as UTF-8, and every line break (LF or
+// CR) shown as the mark LineBreakMark, so a name that holds one is seen whole on its one row.
+QString ShownText(std::string_view bytes);
+inline constexpr char16_t LineBreakMark = u'\u23CE';
 
 // The columns of the found list, which are also the keys it sorts by.
 enum class TFoundColumn { Name, Path, Size, Date };

@@ -90,6 +90,7 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     BuildLayout();
     BuildMenus();
     SetCommandIcons();
+    SetToolTips();
     findDialog_ = new TD_find(this);
     findDialog_->SetDirectionOffered(true);
     connect(findDialog_, &TD_find::FindNext, this, [this](const QString& text, FindDirection direction) {
@@ -463,6 +464,8 @@ void TFmain::FindDialog1Find(const QString& text, FindDirection direction)
     FindIndex = result.FindIndex;
     if (result.Found) {
         SelectFoundRow(FindIndex);
+        if (result.Wrapped)
+            findDialog_->ShowNote(direction == FindDirection::Down ? ContinuedFromTopText : ContinuedFromBottomText);
         return;
     }
     if (dialogs_.Msg)
@@ -585,7 +588,12 @@ void TFmain::CopySelected(std::string (*part)(const TFoundRow&))
 
 void TFmain::CopyFullPaths()
 {
-    CopySelected([](const TFoundRow& row) { return row.Path; });
+    // As the drag gives them: a file manager pastes the very files, whatever bytes their names hold.
+    QModelIndexList rows;
+    for (const int row : SelectedFoundRows())
+        rows.push_back(found_->index(row, 0));
+    if (!rows.isEmpty())
+        QGuiApplication::clipboard()->setMimeData(found_->mimeData(rows));
 }
 
 void TFmain::CopyFileNames()

@@ -227,6 +227,7 @@ private:
     void BuildLayout();
     void BuildMenus();
     void SetCommandIcons();
+    void SetToolTips();
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
     QAction* MenuAction(QMenu* menu, const QString& text, const char* objectName, void (TFmain::*handler)(),
                         const QKeySequence& shortcut = {});

@@ -17,6 +17,7 @@
 
 #include "core/FoundList.h"
 #include "core/command_row.h"
+#include "core/desktop_keys.h"
 #include "krellers/kreller_list_view.h"
 #include "platform/Icons.h"
 
@@ -196,8 +197,10 @@ void TFmain::BuildMenus()
 {
     QMenu* file = menuBar()->addMenu("File");
     file->setObjectName("N_File");
-    N_Loadfoundfileslist = MenuAction(file, "Load found files list", "N_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
-    N_Savefoundfileslist = MenuAction(file, "Save found files list as...", "N_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+    N_Loadfoundfileslist = MenuAction(file, "Load found files list", "N_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick,
+                                      QKeySequence(Qt::CTRL | Qt::Key_O));
+    N_Savefoundfileslist = MenuAction(file, "Save found files list as...", "N_Savefoundfileslist",
+                                      &TFmain::N_SavefoundfileslistClick, QKeySequence(Qt::CTRL | Qt::Key_S));
     N_Settings = MenuAction(file, "Settings", "N_Settings", &TFmain::SB_settingsClick);
     QMenu* plugins = file->addMenu("Plugins");
     plugins->setObjectName("N_Plugins");
@@ -206,7 +209,7 @@ void TFmain::BuildMenus()
     QAction* cartridges = MenuAction(plugins, "Context cartridges", "N_Contextcartridges", nullptr);
     connect(cartridges, &QAction::triggered, this, [this] { settings_->ShowSettings(TSettingsUserPage::ContextKreller); });
     file->addSeparator();
-    N_Exit = MenuAction(file, "Exit", "N_Exit", nullptr);
+    N_Exit = MenuAction(file, "Exit", "N_Exit", nullptr, QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(N_Exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* search = menuBar()->addMenu("Search");
@@ -218,13 +221,14 @@ void TFmain::BuildMenus()
     N_Startsearch = MenuAction(search, "Start search", "N_Startsearch", &TFmain::SB_runClick, QKeySequence(Qt::Key_F9));
     N_Searchinfoundfilenames = MenuAction(search, "Search in found filenames", "N_Searchinfoundfilenames",
                                           &TFmain::SB_findinfoundClick, QKeySequence(Qt::Key_F7));
+    N_Searchinfoundfilenames->setShortcuts({QKeySequence(Qt::Key_F7), QKeySequence(Qt::CTRL | Qt::Key_F)});
     N_SearchinWEB = MenuAction(search, "Search in WEB", "N_SearchinWEB", &TFmain::SearchInWeb, QKeySequence(Qt::Key_F12));
     search->addSeparator();
     N_Whynotfound = MenuAction(search, "Why not found?", "N_Whynotfound", &TFmain::N_WhynotfoundClick);
 
     QMenu* foundList = menuBar()->addMenu("Found list");
     foundList->setObjectName("N_Foundlist");
-    N_Viewfile = MenuAction(foundList, "View file", "N_Viewfile", &TFmain::SB_viewClick);
+    N_Viewfile = MenuAction(foundList, "View file", "N_Viewfile", &TFmain::SB_viewClick, QKeySequence(Qt::Key_F3));
     N_Viewfileviaplugin = MenuAction(foundList, "View file via plugin", "N_Viewfileviaplugin", &TFmain::SB_view_pluginClick);
     N_Openfile = MenuAction(foundList, "Open file", "N_Openfile", &TFmain::SB_openClick);
     N_Opencontainingfolder = MenuAction(foundList, "Open containing folder", "N_Opencontainingfolder",
@@ -238,29 +242,59 @@ void TFmain::BuildMenus()
 
     PopupMenu_found = new QMenu(this);
     PopupMenu_found->setObjectName("PopupMenu_found");
-    P_Viewfileastext = MenuAction(PopupMenu_found, "View file as text", "P_Viewfileastext", &TFmain::SB_viewClick);
+    P_Viewfileastext = MenuAction(PopupMenu_found, "View file as text", "P_Viewfileastext", &TFmain::SB_viewClick,
+                                  QKeySequence(Qt::Key_F3));
     P_Viewfileviaplugin = MenuAction(PopupMenu_found, "View file via plugin", "P_Viewfileviaplugin", &TFmain::SB_view_pluginClick);
     P_Openfile = MenuAction(PopupMenu_found, "Open file", "P_Openfile", &TFmain::SB_openClick);
     P_Opencontainingfolder = MenuAction(PopupMenu_found, "Open containing folder", "P_Opencontainingfolder",
                                         &TFmain::N_OpencontainingfolderClick);
     PopupMenu_found->addSeparator();
-    P_Copyfullpath = MenuAction(PopupMenu_found, "Copy full path", "P_Copyfullpath", &TFmain::CopyFullPaths);
+    P_Copyfullpath = MenuAction(PopupMenu_found, "Copy full path", "P_Copyfullpath", &TFmain::CopyFullPaths, QKeySequence(Qt::CTRL | Qt::Key_C));
     P_Copyfilename = MenuAction(PopupMenu_found, "Copy file name", "P_Copyfilename", &TFmain::CopyFileNames);
     PopupMenu_found->addSeparator();
-    P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist", &TFmain::N_LoadfoundfileslistClick);
-    P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist", &TFmain::N_SavefoundfileslistClick);
+    P_Loadfoundfileslist = MenuAction(PopupMenu_found, "Load found files list", "P_Loadfoundfileslist",
+                                      &TFmain::N_LoadfoundfileslistClick, QKeySequence(Qt::CTRL | Qt::Key_O));
+    P_Savefoundfileslist = MenuAction(PopupMenu_found, "Save found files list as...", "P_Savefoundfileslist",
+                                      &TFmain::N_SavefoundfileslistClick, QKeySequence(Qt::CTRL | Qt::Key_S));
+
+    // Alt reaches every menu and entry; the menus of other owners get theirs when shown.
+    AssignMenuMnemonics(menuBar());
+    AssignMenuMnemonics(PopupMenu_found);
+}
+
+void TFmain::SetToolTips()
+{
+    // Each tool button says what it does and the key that does the same.
+    const auto tip = [](QToolButton* button, const QString& what, std::initializer_list<QKeySequence> keys) {
+        QStringList names;
+        for (const QKeySequence& key : keys)
+            names << key.toString(QKeySequence::NativeText);
+        button->setToolTip(names.isEmpty() ? what : QString("%1 (%2)").arg(what, names.join(", ")));
+    };
+    tip(SB_add_path, "Add directory to start paths list", {});
+    tip(SB_del_path, "Delete directory from start paths list", {});
+    tip(SB_save_path, "Save the selected start path as the default", {});
+    tip(SB_kreller, "Edit the selected kreller (Enter in the kreller list)", {});
+    tip(SB_run, "Start search", {QKeySequence(Qt::Key_F9)});
+    tip(SB_findinfound, "Search in found filenames", {QKeySequence(Qt::Key_F7), QKeySequence(Qt::CTRL | Qt::Key_F)});
+    tip(SB_view_plugin, "View file via the selected kreller's plug-in", {});
+    tip(SB_view, "View file as text", {QKeySequence(Qt::Key_F3)});
+    tip(SB_open, "Open file (Enter in the found list)", {});
+    tip(SB_exit, "Exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)});
 }
 
 void TFmain::SetCommandIcons()
 {
     const std::pair<QToolButton*, const char*> buttons[] = {
-        {SB_run, "media-playback-start"}, {SB_findinfound, "edit-find"}, {SB_view, "document-print-preview"},
+        {SB_findinfound, "edit-find"}, {SB_view, "document-print-preview"},
         {SB_open, "document-open"}, {SB_exit, "application-exit"},
     };
     for (const auto& [button, name] : buttons)
         button->setIcon(platform::CommandIcon(name));
+    // The one command that starts everything must not look disabled while it is enabled.
+    SB_run->setIcon(platform::CommandIconInColour("media-playback-start"));
     const std::pair<QAction*, const char*> entries[] = {
-        {N_Startsearch, "media-playback-start"}, {N_Searchinfoundfilenames, "edit-find"},
+        {N_Searchinfoundfilenames, "edit-find"},
         {N_Viewfile, "document-print-preview"}, {P_Viewfileastext, "document-print-preview"},
         {N_Openfile, "document-open"}, {P_Openfile, "document-open"}, {N_Settings, "preferences-system"},
         {N_Exit, "application-exit"}, {N_Loadfoundfileslist, "document-open"}, {P_Loadfoundfileslist, "document-open"},
@@ -269,5 +303,6 @@ void TFmain::SetCommandIcons()
     };
     for (const auto& [action, name] : entries)
         action->setIcon(platform::CommandIcon(name));
+    N_Startsearch->setIcon(SB_run->icon());
 }
 

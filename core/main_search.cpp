@@ -246,7 +246,7 @@ void TFmain::ShowRunCounts()
 
 std::string TFmain::SearchResultText() const
 {
-    return ::SearchResultText(TRunOutcome{found_->Count(), walk_.StopRequested, walk_.TotalCount, walk_.Unread}, funnel_);
+    return ::SearchResultText(TRunOutcome{found_->Count(), walk_.StopRequested, walk_.TotalCount, walk_.Unread, walk_.MissingStartPaths}, funnel_);
 }
 
 void TFmain::search_result_info()

@@ -1,5 +1,7 @@
 #include "core/msg.h"
 
+#include "platform/DialogManners.h"
+
 #include <algorithm>
 
 #include <QFontMetrics>
@@ -52,6 +54,8 @@ TDmsg::TDmsg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     layout->addLayout(buttons);
+    platform::MakeFixedSizeDialog(this);
+    platform::SetStandardButtonIcon(ok, platform::StandardButton::Ok);
 }
 
 void SetFramedText(QLabel* framed, const QString& text)

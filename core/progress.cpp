@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/help_pages.h"
+#include "core/window_placement.h"
 #include "core/sure.h"
 #include "platform/Shell.h"
 
@@ -22,13 +23,24 @@ TD_progress::TD_progress(QWidget* parent) : QDialog(parent)
 
 bool TD_progress::ReportProgress(std::int64_t found, std::int64_t total)
 {
-    if (!ShownFlag) {
-        if (const QScreen* screen = this->screen())
-            move(screen->geometry().center() - rect().center());
-        show();
-    }
+    if (!ShownFlag)
+        ShowCentred();
     Label_counter->setText(QString("%1/%2").arg(found).arg(total));
     return ContinueFlag;
+}
+
+void TD_progress::ShowCentred()
+{
+    // Laid out first: before its first show a window does not know its size yet, and would be
+    // centred by a wrong one.
+    if (layout())
+        adjustSize();
+    const QScreen* screen = this->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : area;
+    move(CentredOn(over, frameGeometry().size(), area));
+    show();
 }
 
 void TD_progress::ResetProgress()
@@ -140,6 +152,22 @@ void TD_progress_user::StopLinkClick()
         BreakProgress(true);
         host_.StopSearch();
     }
+}
+
+void TD_progress_user::keyPressEvent(QKeyEvent* event)
+{
+    // Escape means "stop", not "hide the window and let the search go on".
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        EscapePressed();
+        return;
+    }
+    TD_progress::keyPressEvent(event);
+}
+
+void TD_progress_user::EscapePressed()
+{
+    BreakProgress(true);
+    host_.StopSearch();
 }
 
 void TD_progress_user::WebLinkClick()

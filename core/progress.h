@@ -26,6 +26,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Shows the window centred on the window it belongs to (on the screen when there is none).
+    void ShowCentred();
     QLabel* Label_counter;
 };
 
@@ -54,6 +56,8 @@ public:
     TD_progress_user(TProgressHost& host, TFbreak_scanning& breakDialog, QWidget* parent = nullptr);
 
     void StopLinkClick();
+    // Escape in the window: the search stops at once, without the break question.
+    void EscapePressed();
     void WebLinkClick();
 protected:
     // Escape stops the search at once, as the main window's Stop does.
@@ -66,6 +70,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QLabel* Link(const QString& text, const char* objectName);

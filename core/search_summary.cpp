@@ -41,7 +41,7 @@ std::string FunnelText(const TKrellerFunnel& funnel, const TRunCounts& counts)
     std::string text = "Entries examined: " + std::to_string(counts.Examined);
     text += "\nDirectories not entered: " + std::to_string(directories ? directories->Refused : 0);
     if (counts.UnreadableDirectories)
-        text += "\nUnreadable directories: " + std::to_string(*counts.UnreadableDirectories);
+        text += "\n" + std::string(UnreadableDirectoriesCaption) + ": " + std::to_string(*counts.UnreadableDirectories);
     if (funnel.Stages.empty())
         text += "\nNo kreller was checked.";
     for (const TFunnelStage& stage : funnel.Stages)
@@ -58,9 +58,11 @@ std::string SearchResultText(const TRunOutcome& outcome, const TKrellerFunnel& f
     std::string text = "File(s) passed through all the krellers:" + std::to_string(outcome.Found);
     if (outcome.Interrupted)
         text += "\nSearch process has been interrupted by user.";
+    for (const std::string& path : outcome.MissingStartPaths)
+        text += "\nStart path does not exist: " + path;
     TRunCounts counts;
     counts.Examined = outcome.Examined;
-    if (const std::string unread = UnreadDirectoriesText(outcome.Unread); !unread.empty())
+    if (const std::string unread = UnreadDirectoriesWithPathsText(outcome.Unread); !unread.empty())
         text += "\n" + unread;
     else
         counts.UnreadableDirectories = outcome.Unread.Total;

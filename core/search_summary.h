@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/SearchWalk.h"
 #include "krellers/kreller_funnel.h"
@@ -25,9 +26,10 @@ struct TRunOutcome {
     bool Interrupted = false;
     std::int64_t Examined = 0;
     TUnreadDirectories Unread;
+    std::vector<std::string> MissingStartPaths;
 };
 
-// The whole run summary: the found count, the interruption, then the funnel. Unreadable directories
-// are told once: by the walk's line with its reasons where there were any, otherwise by the
-// funnel's count.
+// The whole run summary: the found count, the interruption, the start paths that do not exist,
+// then the funnel. Unreadable directories are told once: by the walk's line with its reasons and
+// first paths where there were any, otherwise by the funnel's count.
 std::string SearchResultText(const TRunOutcome& outcome, const TKrellerFunnel& funnel);

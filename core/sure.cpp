@@ -1,10 +1,12 @@
 #include "core/sure.h"
 #include "core/msg.h"
+#include "platform/DialogManners.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 TFsure::TFsure(QWidget* parent) : QDialog(parent)
@@ -35,6 +37,9 @@ TFsure::TFsure(QWidget* parent) : QDialog(parent)
     layout->addWidget(text_);
     layout->addWidget(extras_);
     layout->addLayout(buttons);
+    platform::MakeFixedSizeDialog(this);
+    platform::SetStandardButtonIcon(btn_yes_, platform::StandardButton::Yes);
+    platform::SetStandardButtonIcon(btn_no_, platform::StandardButton::No);
 }
 
 void TFsure::showEvent(QShowEvent* event)
@@ -66,6 +71,10 @@ TFbreak_scanning::TFbreak_scanning(QWidget* parent) : TFsure(parent)
     btn_no_->setText("Continue");
     btn_ignore_ = new QPushButton("Ignore current file", this);
     btn_ignore_->setObjectName("btn_ignore");
+    // Not a yes and a no: stop, skip and go on.
+    btn_yes_->setIcon(style()->standardIcon(QStyle::SP_BrowserStop, nullptr, btn_yes_));
+    btn_ignore_->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward, nullptr, btn_ignore_));
+    btn_no_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay, nullptr, btn_no_));
     auto* buttons = findChild<QHBoxLayout*>("buttons");
     buttons->insertWidget(buttons->indexOf(btn_no_), btn_ignore_);
     connect(btn_ignore_, &QPushButton::clicked, this, [this] {
@@ -97,8 +106,11 @@ bool TFbreak_scanning::AskAbove(QWidget* window, const std::string& text)
 void TFbreak_scanning::showEvent(QShowEvent* event)
 {
     TFsure::showEvent(event);
-    if (above_)
-        move(above_->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (above_) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(above_->frameGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 void TFbreak_scanning::FocusDefaultAnswer()

@@ -1,5 +1,7 @@
 #include "core/tab_order.h"
 
+#include "core/command_row.h"
+
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFormLayout>
@@ -70,6 +72,10 @@ void CollectFromWidget(QWidget* widget, QWidget* window, std::vector<QWidget*>& 
     } else if (auto* splitter = qobject_cast<QSplitter*>(widget)) {
         for (int i = 0; i < splitter->count(); ++i)
             CollectFromWidget(splitter->widget(i), window, controls);
+    } else if (auto* row = qobject_cast<TCommandRow*>(widget)) {
+        // The row places its buttons itself, without a layout.
+        for (QWidget* button : row->ButtonsInRowOrder())
+            CollectFromWidget(button, window, controls);
     } else if (auto* scroll = qobject_cast<QScrollArea*>(widget); scroll && scroll->widget()) {
         CollectFromWidget(scroll->widget(), window, controls);
     } else if (widget->layout()) {

@@ -1,9 +1,18 @@
 #include "core/text_view.h"
 
 #include "core/find_dialog.h"
+#include "core/found_names_find.h"
+#include "core/found_rows.h"
+#include "core/window_placement.h"
+#include "platform/DialogManners.h"
+#include "platform/Icons.h"
 #include "platform/Files.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -126,6 +135,38 @@ qsizetype FindTextFrom(QStringView text, QStringView key, qsizetype from)
     return -1;
 }
 
+namespace {
+
+// The desktop's fixed-width font; where the desktop names none, the system's monospace family.
+QFont FixedWidthFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!QFontInfo(font).fixedPitch()) {
+        font.setFamilies({"monospace", "DejaVu Sans Mono", "Liberation Mono"});
+        font.setStyleHint(QFont::TypeWriter);
+        font.setFixedPitch(true);
+    }
+    return font;
+}
+
+} // namespace
+
+TTextFindResult FindTextWrapping(QStringView text, QStringView key, qsizetype from)
+{
+    if (const qsizetype at = FindTextFrom(text, key, from); at >= 0)
+        return {at, false};
+    if (const qsizetype at = FindTextFrom(text, key, 0); at >= 0)
+        return {at, true};
+    return {};
+}
+
+QString TextViewTitle(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string_view name = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+    return ShownText(name) + " - View as text";
+}
+
 TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     : QDialog(parent)
     , inform_(std::move(inform))
@@ -150,6 +191,8 @@ TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     Memo_text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo_text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo_text_->setUndoRedoEnabled(false);
+    // Columns of text line up as the file means them to.
+    Memo_text_->setFont(FixedWidthFont());
     // The found occurrence must stay visible while the find dialog has the focus.
     QPalette palette = Memo_text_->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
@@ -171,6 +214,9 @@ TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     layout->addLayout(buttons);
     resize(780, 540);
 
+    platform::SetStandardButtonIcon(btn_close_, platform::StandardButton::Close);
+    btn_find_->setIcon(platform::CommandIcon("edit-find"));
+    btn_find_->setToolTip(QString("Find (%1), find again (F3)").arg(QKeySequence(Qt::CTRL | Qt::Key_F).toString(QKeySequence::NativeText)));
     connect(btn_find_, &QPushButton::clicked, this, &TF_text_view::btn_findClick);
     connect(btn_close_, &QPushButton::clicked, this, &QDialog::accept);
     connect(find_, &TD_find::FindNext, this, [this](const QString& key, FindDirection) { FindNext(key); });
@@ -240,6 +286,7 @@ void TF_text_view::ViewFile(const std::string& path)
 {
     try {
         LoadFile(path);
+        setWindowTitle(TextViewTitle(path));
     } catch (const std::exception& failure) {
         inform_(failure.what());
         return;
@@ -255,18 +302,51 @@ void TF_text_view::FindNext(const QString& key)
     QTextCursor cursor = Memo_text_->textCursor();
     // Raw text keeps one position per character, as the cursor counts them.
     const QString text = Memo_text_->document()->toRawText();
-    const qsizetype at = FindTextFrom(text, key, cursor.selectionEnd());
-    if (at < 0) {
+    const TTextFindResult found = FindTextWrapping(text, key, cursor.selectionEnd());
+    if (found.At < 0) {
         inform_(TextNotFoundText);
         return;
     }
+    const qsizetype at = found.At;
+    if (found.Wrapped)
+        find_->ShowNote(ContinuedFromTopText);
     cursor.setPosition(static_cast<int>(at));
     cursor.setPosition(static_cast<int>(at + key.size()), QTextCursor::KeepAnchor);
     Memo_text_->setTextCursor(cursor);
     Memo_text_->ensureCursorVisible();
 }
 
+void TF_text_view::FindAgain()
+{
+    if (find_->Text().isEmpty()) {
+        btn_findClick();
+        return;
+    }
+    find_->ShowNote({});
+    FindNext(find_->Text());
+}
+
+void TF_text_view::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F && event->modifiers() == Qt::ControlModifier) {
+        btn_findClick();
+        return;
+    }
+    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
+        FindAgain();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TF_text_view::btn_findClick()
 {
+    if (!find_->isVisible()) {
+        find_->adjustSize();
+        const QScreen* screen = this->screen();
+        const QRect area = screen ? screen->availableGeometry() : QRect();
+        if (area.isValid())
+            find_->move(BesideOf(frameGeometry(), find_->frameGeometry().size(), area));
+    }
     find_->ShowNonModal();
 }

@@ -25,6 +25,17 @@ qsizetype FindTextFrom(QStringView text, QStringView key, qsizetype from);
 
 inline constexpr const char* TextNotFoundText = "Not found";
 
+// Where the find-next in the text view lands: the start of the occurrence after from, else the
+// first one from the top (then Wrapped); -1 when key occurs nowhere.
+struct TTextFindResult {
+    qsizetype At = -1;
+    bool Wrapped = false;
+};
+TTextFindResult FindTextWrapping(QStringView text, QStringView key, qsizetype from);
+
+// The window title for a file: its name, then what the window is.
+QString TextViewTitle(const std::string& path);
+
 // At most this much of a file is shown as text.
 inline constexpr std::int64_t ViewTextLimit = std::int64_t{64} << 20;
 inline constexpr const char* RestNotShownText = "Only the first 64 MB of this file are shown; the rest is not.";
@@ -69,9 +80,11 @@ public:
     // Puts the file's text into the text area without showing the window; throws
     // std::runtime_error with the failure's text.
     void LoadFile(const std::string& path);
-    // The find dialog's find-next: selects the next occurrence of key after the selection, or
-    // tells "Not found".
+    // The find dialog's find-next: selects the next occurrence of key after the selection, going
+    // round to the top after the last (the find box then says so), or tells "Not found".
     void FindNext(const QString& key);
+    // F3: the next occurrence of the text in the find box; the find box opens while it is empty.
+    void FindAgain();
 
     QPlainTextEdit* Memo_text() const { return Memo_text_; }
     TD_find* FindDialog() const { return find_; }
@@ -83,7 +96,11 @@ public:
     // How many bytes of a file are shown at most (tests make it small).
     std::int64_t TextLimit = ViewTextLimit;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    // Opens the find box beside the window, where it covers none of the text.
     void btn_findClick();
     void StartFeeding();
     void FeedNextPiece();

@@ -1,5 +1,6 @@
 #include "core/why_dialog.h"
 
+#include "platform/DialogManners.h"
 #include "tagged/settings_store.h"
 
 #include <QDialogButtonBox>
@@ -31,7 +32,10 @@ TD_why_not_found::TD_why_not_found(QWidget* parent) : QDialog(parent)
     QPushButton* ok = buttons->addButton("Ok", QDialogButtonBox::AcceptRole);
     ok->setObjectName("btn_ok");
     ok->setDefault(true);
-    buttons->addButton("Cancel", QDialogButtonBox::RejectRole)->setObjectName("btn_cancel");
+    QPushButton* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+    cancel->setObjectName("btn_cancel");
+    platform::SetStandardButtonIcon(ok, platform::StandardButton::Ok);
+    platform::SetStandardButtonIcon(cancel, platform::StandardButton::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -1,9 +1,11 @@
 #include "krellers/kreller.h"
 
 #include "plugins/crtr_ckreller.h"
+#include "platform/DialogManners.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -29,6 +31,10 @@ TD_kreller::TD_kreller(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(content_, 1);
     layout->addLayout(buttonColumn_);
+    platform::MakeFixedSizeDialog(this);
+    platform::SetStandardButtonIcon(ok_, platform::StandardButton::Ok);
+    platform::SetStandardButtonIcon(cancel, platform::StandardButton::Cancel);
+    platform::SetStandardButtonIcon(reset_, platform::StandardButton::Reset);
 }
 
 QPushButton* NewDialogButton(QWidget* parent, const char* text, const char* objectName)
@@ -55,7 +61,20 @@ void TD_kreller::SetServices(TKrellerServices services)
 void TD_kreller::AddHelpButton(const std::string& topic)
 {
     auto* help = AddColumnButton("Help", "btn_help");
+    platform::SetStandardButtonIcon(help, platform::StandardButton::Help);
     connect(help, &QPushButton::clicked, this, [this, topic] { ShowHelp(topic); });
+    helpTopic_ = topic;
+    // Also the topic of the dialogs this one opens.
+    platform::SetHelpTopic(this, topic);
+}
+
+void TD_kreller::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::HelpContents)) {
+        ShowHelp(helpTopic_.empty() ? platform::HelpTopicOf(this) : helpTopic_);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TD_kreller::ShowHelp(const std::string& topic) const

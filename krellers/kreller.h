@@ -73,6 +73,8 @@ protected:
     virtual void ResetControls() {}
     // Called once the services are handed in, for a kreller whose controls are views of them.
     virtual void ServicesChanged() {}
+    // F1 opens the kreller's help page, as "Help" does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void btn_okClick();
@@ -86,6 +88,7 @@ private:
     bool accepted_ = false;
     bool resetRequested_ = false;
     TKrellerServices services_;
+    std::string helpTopic_;
 
     QWidget* content_ = nullptr;
     QVBoxLayout* buttonColumn_ = nullptr;

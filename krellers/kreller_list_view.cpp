@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -213,6 +214,16 @@ void TKrellerListView::a_edit_kreller()
     emit KrellersChanged();
     if (failure)
         QMessageBox::critical(this, QApplication::applicationName(), QString::fromUtf8(*failure));
+}
+
+void TKrellerListView::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        a_edit_kreller();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void TKrellerListView::SetSearching(bool searching)

@@ -54,6 +54,10 @@ signals:
     // Any change of rows, checks or selection; the window then updates its commands.
     void KrellersChanged();
 
+protected:
+    // Enter edits the selected row, as a double click does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void BuildPopupMenu();
     QAction* AddPopupAction(QMenu* menu, const QString& text, const QString& objectName);

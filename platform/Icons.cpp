@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QPixmap>
 #include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QStyle>
@@ -55,6 +56,40 @@ QIcon CommandIcon(const char* themeName)
 {
     const QString name = QString::fromLatin1(themeName);
     return QIcon::fromTheme(name, BundledIcon(":/filekreller/icons/commands/" + name + "-%1.png", {16, 32}));
+}
+
+bool LooksColourless(const QImage& image)
+{
+    constexpr int kVisibleAlpha = 64;
+    constexpr int kGreyChroma = 40;  // below this spread of red, green and blue a pixel is a grey
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+    std::int64_t visible = 0;
+    std::int64_t coloured = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            const QRgb p = line[x];
+            if (qAlpha(p) < kVisibleAlpha)
+                continue;
+            ++visible;
+            const int high = std::max({qRed(p), qGreen(p), qBlue(p)});
+            const int low = std::min({qRed(p), qGreen(p), qBlue(p)});
+            if (high - low >= kGreyChroma)
+                ++coloured;
+        }
+    }
+    // A few tinted pixels at the edges of an antialiased grey drawing do not make it coloured.
+    return coloured * 20 < visible || visible == 0;
+}
+
+QIcon CommandIconInColour(const char* themeName)
+{
+    const QString name = QString::fromLatin1(themeName);
+    const QIcon bundled = BundledIcon(":/filekreller/icons/commands/" + name + "-%1.png", {16, 32});
+    const QIcon themed = QIcon::fromTheme(name);
+    if (themed.isNull() || LooksColourless(themed.pixmap(32, 32).toImage()))
+        return bundled.isNull() ? themed : bundled;
+    return themed;
 }
 
 QIcon ApplicationIcon()

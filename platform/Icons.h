@@ -1,5 +1,6 @@
 #pragma once
 #include <QIcon>
+#include <QImage>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,14 @@ QIcon FileIconForName(const std::string& fileName, bool isDirectory = false);
 // "document-print-preview", "preferences-system", "application-exit"): the theme's own, else the
 // program's bundled drawing of it, so a command never shows a blank icon.
 QIcon CommandIcon(const char* themeName);
+
+// A command's icon that must look enabled when it is: the theme's own when it has colour, else the
+// bundled drawing (some themes draw it in greys only, which reads as "disabled" beside coloured
+// icons).
+QIcon CommandIconInColour(const char* themeName);
+
+// Whether a picture has (next to) no colour: its visible pixels are greys.
+bool LooksColourless(const QImage& image);
 
 // The application's icon: the installed one from the theme, else the bundled copy.
 QIcon ApplicationIcon();

@@ -1,4 +1,5 @@
 #include "settings_ui/settings_user.h"
+#include "platform/DialogManners.h"
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -132,6 +133,8 @@ void TD_settings_user::BuildControls()
     About_crtr->SetLinkAddress(services_.PluginsPageAddress);
     About_ckrellers->SetLinkAddress(services_.PluginsPageAddress);
 
+    // The dialogs opened from here (file groups, plug-in information) answer F1 with its page too.
+    setProperty(platform::HelpTopicProperty, kHelpTopic);
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] {
         if (services_.ShowHelpTopic)

@@ -154,6 +154,39 @@ TEST_F(FoundListCommands, CopyPutsTheSelectedRowsOnTheClipboardOnePerLine)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(tree.Path("a.txt") + "\n" + tree.Path("c.txt")));
 }
 
+// A name holding a line break shows it as a mark; copying gives a file manager the exact bytes.
+TEST_F(FoundListCommands, LineBreaksInNamesAreMarkedAndCopyCarriesTheExactPathBytes)
+{
+    const std::string odd = tree.File("two\nlines.txt");
+    const std::string latin1 = tree.File("caf\xE9.txt");
+    window.SB_runClick();
+    ClickHeader(TFoundListModel::ColName, Qt::AscendingOrder);
+    ASSERT_EQ(window.FoundList().rowCount(), 2);
+    const QString shownName = window.FoundList().index(1, TFoundListModel::ColName).data().toString();
+    EXPECT_EQ(shownName, QString::fromUtf8("two\u23CElines.txt"));
+    EXPECT_TRUE(window.FoundList().index(1, TFoundListModel::ColPath).data().toString().endsWith(shownName));
+
+    View()->selectionModel()->select(QItemSelection(window.FoundList().index(0, 0), window.FoundList().index(1, 0)),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window.UpdateCommands();
+    window.findChild<QAction*>("P_Copyfullpath")->trigger();
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied->hasFormat("text/uri-list"));
+    EXPECT_EQ(copied->data("text/uri-list").toStdString(),
+              platform::FileUrl(latin1) + "\r\n" + platform::FileUrl(odd) + "\r\n");
+    EXPECT_NE(copied->data("text/uri-list").indexOf("caf%E9.txt"), -1) << "the byte itself, not a replacement";
+}
+
+TEST(ShownText, EveryLineBreakIsMarkedAndTheRestReadsAsUtf8)
+{
+    struct Case { std::string bytes; QString shown; };
+    for (const Case& c : {Case{"plain.txt", "plain.txt"}, Case{"a\nb", QString::fromUtf8("a\u23CEb")},
+                          Case{"a\r\n", QString::fromUtf8("a\u23CE\u23CE")}, Case{"tab\there", "tab\there"},
+                          Case{"gr\xC3\xBC\xC3\x9F", QString::fromUtf8("gr\u00FC\u00DF")}}) {
+        EXPECT_EQ(ShownText(c.bytes), c.shown);
+    }
+}
+
 // Find in found names reached by a shortcut: the Ctrl still held must not toggle the found row off.
 TEST_F(FoundListCommands, ARowFoundWhileCtrlIsHeldIsSelected)
 {

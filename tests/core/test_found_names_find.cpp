@@ -22,30 +22,53 @@ struct FoundNames {
             Selected = result.FindIndex;
         return result;
     }
-    std::vector<int> RowsUntilNoMatch(const std::string& key, FindDirection direction)
+    // The rows found one after the other until the search goes round the end (or finds nothing);
+    // Last is the answer that ended it.
+    FoundNamesFindResult Last;
+    std::vector<int> RowsUntilWrap(const std::string& key, FindDirection direction)
     {
         std::vector<int> rows;
-        for (FoundNamesFindResult r = Next(key, direction); r.Found; r = Next(key, direction))
-            rows.push_back(r.FindIndex);
+        for (Last = Next(key, direction); Last.Found && !Last.Wrapped; Last = Next(key, direction))
+            rows.push_back(Last.FindIndex);
         return rows;
     }
 };
 
 const std::vector<std::string> Mixed{"notes.txt", "image.png", "README.TXT", "txt", "report.doc", "old.Txt"};
 
-TEST(FoundNamesFind, DownwardsFromNothingStartsAtTheFirstRowAndEndsWithNoMatch)
+TEST(FoundNamesFind, DownwardsFromNothingStartsAtTheFirstRowAndGoesRoundAfterTheLast)
 {
     FoundNames list{Mixed};
-    EXPECT_EQ(list.RowsUntilNoMatch("txt", FindDirection::Down), (std::vector<int>{0, 2, 3, 5}));
-    EXPECT_EQ(list.FindIndex, 5) << "after no match the position falls back to the selected row";
+    EXPECT_EQ(list.RowsUntilWrap("txt", FindDirection::Down), (std::vector<int>{0, 2, 3, 5}));
+    EXPECT_TRUE(list.Last.Found && list.Last.Wrapped);
+    EXPECT_EQ(list.FindIndex, 0) << "after the last match the search goes on from the top";
 }
 
-TEST(FoundNamesFind, UpwardsGoesTowardsTheFirstRow)
+TEST(FoundNamesFind, UpwardsGoesTowardsTheFirstRowThenRoundFromTheLast)
 {
     FoundNames list{Mixed};
     list.Selected = list.FindIndex = 4;
-    EXPECT_EQ(list.RowsUntilNoMatch("TXT", FindDirection::Up), (std::vector<int>{3, 2, 0}));
-    EXPECT_EQ(list.FindIndex, 0);
+    EXPECT_EQ(list.RowsUntilWrap("TXT", FindDirection::Up), (std::vector<int>{3, 2, 0}));
+    EXPECT_TRUE(list.Last.Wrapped);
+    EXPECT_EQ(list.FindIndex, 5);
+}
+
+TEST(FoundNamesFind, GoingRoundReachesTheRowsBeforeTheStartOnly)
+{
+    struct Case { std::vector<std::string> names; int from; FindDirection direction; int found; bool wrapped; };
+    const Case cases[] = {
+        {{"a.txt", "b", "c"}, 0, FindDirection::Down, 0, true},   // the only match is the current row
+        {{"a.txt", "b", "c.txt"}, 2, FindDirection::Down, 0, true},
+        {{"a", "b", "c.txt"}, 0, FindDirection::Up, 2, true},
+        {{"a", "b.txt", "c"}, -1, FindDirection::Up, 1, true},    // no position yet: from the first row, upwards
+    };
+    for (const Case& c : cases) {
+        FoundNames list{c.names, c.from, c.from};
+        const FoundNamesFindResult result = list.Next("txt", c.direction);
+        EXPECT_TRUE(result.Found);
+        EXPECT_EQ(result.FindIndex, c.found) << c.from;
+        EXPECT_EQ(result.Wrapped, c.wrapped) << c.from;
+    }
 }
 
 TEST(FoundNamesFind, AfterAClickTheSearchContinuesBelowTheClickedRow)
@@ -67,9 +90,9 @@ TEST(FoundNamesFind, ChangingDirectionTurnsAroundAtTheCurrentRow)
 TEST(FoundNamesFind, KeyIsTrimmedButNotSplit)
 {
     FoundNames list{{"a b.txt", "ab.txt"}};
-    EXPECT_EQ(list.RowsUntilNoMatch("  b.t\t", FindDirection::Down), (std::vector<int>{0, 1}));
+    EXPECT_EQ(list.RowsUntilWrap("  b.t\t", FindDirection::Down), (std::vector<int>{0, 1}));
     list.FindIndex = list.Selected = -1;
-    EXPECT_EQ(list.RowsUntilNoMatch(" a b ", FindDirection::Down), (std::vector<int>{0}));
+    EXPECT_EQ(list.RowsUntilWrap(" a b ", FindDirection::Down), (std::vector<int>{0}));
 }
 
 TEST(FoundNamesFind, NoMatchLeavesTheSelectedRowAsPosition)
@@ -92,7 +115,7 @@ TEST(FoundNamesFind, NonAsciiLettersMatchOnlyWhereTheNameIsUpperCase)
 {
     // The key is upper-cased by the locale rule, names only by the ASCII rule.
     FoundNames list{{"gr\xC3\xB6\xC3\x9F" "e.txt", "GR\xC3\x96\xC3\x9F" "E.TXT", "gr\xC3\x96\xC3\x9F" "e.txt"}};
-    EXPECT_EQ(list.RowsUntilNoMatch("gr\xC3\xB6\xC3\x9F" "e", FindDirection::Down), (std::vector<int>{1, 2}));
+    EXPECT_EQ(list.RowsUntilWrap("gr\xC3\xB6\xC3\x9F" "e", FindDirection::Down), (std::vector<int>{1, 2}));
 }
 
 } // namespace

@@ -143,7 +143,14 @@ TEST_P(WalkFixture, SymlinkedDirectoriesAreCountedNeverEnteredNorTested)
 TEST_P(WalkFixture, MissingAndUnreadableDirectoriesGiveNothing)
 {
     walk.ScanDirectory(tree.Path("missing"));
+    const std::string file = tree.File("plain.txt");
+    walk.ScanDirectory(file);
     EXPECT_EQ(walk.TotalCount, 0);
+    // A start path that names no directory is told as such, not as a directory that could not be read.
+    EXPECT_EQ(walk.MissingStartPaths, (std::vector<std::string>{tree.Path("missing"), file}));
+    EXPECT_EQ(walk.Unread.Total, 0);
+    walk.ResetCounters();
+    EXPECT_TRUE(walk.MissingStartPaths.empty());
     const std::string locked = tree.Dir("locked");
     tree.File("locked/secret.txt");
     chmod(locked.c_str(), 0);
@@ -279,12 +286,12 @@ TEST_P(WalkFixture, NamesThatCannotBeStatedCountAndRefusedDirectoriesAreReported
             return std::nullopt;
         walk.ScanDirectory(tree.Root());
         return std::to_string(walk.TotalCount) + " " + std::to_string(host.found.size()) + " "
-               + UnreadDirectoriesText(walk.Unread);
+               + UnreadDirectoriesWithPathsText(walk.Unread);
     });
     if (!answer)
         GTEST_SKIP() << "no user without privileges to run as";
     // root: . .. listonly locked; listonly: . .. a.txt b.txt
-    EXPECT_EQ(*answer, "8 0 Directories that could not be read: 1 (permission: 1)");
+    EXPECT_EQ(*answer, "8 0 Directories that could not be read: 1 (permission: 1)\n    " + tree.Path("locked") + "/");
 }
 
 TEST_P(WalkFixture, DirectoriesMissedForWantOfFileHandlesAreReported)

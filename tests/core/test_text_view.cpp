@@ -3,6 +3,7 @@
 
 #include "support/TempTree.h"
 
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,20 +103,68 @@ TEST_F(TextView, ViewFileShowsModallyAndEscapeInTheTextCloses)
     EXPECT_TRUE(Messages.empty());
 }
 
-TEST_F(TextView, RepeatedFindWalksThroughTheOccurrencesAndEndsWithNotFound)
+TEST_F(TextView, RepeatedFindWalksThroughTheOccurrencesAndGoesRoundFromTheTopSayingSo)
 {
     view.LoadFile(tree.File("a.txt", "xAx\r\nax\rA"));
     std::vector<int> starts;
     for (int i = 0; i < 3; ++i) {
         view.FindNext("a");
         EXPECT_EQ(Selected().toUpper(), "A");
+        EXPECT_TRUE(view.FindDialog()->Note().isEmpty());
         starts.push_back(SelectionStart());
     }
     EXPECT_EQ(starts, (std::vector<int>{1, 4, 7}));
-    EXPECT_TRUE(Messages.empty());
     view.FindNext("a");
+    EXPECT_EQ(SelectionStart(), 1);
+    EXPECT_EQ(view.FindDialog()->Note(), "Continued from the top");
+    EXPECT_TRUE(Messages.empty());
+    view.FindNext("q");
     EXPECT_EQ(Messages, std::vector<std::string>{"Not found"});
-    EXPECT_EQ(SelectionStart(), 7) << "a failed find keeps the selection";
+    EXPECT_EQ(SelectionStart(), 1) << "a failed find keeps the selection";
+}
+
+TEST_F(TextView, TitleNamesTheFileTextIsFixedWidthAndTheKeysFind)
+{
+    const std::string path = tree.File("notes\nnew.txt", "one two two");
+    QString title;
+    bool fixedPitch = false;
+    bool findShown = false;
+    bool findCoversText = true;
+    int afterF3 = -1, afterSecondF3 = -1;
+    view.resize(300, 200);  // room beside it on the small test screen
+    QTimer::singleShot(0, &view, [&] {
+        title = view.windowTitle();
+        fixedPitch = QFontInfo(view.Memo_text()->font()).fixedPitch();
+        QKeyEvent ctrlF(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier);
+        QApplication::sendEvent(view.Memo_text(), &ctrlF);
+        findShown = view.FindDialog()->isVisible();
+        findCoversText = view.FindDialog()->frameGeometry().intersects(view.frameGeometry());
+        view.FindDialog()->findChild<QLineEdit*>("Edit_find")->setText("two");
+        QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
+        QApplication::sendEvent(view.Memo_text(), &f3);
+        afterF3 = SelectionStart();
+        QApplication::sendEvent(view.Memo_text(), &f3);
+        afterSecondF3 = SelectionStart();
+        view.reject();
+    });
+    view.ViewFile(path);
+    EXPECT_EQ(title, QString::fromUtf8("notes\u23CEnew.txt - View as text"));
+    EXPECT_TRUE(fixedPitch);
+    EXPECT_TRUE(findShown);
+    EXPECT_FALSE(findCoversText) << "the find box opens beside the text";
+    EXPECT_EQ(afterF3, 4);
+    EXPECT_EQ(afterSecondF3, 8);
+}
+
+TEST(FindTextWrapping, AfterTheLastOccurrenceTheFirstFromTheTop)
+{
+    struct Case { QString text, key; qsizetype from, at; bool wrapped; };
+    for (const Case& c : {Case{"ab ab", "ab", 1, 3, false}, Case{"ab ab", "ab", 4, 0, true}, Case{"ab", "ab", 2, 0, true},
+                          Case{"ab", "x", 0, -1, false}, Case{"", "x", 0, -1, false}}) {
+        const TTextFindResult found = FindTextWrapping(c.text, c.key, c.from);
+        EXPECT_EQ(found.At, c.at) << c.text.toStdString() << " " << c.from;
+        EXPECT_EQ(found.Wrapped, c.wrapped) << c.text.toStdString() << " " << c.from;
+    }
 }
 
 TEST_F(TextView, FindStartsAfterTheSelectionOrAtTheCaret)
@@ -126,10 +175,13 @@ TEST_F(TextView, FindStartsAfterTheSelectionOrAtTheCaret)
     view.Memo_text()->setTextCursor(cursor);
     view.FindNext("AB");
     EXPECT_EQ(SelectionStart(), 3);
-    view.FindNext("b a");  // the text as typed, blanks included
+    view.FindNext("b a");  // the text as typed, blanks included: only before the selection
+    EXPECT_EQ(SelectionStart(), 1);
+    EXPECT_TRUE(Messages.empty());
+    view.FindNext("b  a");
     EXPECT_EQ(Messages, std::vector<std::string>{"Not found"});
     view.FindNext("b");
-    EXPECT_EQ(SelectionStart(), 7);
+    EXPECT_EQ(SelectionStart(), 4);
 }
 
 TEST_F(TextView, ABigFileArrivesInPiecesAndFindSearchesAllOfIt)

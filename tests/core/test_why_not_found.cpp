@@ -167,7 +167,7 @@ TEST_F(WhyNotFoundTest, FunnelCountsEveryAnswerInChainOrder)
     EXPECT_EQ(FunnelText(funnel, run),
               "Entries examined: 12\n"
               "Directories not entered: 1\n"
-              "Unreadable directories: 1\n"
+              "Directories that could not be read: 1\n"
               "Directory conditions: 2 directories asked, 1 not entered, 1.500 s\n"
               "File mask condition: 6 files asked, 2 refused, 1.500 s\n"
               "Context: 4 files asked, 2 refused (2 by errors), 1.500 s\n"

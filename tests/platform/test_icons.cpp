@@ -52,4 +52,28 @@ TEST(IconTheme, BundledIconsStandInForMissingThemeIcons)
     QIcon::setThemeName(savedTheme);
 }
 
+// A start icon drawn in greys reads as disabled; the run command then takes its coloured drawing.
+TEST(CommandIcons, GreyDrawingsAreToldFromColouredOnes)
+{
+    const auto filled = [](QColor colour, QColor border) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        for (int y = 4; y < 12; ++y)
+            for (int x = 4; x < 12; ++x)
+                image.setPixelColor(x, y, (x == 4 || y == 4) ? border : colour);
+        return image;
+    };
+    struct Case { QImage image; bool colourless; };
+    const Case cases[] = {
+        {filled(QColor(240, 240, 240), QColor(120, 120, 120)), true},
+        {filled(QColor(190, 190, 200), QColor(60, 60, 60)), true},   // a faint blue cast is still grey
+        {filled(QColor(40, 160, 60), QColor(20, 80, 30)), false},
+        {filled(QColor(128, 128, 128), QColor(220, 40, 40)), false},  // a red outline is colour
+        {filled(Qt::transparent, Qt::transparent), true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::LooksColourless(c.image), c.colourless);
+    EXPECT_FALSE(platform::LooksColourless(platform::CommandIconInColour("media-playback-start").pixmap(32, 32).toImage()));
+}
+
 } // namespace
