@@ -68,16 +68,6 @@ void TD_progress::hideEvent(QHideEvent* event)
     ShownFlag = false;
 }
 
-void TD_progress_user::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() != Qt::Key_Escape) {
-        TD_progress::keyPressEvent(event);
-        return;
-    }
-    host_.StopSearch();
-    BreakProgress(true);
-}
-
 TLastVisitLabel LastVisitLabelFor(const std::string& stored, const platform::CalendarDate& today)
 {
     const auto date = stored.empty() ? std::nullopt : platform::ParseShortDate(stored);

@@ -59,11 +59,6 @@ public:
     // Escape in the window: the search stops at once, without the break question.
     void EscapePressed();
     void WebLinkClick();
-protected:
-    // Escape stops the search at once, as the main window's Stop does.
-    void keyPressEvent(QKeyEvent* event) override;
-
-public:
     void RefreshLastVisit();
     QString LastVisitText() const { return lastVisitText_; }
     bool LastVisitHighlighted() const { return lastVisitHighlighted_; }
