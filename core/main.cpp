@@ -121,6 +121,7 @@ void TFmain::AttachSettings(TMainSettings* settings)
 {
     settings_ = settings ? settings : &FallbackSettings();
     SetStartPaths({settings_->DefaultPath()}, 0);
+    RestoreRememberedState();
 }
 
 void TFmain::AttachDialogs(const TMainDialogs& dialogs)
@@ -253,6 +254,7 @@ void TFmain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    KeepRememberedState();
     FormClose();
     if (findDialog_)
         findDialog_->close();
@@ -397,6 +399,12 @@ void TFmain::LV_foundChange()
 
 bool TFmain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == LB_paths && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        if (SB_del_path->isEnabled())
+            SB_del_pathClick();
+        return true;
+    }
     if (watched == LV_found && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -14,6 +14,7 @@
 #include "krellers/native_krellers.h"
 #include "plugins/plugin_host.h"
 #include "settings_ui/settings_user.h"
+#include "tagged/remembered_state.h"
 
 class QAction;
 class QComboBox;
@@ -139,6 +140,18 @@ public:
     // Rows appear in the list while a search runs, a refresh at a time; off, the list stays
     // empty on screen until the run ends.
     bool LiveResults = true;
+    // The start paths as left at exit are those of the next start; off, the default path is.
+    bool RememberPaths = true;
+
+    // What the window remembers between sessions, in the settings document; nothing when the
+    // settings are not stored. Other parts of the window keep their own keys in it the same way.
+    std::optional<TRememberedState> Remembered();
+    // Puts the remembered values into the controls; done when the settings are attached.
+    void RestoreRememberedState();
+    // Writes them back; done when the window closes.
+    void KeepRememberedState();
+    // Shows the window at its remembered place, maximised unless it was left otherwise.
+    void ShowAsRemembered();
     const TRunStatus& RunStatus() const { return runStatus_; }
     void LoadKrellerConditions();
     void Timer_refreshTimer();
@@ -299,6 +312,8 @@ private:
     QAction* N_Settings = nullptr;
     QAction* N_Exit = nullptr;
     QAction* N_Whynotfound = nullptr;
+    QAction* N_Showfoundwhilesearching = nullptr;
+    QAction* N_Rememberstartpaths = nullptr;
     QAction* N_Opencontainingfolder = nullptr;
     QAction* P_Opencontainingfolder = nullptr;
     QAction* P_Copyfullpath = nullptr;

@@ -58,6 +58,7 @@ void TFmain::BuildLayout()
     LB_paths->setObjectName("LB_paths");
     LB_paths->setMaximumHeight(90);
     connect(LB_paths, &QListWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
+    LB_paths->installEventFilter(this);  // Del removes the selected path
     SB_add_path = ToolButton("Add to list", "SB_add_path", &TFmain::SB_add_pathClick);
     SB_del_path = ToolButton("Delete from list", "SB_del_path", &TFmain::SB_del_pathClick);
     SB_save_path = ToolButton("Save as default", "SB_save_path", &TFmain::SB_save_pathClick);
@@ -147,6 +148,9 @@ void TFmain::BuildLayout()
     const int widths[] = {300, 330, 60, 60};
     for (int column = 0; column < TFoundListModel::ColumnCount; ++column)
         LV_found->header()->resizeSection(column, widths[column]);
+    // The full path takes the width the other columns leave.
+    LV_found->header()->setStretchLastSection(false);
+    LV_found->header()->setSectionResizeMode(TFoundListModel::ColPath, QHeaderView::Stretch);
     // The header shows the chosen order; no order is shown until the user picks one.
     QHeaderView* header = LV_found->header();
     header->setSectionsClickable(true);
@@ -225,6 +229,15 @@ void TFmain::BuildMenus()
     N_SearchinWEB = MenuAction(search, "Search in WEB", "N_SearchinWEB", &TFmain::SearchInWeb, QKeySequence(Qt::Key_F12));
     search->addSeparator();
     N_Whynotfound = MenuAction(search, "Why not found?", "N_Whynotfound", &TFmain::N_WhynotfoundClick);
+    search->addSeparator();
+    N_Showfoundwhilesearching = MenuAction(search, "Show found files while searching", "N_Showfoundwhilesearching", nullptr);
+    N_Showfoundwhilesearching->setCheckable(true);
+    N_Showfoundwhilesearching->setChecked(LiveResults);
+    connect(N_Showfoundwhilesearching, &QAction::toggled, this, [this](bool on) { LiveResults = on; });
+    N_Rememberstartpaths = MenuAction(search, "Remember start paths", "N_Rememberstartpaths", nullptr);
+    N_Rememberstartpaths->setCheckable(true);
+    N_Rememberstartpaths->setChecked(RememberPaths);
+    connect(N_Rememberstartpaths, &QAction::toggled, this, [this](bool on) { RememberPaths = on; });
 
     QMenu* foundList = menuBar()->addMenu("Found list");
     foundList->setObjectName("N_Foundlist");

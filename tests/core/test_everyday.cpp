@@ -259,3 +259,83 @@ TEST(RunStatus, TellsHowTheRunEnded)
 }
 
 } // namespace
+
+#include <QHeaderView>
+#include <QListWidget>
+#include <QSplitter>
+#include <QTreeView>
+
+#include "tagged/settings_store.h"
+
+namespace {
+
+// Settings kept in a real settings file, as the program keeps them.
+class StoredSettings : public TMainSettings {
+public:
+    explicit StoredSettings(TSettingsStore& store) : store_(store) {}
+    TSettingsStore* Store() override { return &store_; }
+    TBuiltInKrellers BuiltInKrellers() override { return store_.BuiltInKrellers(); }
+    std::string DefaultPath() override { return store_.DefaultPath(); }
+    void SetDefaultPath(const std::string& path) override { store_.SetDefaultPath(path); }
+    std::string LastVisit() override { return {}; }
+    void SetLastVisit(const std::string&) override {}
+    bool ShowSettings(TSettingsUserPage) override { return false; }
+
+private:
+    TSettingsStore& store_;
+};
+
+TEST(RememberedWindow, WhatTheUserLeftComesBackAtTheNextStart)
+{
+    TempTree tree;
+    const std::string file = tree.Path("FileKreller.set");
+    const std::vector<std::string> paths{tree.Dir("one") , tree.Dir("two")};
+    {
+        TSettingsStore store(file);
+        store.Load();
+        StoredSettings settings(store);
+        TFmain window;
+        window.AttachSettings(&settings);
+        window.SetStartPaths(paths, 1);
+        window.SetNameHistory({"*.pdf", "copyright"});
+        window.SetNameBoxText("report");
+        window.findChild<QTreeView*>("LV_found")->header()->resizeSection(0, 211);
+        window.findChild<QTreeView*>("LV_found")->header()->setSortIndicator(2, Qt::DescendingOrder);
+        window.LiveResults = false;
+        window.KeepRememberedState();
+        ASSERT_TRUE(store.Save());
+    }
+    TSettingsStore store(file);
+    store.Load();
+    StoredSettings settings(store);
+    TFmain window;
+    window.AttachSettings(&settings);
+    EXPECT_EQ(window.StartPaths(), paths);
+    EXPECT_EQ(window.findChild<QListWidget*>("LB_paths")->currentRow(), 1);
+    EXPECT_EQ(window.NameHistory(), (std::vector<std::string>{"*.pdf", "copyright"}));
+    EXPECT_EQ(window.NameBoxText(), "report");
+    EXPECT_EQ(window.findChild<QTreeView*>("LV_found")->header()->sectionSize(0), 211);
+    EXPECT_EQ(window.FoundList().Sorting(), (TFoundSort{true, TFoundColumn::Size, true}));
+    EXPECT_FALSE(window.LiveResults);
+
+    // Without "Remember start paths" the next start has the default path.
+    window.RememberPaths = false;
+    window.KeepRememberedState();
+    TFmain next;
+    next.AttachSettings(&settings);
+    EXPECT_EQ(next.StartPaths(), (std::vector<std::string>{store.DefaultPath()}));
+    EXPECT_FALSE(next.RememberPaths);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EverydayFixture, DelInTheStartPathsListRemovesTheSelectedPath)
+{
+    window.SetStartPaths({tree.Dir("a"), tree.Dir("b")}, 0);
+    PressKey(window.findChild<QListWidget*>("LB_paths"), Qt::Key_Delete);
+    EXPECT_EQ(window.StartPaths(), (std::vector<std::string>{tree.Path("b")}));
+}
+
+} // namespace
