@@ -50,6 +50,6 @@ int main(int argc, char** argv)
     // Without a window manager "maximised" means nothing, so the window takes the screen itself.
     if (const QScreen* screen = mainWindow.screen())
         mainWindow.setGeometry(screen->availableGeometry());
-    mainWindow.showMaximized();
+    mainWindow.ShowAsRemembered();
     return app.exec();
 }

@@ -45,13 +45,13 @@ void TFoundListModel::Clear()
     emit Changed();
 }
 
-void TFoundListModel::SetFilter(const std::string& text)
+void TFoundListModel::SetQuickFilter(const std::string& text)
 {
-    if (text == rows_.Filter())
+    if (text == rows_.QuickFilter())
         return;
     Flush();
     beginResetModel();
-    rows_.SetFilter(text);
+    rows_.SetQuickFilter(text);
     shown_ = rows_.Count();
     endResetModel();
     emit Changed();
@@ -69,7 +69,6 @@ std::string TFoundListModel::CellBytes(int position, TFoundColumn column) const
 
 void TFoundListModel::HoldOrder(bool held)
 {
-    orderHeld_ = held;
     if (!held)
         ApplyOrder();
 }
@@ -82,8 +81,9 @@ void TFoundListModel::sort(int column, Qt::SortOrder order)
         sort.Column = static_cast<TFoundColumn>(column);
     sort.Descending = order == Qt::DescendingOrder;
     rows_.SetSort(sort);
-    if (!orderHeld_)
-        ApplyOrder();
+    // During a run too: the rows so far take the order at once, those found later follow them
+    // until the run ends and the whole list is sorted.
+    ApplyOrder();
 }
 
 void TFoundListModel::ApplyOrder()
@@ -103,6 +103,18 @@ void TFoundListModel::ApplyOrder()
         after.append(index(rows_.PositionOf(rowsBefore[static_cast<std::size_t>(i)]), before[i].column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TFoundListModel::SetNameFilter(TNameFilter filter)
+{
+    if (filter == rows_.NameFilter())
+        return;
+    beginResetModel();
+    rows_.SetNameFilter(std::move(filter));
+    rows_.ApplySort();
+    shown_ = rows_.Count();
+    endResetModel();
+    emit Changed();
 }
 
 int TFoundListModel::rowCount(const QModelIndex& parent) const

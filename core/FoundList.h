@@ -25,17 +25,21 @@ public:
     void Clear();
 
     int Count() const { return rows_.Count(); }  // rows shown, pending rows included
-    int TotalCount() const { return rows_.TotalCount(); }  // rows found, the quick filter aside
+    int Total() const { return rows_.Total(); }  // every row kept, those the filters hide included
     // The row shown at position, in the order the user sees.
     const TFoundRow& Row(int position) const { return rows_.At(position); }
 
-    // While held (during a run) the rows stay in the order they are found; a chosen order is
-    // remembered and applied when the hold ends.
+    // While held (during a run) rows found are appended in the order they are found; the chosen
+    // order is applied to the whole list when the hold ends.
     void HoldOrder(bool held);
     const TFoundSort& Sorting() const { return rows_.Sort(); }
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     // Shows every row, in the chosen order.
     void ApplyOrder();
+    // Shows only the rows whose names the filter passes, in the chosen order; every row kept
+    // stays, so a wider filter shows them again. Emptying the list drops the filter.
+    void SetNameFilter(TNameFilter filter);
+    const TNameFilter& NameFilter() const { return rows_.NameFilter(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -49,8 +53,8 @@ public:
     Qt::DropActions supportedDragActions() const override;
 
     // The quick filter: only rows whose full path holds text are shown.
-    void SetFilter(const std::string& text);
-    const std::string& Filter() const { return rows_.Filter(); }
+    void SetQuickFilter(const std::string& text);
+    const std::string& QuickFilter() const { return rows_.QuickFilter(); }
 
     // A cell's text as exported: names and paths as their exact bytes, the rest as shown.
     std::string CellBytes(int position, TFoundColumn column) const;
@@ -68,7 +72,6 @@ private:
     std::unique_ptr<platform::TNameCollator> collator_;
     TFoundRows rows_;
     int shown_ = 0;  // rows the view knows of
-    bool orderHeld_ = false;
 };
 
 // Paints the right-aligned size with room on its right, so it does not run into the date.

@@ -175,6 +175,9 @@ private:
     std::size_t used_ = 0;
 };
 
+// The position of a row the name filter hides.
+constexpr std::uint32_t kHidden = UINT32_MAX;
+
 struct TKeyedIndex {
     TSortKey Key;
     std::uint32_t Index;
@@ -371,6 +374,7 @@ bool TFoldedNeedle::IsIn(std::string_view text) const
 
 void TFoundRows::Append(const FileEntry& entry, const std::string& path)
 {
+    const bool inOrder = Filtering() && orderedRows_ == rows_.size();
     TFoundRow row;
     row.Path = path;
     const auto slash = path.rfind('/');
@@ -383,102 +387,87 @@ void TFoundRows::Append(const FileEntry& entry, const std::string& path)
     row.OwnerId = entry.OwnerId;
     row.IsDirectory = entry.IsDirectory();
     rows_.push_back(std::move(row));
-    if (filtered_ && TFoldedNeedle(filter_).IsIn(path)) {
-        visible_.push_back(static_cast<std::uint32_t>(rows_.size() - 1));
-        visiblePositions_.clear();
+    if (inOrder)
+        AppendInOrder();
+}
+
+void TFoundRows::AppendInOrder()
+{
+    // While a filter is on, rows found later are filtered as they come and follow the shown ones.
+    const auto row = static_cast<std::uint32_t>(rows_.size() - 1);
+    if (Passes(rows_.back())) {
+        positions_.push_back(static_cast<std::uint32_t>(order_.size()));
+        order_.push_back(row);
+    } else {
+        positions_.push_back(kHidden);
     }
+    orderedRows_ = rows_.size();
 }
 
 void TFoundRows::Clear()
 {
     rows_.clear();
     rows_.shrink_to_fit();
+    sorted_.clear();
+    sortedRows_ = 0;
     order_.clear();
+    orderedRows_ = 0;
     positions_.clear();
-    visible_.clear();
-    visiblePositions_.clear();
+    filter_ = {};
 }
 
-std::uint32_t TFoundRows::UnfilteredRowIndex(std::size_t position) const
+void TFoundRows::SetSort(const TFoundSort& sort)
 {
-    // Rows appended after the order was applied follow in found order.
-    return position < order_.size() ? order_[position] : static_cast<std::uint32_t>(position);
+    if (sort != sort_)
+        sorted_.clear();
+    sort_ = sort;
+}
+
+void TFoundRows::SetQuickFilter(std::string_view text)
+{
+    quickFilter_ = TFoldedNeedle(text);
+    ApplySort();
 }
 
 std::uint32_t TFoundRows::RowIndex(int position) const
 {
     const auto at = static_cast<std::size_t>(position);
-    return filtered_ ? visible_[at] : UnfilteredRowIndex(at);
+    // Rows appended after the order was applied follow in found order.
+    return static_cast<std::uint32_t>(at < order_.size() ? order_[at] : orderedRows_ + (at - order_.size()));
 }
 
 int TFoundRows::PositionOf(std::uint32_t rowIndex) const
 {
-    if (!filtered_)
-        return static_cast<int>(rowIndex < positions_.size() ? positions_[rowIndex] : rowIndex);
-    if (visiblePositions_.size() != rows_.size()) {
-        visiblePositions_.assign(rows_.size(), -1);
-        for (std::size_t position = 0; position < visible_.size(); ++position)
-            visiblePositions_[visible_[position]] = static_cast<int>(position);
-    }
-    return rowIndex < visiblePositions_.size() ? visiblePositions_[rowIndex] : -1;
-}
-
-void TFoundRows::SetFilter(std::string_view text)
-{
-    const bool narrowing = filtered_ && text.find(filter_) != std::string_view::npos;
-    filter_ = std::string(text);
-    if (filter_.empty()) {
-        filtered_ = false;
-        visible_.clear();
-        visiblePositions_.clear();
-        return;
-    }
-    if (narrowing) {
-        // Every row that holds the longer text holds the shorter one: only the shown rows can pass.
-        const std::vector<std::uint32_t> candidates = std::move(visible_);
-        RefilterFrom(candidates);
-        return;
-    }
-    std::vector<std::uint32_t> all(rows_.size());
-    for (std::size_t position = 0; position < all.size(); ++position)
-        all[position] = UnfilteredRowIndex(position);
-    RefilterFrom(all);
-}
-
-void TFoundRows::RefilterFrom(const std::vector<std::uint32_t>& candidates)
-{
-    const TFoldedNeedle needle(filter_);
-    visible_.clear();
-    for (const std::uint32_t row : candidates) {
-        if (needle.IsIn(rows_[row].Path))
-            visible_.push_back(row);
-    }
-    visiblePositions_.clear();
-    filtered_ = true;
+    if (rowIndex >= orderedRows_)
+        return static_cast<int>(order_.size() + (rowIndex - orderedRows_));
+    const std::uint32_t position = positions_[rowIndex];
+    return position == kHidden ? -1 : static_cast<int>(position);
 }
 
 void TFoundRows::ApplySort()
 {
-    if (!sort_.Active) {
-        order_.clear();
-        positions_.clear();
-        ShowFilteredInOrder();
+    order_.clear();
+    positions_.clear();
+    orderedRows_ = 0;
+    if (!sort_.Active && !Filtering())
         return;
+    if (!sort_.Active) {
+        sorted_.resize(rows_.size());
+        std::iota(sorted_.begin(), sorted_.end(), 0u);
+    } else if (sorted_.empty() || sortedRows_ != rows_.size()) {
+        // Typing in the name box or the quick filter filters again and again; the rows are sorted once.
+        sorted_ = SortedOrder(rows_, sort_, collator_);
     }
-    order_ = SortedOrder(rows_, sort_, collator_);
-    positions_.assign(order_.size(), 0);
+    sortedRows_ = rows_.size();
+    orderedRows_ = rows_.size();
+    order_.reserve(sorted_.size());
+    for (const std::uint32_t row : sorted_) {
+        if (Passes(rows_[row]))
+            order_.push_back(row);
+    }
+    positions_.assign(rows_.size(), kHidden);
     for (std::uint32_t position = 0; position < order_.size(); ++position)
         positions_[order_[position]] = position;
-    ShowFilteredInOrder();
-}
-
-void TFoundRows::ShowFilteredInOrder()
-{
-    if (!filtered_)
-        return;
-    const std::string filter = filter_;
-    filtered_ = false;
-    SetFilter(filter);
 }
 
 QString ShownText(std::string_view bytes)

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "krellers/name_filter.h"
 #include "platform/FileSystem.h"
 
 namespace platform {
@@ -69,48 +70,60 @@ private:
 };
 
 // The found rows with the order they are shown in. Rows appended keep the found order until the
-// chosen order is applied (at the end of a run, or when the user picks an order).
+// chosen order is applied (at the end of a run, or when the user picks an order). A name filter
+// hides the rows it refuses without dropping them, so a wider filter shows them again.
 class TFoundRows {
 public:
     void Append(const FileEntry& entry, const std::string& path);
+    // Drops every row; the name filter goes with them.
     void Clear();
 
-    // The rows shown: those the quick filter lets through (all of them without one).
-    int Count() const { return filtered_ ? static_cast<int>(visible_.size()) : TotalCount(); }
-    int TotalCount() const { return static_cast<int>(rows_.size()); }
+    // The rows shown.
+    int Count() const { return static_cast<int>(order_.size() + rows_.size() - orderedRows_); }
+    // Every row kept, those the name and quick filters hide included.
+    int Total() const { return static_cast<int>(rows_.size()); }
     // The row shown at position; every command that walks the list goes through it.
     const TFoundRow& At(int position) const { return rows_[RowIndex(position)]; }
     // The row that position shows, as an index into the rows in found order.
     std::uint32_t RowIndex(int position) const;
-    // Where the row of found-order index rowIndex is shown; -1 when the filter hides it.
+    // Where the row of found-order index rowIndex is shown; -1 when a filter hides it.
     int PositionOf(std::uint32_t rowIndex) const;
 
-    // Shows only the rows whose full path holds text (see TFoldedNeedle); an empty text shows
-    // all. Rows appended later are filtered as they come. Typing on at the end of a filter only
-    // looks at the rows already shown.
-    void SetFilter(std::string_view text);
-    const std::string& Filter() const { return filter_; }
+    // The quick filter: shows only the rows whose full path holds text (see TFoldedNeedle); an
+    // empty text shows all. It outlives Clear, and rows appended later are filtered as they come.
+    void SetQuickFilter(std::string_view text);
+    const std::string& QuickFilter() const { return quickFilter_.Text(); }
 
     // The locale order names and paths sort in; none: CompareNaturally. Not owned.
-    void SetCollator(const platform::TNameCollator* collator) { collator_ = collator; }
+    void SetCollator(const platform::TNameCollator* collator)
+    {
+        collator_ = collator;
+        sorted_.clear();
+    }
 
     const TFoundSort& Sort() const { return sort_; }
-    void SetSort(const TFoundSort& sort) { sort_ = sort; }
-    // Shows the rows in the chosen order (found order when none is chosen).
+    void SetSort(const TFoundSort& sort);
+    const TNameFilter& NameFilter() const { return filter_; }
+    void SetNameFilter(TNameFilter filter) { filter_ = std::move(filter); }
+    // Shows the rows both filters pass, in the chosen order (found order when none is chosen).
     void ApplySort();
 
 private:
     std::vector<TFoundRow> rows_;
     TFoundSort sort_;
+    TNameFilter filter_;
+    std::vector<std::uint32_t> sorted_;    // every row in the chosen order; empty until needed
+    std::size_t sortedRows_ = 0;           // rows sorted_ was made from
     const platform::TNameCollator* collator_ = nullptr;
     std::vector<std::uint32_t> order_;     // position -> row; empty: found order
+    std::size_t orderedRows_ = 0;          // rows that order_ was made from; those after follow it
     std::vector<std::uint32_t> positions_; // row -> position, made when first asked for
+    TFoldedNeedle quickFilter_{""};
 
-    void ShowFilteredInOrder();
-    void RefilterFrom(const std::vector<std::uint32_t>& candidates);
-    std::uint32_t UnfilteredRowIndex(std::size_t position) const;
-    std::string filter_;
-    bool filtered_ = false;
-    std::vector<std::uint32_t> visible_;          // position -> row while filtered
-    mutable std::vector<int> visiblePositions_;   // row -> position while filtered, made when asked for
+    bool Filtering() const { return filter_.Active() || !quickFilter_.Text().empty(); }
+    bool Passes(const TFoundRow& row) const
+    {
+        return filter_.Matches(row.Name()) && quickFilter_.IsIn(row.Path);
+    }
+    void AppendInOrder();
 };

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -97,6 +98,13 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
         FindDialog1Find(text, direction);
     });
     whyDialog_ = new TD_why_not_found(this);
+    ShowRunStatus(runStatus_);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName("Shortcut_stop");
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (Searching)
+            SB_runOrStopClick();
+    });
     SetStartPaths({settings_->DefaultPath()}, 0);
     UpdateCommands();
 }
@@ -115,6 +123,7 @@ void TFmain::AttachSettings(TMainSettings* settings)
     settings_ = settings ? settings : &FallbackSettings();
     SetStartPaths({settings_->DefaultPath()}, 0);
     RestoreShownColumns();
+    RestoreRememberedState();
 }
 
 void TFmain::AttachDialogs(const TMainDialogs& dialogs)
@@ -247,6 +256,7 @@ void TFmain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    KeepRememberedState();
     FormClose();
     if (findDialog_)
         findDialog_->close();
@@ -391,6 +401,12 @@ void TFmain::LV_foundChange()
 
 bool TFmain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == LB_paths && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        if (SB_del_path->isEnabled())
+            SB_del_pathClick();
+        return true;
+    }
     if (watched == LV_found && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -514,6 +530,7 @@ void TFmain::LoadFoundListChosenBy(const std::function<std::optional<std::string
     // Busy as during a search from the moment the list is emptied until the last row is in.
     const auto becomeBusy = [this] {
         found_->Clear();
+        listedRunPaths_.reset();
         Searching = true;
         UpdateCommands();
     };
@@ -605,6 +622,7 @@ void TFmain::CopyFileNames()
 std::string TFmain::WhyNotFoundText(const std::string& path)
 {
     // The krellers judge with the conditions their rows show now, as a run would.
+    krellers_.SetNameFilter(TNameFilter(NameBoxText()));
     LoadKrellerConditions();
     return WhyNotFound(path, StartPaths(), krellers_, DirsItem);
 }

@@ -9,14 +9,17 @@
 #include "core/find_direction.h"
 #include "core/found_rows.h"
 #include "core/progress.h"
+#include "core/run_status.h"
 #include "core/saved_search.h"
 #include "krellers/kreller_funnel.h"
 #include "krellers/kreller_list.h"
 #include "krellers/native_krellers.h"
 #include "plugins/plugin_host.h"
 #include "settings_ui/settings_user.h"
+#include "tagged/remembered_state.h"
 
 class QAction;
+class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -122,8 +125,38 @@ public:
     void BuildKrellerList();
     void ClearKrellerList();
 
+    // The name box: its text is a condition asked before the krellers (TNameFilter).
+    std::string NameBoxText() const;
+    void SetNameBoxText(const std::string& text);
+    // The texts searched with, newest first, at most NameHistoryLength.
+    std::vector<std::string> NameHistory() const;
+    void SetNameHistory(const std::vector<std::string>& texts);
+    static constexpr int NameHistoryLength = 20;
+    // Typing: after a run of the start paths listed now, the found list shows at once the rows
+    // whose names match, and the status bar how many.
+    void Edit_nameChange();
+
     // The search run.
     void SB_runClick();
+    // The Run button: starts a search, or while one runs ("Stop") stops it at once, keeping the
+    // rows found. Escape in the window does the same.
+    void SB_runOrStopClick();
+    // Rows appear in the list while a search runs, a refresh at a time; off, the list stays
+    // empty on screen until the run ends.
+    bool LiveResults = true;
+    // The start paths as left at exit are those of the next start; off, the default path is.
+    bool RememberPaths = true;
+
+    // What the window remembers between sessions, in the settings document; nothing when the
+    // settings are not stored. Other parts of the window keep their own keys in it the same way.
+    std::optional<TRememberedState> Remembered();
+    // Puts the remembered values into the controls; done when the settings are attached.
+    void RestoreRememberedState();
+    // Writes them back; done when the window closes.
+    void KeepRememberedState();
+    // Shows the window at its remembered place, maximised unless it was left otherwise.
+    void ShowAsRemembered();
+    const TRunStatus& RunStatus() const { return runStatus_; }
     void LoadKrellerConditions();
     void Timer_refreshTimer();
     void UpdateCommands();
@@ -241,6 +274,8 @@ private:
     void FillRecentSearchesMenu();
     void RememberRecentSearch(const std::string& file);
     void RestoreShownColumns();
+    void KeepShownColumns(const std::string& text);
+    std::string ShownColumnsKept();
     void UpdateShownCount();
     void UpdateFoundToolCommands();
     bool TypedIntoFoundList(QKeyEvent* event);
@@ -253,6 +288,9 @@ private:
     void FormClose();
     void LV_foundChange();
     void ShowRunCounts();
+    void ShowRunStatus(const TRunStatus& status);
+    void EndRunStatus();
+    void RememberNameInHistory(const std::string& text);
     // Widens the Size column when the largest size would not fit it; it never narrows it.
     void FitSizeColumn();
     void CopySelected(std::string (*part)(const TFoundRow&));
@@ -273,10 +311,17 @@ private:
     bool closePending_ = false;
 
     QListWidget* LB_paths = nullptr;
+    QComboBox* CMB_name = nullptr;
+    // The start paths of the run whose rows are listed; none when the list comes from elsewhere.
+    std::optional<std::vector<std::string>> listedRunPaths_;
     TKrellerListView* LV_krellers_ = nullptr;
     QTreeView* LV_found = nullptr;
     TFoundListModel* found_ = nullptr;
     QTimer* Timer_refresh = nullptr;
+    QToolButton* SB_found_stat = nullptr;
+    QLabel* Label_found_stat = nullptr;
+    TRunStatus runStatus_;
+    std::chrono::steady_clock::time_point runStart_;
     QLabel* statusPanels_[3] = {};
     QMenu* PopupMenu_found = nullptr;
 
@@ -320,6 +365,8 @@ private:
     QAction* N_Settings = nullptr;
     QAction* N_Exit = nullptr;
     QAction* N_Whynotfound = nullptr;
+    QAction* N_Showfoundwhilesearching = nullptr;
+    QAction* N_Rememberstartpaths = nullptr;
     QAction* N_Opencontainingfolder = nullptr;
     QAction* P_Opencontainingfolder = nullptr;
     QAction* P_Copyfullpath = nullptr;

@@ -62,6 +62,7 @@ TSavedSearch TFmain::CurrentSearch() const
 {
     TSavedSearch search;
     search.StartPaths = StartPaths();
+    search.NameBox = NameBoxText();
     search.Krellers = CaptureKrellers(krellers_, unplacedKrellers_);
     return search;
 }
@@ -90,6 +91,7 @@ bool TFmain::OpenSearchFrom(const std::string& file)
         return false;
     }
     SetStartPaths(search.StartPaths, search.StartPaths.empty() ? -1 : 0);
+    SetNameBoxText(search.NameBox);
     unplacedKrellers_ = ApplyKrellers(krellers_, search.Krellers);
     LV_krellers_->Refresh();
     RememberRecentSearch(file);
@@ -251,17 +253,12 @@ void TFmain::ShowOptionalColumn(TFoundColumn column, bool shown)
     if (!IsOptionalFoundColumn(column))
         return;
     LV_found->header()->setSectionHidden(static_cast<int>(column), !shown);
-    const std::string text = ShownColumnsText(ShownFoundColumns());
-    if (TSettingsStore* store = settings_->Store())
-        store->SetFoundColumns(text);
-    else
-        shownColumns_ = text;
+    KeepShownColumns(ShownColumnsText(ShownFoundColumns()));
 }
 
 void TFmain::RestoreShownColumns()
 {
-    TSettingsStore* store = settings_->Store();
-    const std::vector<TFoundColumn> shown = ParseShownColumns(store ? store->FoundColumns() : shownColumns_);
+    const std::vector<TFoundColumn> shown = ParseShownColumns(ShownColumnsKept());
     QHeaderView* header = LV_found->header();
     for (int column = 0; column < TFoundListModel::ColumnCount; ++column) {
         const auto kind = static_cast<TFoundColumn>(column);
@@ -299,7 +296,7 @@ void TFmain::SetQuickFilter(const QString& text)
 {
     if (Edit_filter->text() != text)
         Edit_filter->setText(text);  // comes back here through textChanged
-    found_->SetFilter(text.toStdString());
+    found_->SetQuickFilter(text.toStdString());
     FindIndex = SelectedFoundRow();
     UpdateShownCount();
 }
@@ -312,9 +309,9 @@ void TFmain::FocusQuickFilter()
 
 QString TFmain::ShownCountText() const
 {
-    if (found_->Filter().empty())
+    if (found_->QuickFilter().empty())
         return {};
-    return QString("shown %1 of %2").arg(found_->Count()).arg(found_->TotalCount());
+    return QString("shown %1 of %2").arg(found_->Count()).arg(found_->Total());
 }
 
 void TFmain::UpdateShownCount()

@@ -2,6 +2,8 @@
 #include "core/main.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -56,6 +58,7 @@ void TFmain::BuildLayout()
     LB_paths->setObjectName("LB_paths");
     LB_paths->setMaximumHeight(90);
     connect(LB_paths, &QListWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
+    LB_paths->installEventFilter(this);  // Del removes the selected path
     SB_add_path = ToolButton("Add to list", "SB_add_path", &TFmain::SB_add_pathClick);
     SB_del_path = ToolButton("Delete from list", "SB_del_path", &TFmain::SB_del_pathClick);
     SB_save_path = ToolButton("Save as default", "SB_save_path", &TFmain::SB_save_pathClick);
@@ -70,7 +73,7 @@ void TFmain::BuildLayout()
     pathsRow->addLayout(pathButtons);
 
     SB_kreller = ToolButton("Edit kreller", "SB_kreller", nullptr);
-    SB_run = ToolButton("Run (F9)", "SB_run", &TFmain::SB_runClick);
+    SB_run = ToolButton("Run (F9)", "SB_run", &TFmain::SB_runOrStopClick);
     SB_findinfound = ToolButton("Search in found filenames (F7)", "SB_findinfound", &TFmain::SB_findinfoundClick);
     SB_view_plugin = ToolButton("View file via plugin", "SB_view_plugin", &TFmain::SB_view_pluginClick);
     SB_view = ToolButton("View File as text (F3)", "SB_view", &TFmain::SB_viewClick);
@@ -84,6 +87,25 @@ void TFmain::BuildLayout()
         toolRow->AddButton(b);
     toolRow->PinRight(SB_exit);
 
+    // The name box, the quickest way to the commonest search.
+    auto* nameCaption = new QLabel("Name contains:", central);
+    CMB_name = new QComboBox(central);
+    CMB_name->setObjectName("CMB_name");
+    CMB_name->setEditable(true);
+    CMB_name->setInsertPolicy(QComboBox::NoInsert);  // the history is kept by the search runs
+    CMB_name->setCompleter(nullptr);                 // completing from the history would type for the user
+    CMB_name->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    QLineEdit* nameEdit = CMB_name->lineEdit();
+    nameEdit->setObjectName("Edit_name");
+    nameEdit->setPlaceholderText("part of a file name, or a mask like *.pdf");
+    nameEdit->setClearButtonEnabled(true);
+    nameCaption->setBuddy(CMB_name);
+    connect(nameEdit, &QLineEdit::returnPressed, this, [this] { SB_runClick(); });
+    connect(nameEdit, &QLineEdit::textChanged, this, [this] { Edit_nameChange(); });
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(nameCaption);
+    nameRow->addWidget(CMB_name, 1);
+
     // The kreller list.
     LV_krellers_ = new TKrellerListView(krellers_, central);
     connect(SB_kreller, &QToolButton::clicked, LV_krellers_->EditKrellerAction(), &QAction::trigger);
@@ -96,17 +118,16 @@ void TFmain::BuildLayout()
 
     // "Search results:" with its indicator, then the found list.
     auto* resultsCaption = new QLabel("Search results:", central);
-    auto* foundStat = new QToolButton(central);
-    foundStat->setObjectName("SB_found_stat");
-    foundStat->setToolTip("Found stat");
-    foundStat->setFixedSize(16, 16);
-    foundStat->setStyleSheet("QToolButton { border-radius: 8px; border: 1px solid #406020;"
-                             " background: qradialgradient(cx:0.4, cy:0.4, radius:0.6, fx:0.3, fy:0.3,"
-                             " stop:0 #d8ffb0, stop:1 #50a020); }");
-    connect(foundStat, &QToolButton::clicked, this, [this] { search_result_info(); });
+    SB_found_stat = new QToolButton(central);
+    SB_found_stat->setObjectName("SB_found_stat");
+    SB_found_stat->setFixedSize(16, 16);
+    connect(SB_found_stat, &QToolButton::clicked, this, [this] { search_result_info(); });
+    Label_found_stat = new QLabel(central);
+    Label_found_stat->setObjectName("Label_found_stat");
     auto* resultsRow = new QHBoxLayout;
     resultsRow->addWidget(resultsCaption);
-    resultsRow->addWidget(foundStat);
+    resultsRow->addWidget(SB_found_stat);
+    resultsRow->addWidget(Label_found_stat);
     resultsRow->addStretch();
     resultsRow->addWidget(BuildQuickFilter(central));
 
@@ -126,6 +147,9 @@ void TFmain::BuildLayout()
     LV_found->setContextMenuPolicy(Qt::CustomContextMenu);
     LV_found->setItemDelegateForColumn(TFoundListModel::ColSize, new TSizeCellDelegate(LV_found));
     BuildColumnMenu();
+    // The full path takes the width the other columns leave.
+    LV_found->header()->setStretchLastSection(false);
+    LV_found->header()->setSectionResizeMode(TFoundListModel::ColPath, QHeaderView::Stretch);
     // The header shows the chosen order; no order is shown until the user picks one.
     QHeaderView* header = LV_found->header();
     header->setSectionsClickable(true);
@@ -159,6 +183,7 @@ void TFmain::BuildLayout()
     layout->addWidget(pathsCaption);
     layout->addLayout(pathsRow);
     layout->addWidget(toolRow);
+    layout->addLayout(nameRow);
     layout->addWidget(splitter, 1);
     setCentralWidget(central);
 
@@ -203,6 +228,15 @@ void TFmain::BuildMenus()
     N_SearchinWEB = MenuAction(search, "Search in WEB", "N_SearchinWEB", &TFmain::SearchInWeb, QKeySequence(Qt::Key_F12));
     search->addSeparator();
     N_Whynotfound = MenuAction(search, "Why not found?", "N_Whynotfound", &TFmain::N_WhynotfoundClick);
+    search->addSeparator();
+    N_Showfoundwhilesearching = MenuAction(search, "Show found files while searching", "N_Showfoundwhilesearching", nullptr);
+    N_Showfoundwhilesearching->setCheckable(true);
+    N_Showfoundwhilesearching->setChecked(LiveResults);
+    connect(N_Showfoundwhilesearching, &QAction::toggled, this, [this](bool on) { LiveResults = on; });
+    N_Rememberstartpaths = MenuAction(search, "Remember start paths", "N_Rememberstartpaths", nullptr);
+    N_Rememberstartpaths->setCheckable(true);
+    N_Rememberstartpaths->setChecked(RememberPaths);
+    connect(N_Rememberstartpaths, &QAction::toggled, this, [this](bool on) { RememberPaths = on; });
 
     QMenu* foundList = menuBar()->addMenu("Found list");
     foundList->setObjectName("N_Foundlist");

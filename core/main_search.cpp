@@ -3,6 +3,8 @@
 #include "core/main.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -14,20 +16,87 @@
 #include "core/msg.h"
 #include "core/search_summary.h"
 #include "krellers/kreller_list_view.h"
+#include "platform/Icons.h"
+#include "platform/Text.h"
+
+std::string TFmain::NameBoxText() const
+{
+    return CMB_name->currentText().toStdString();
+}
+
+void TFmain::SetNameBoxText(const std::string& text)
+{
+    CMB_name->setEditText(QString::fromStdString(text));
+}
+
+std::vector<std::string> TFmain::NameHistory() const
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < CMB_name->count(); ++i)
+        texts.push_back(CMB_name->itemText(i).toStdString());
+    return texts;
+}
+
+void TFmain::SetNameHistory(const std::vector<std::string>& texts)
+{
+    const QString typed = CMB_name->currentText();
+    CMB_name->clear();
+    for (const std::string& text : texts) {
+        if (CMB_name->count() == NameHistoryLength)
+            break;
+        if (!text.empty() && CMB_name->findText(QString::fromStdString(text), Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+            CMB_name->addItem(QString::fromStdString(text));
+    }
+    CMB_name->setEditText(typed);
+}
+
+void TFmain::RememberNameInHistory(const std::string& text)
+{
+    if (platform::Trimmed(text).empty())
+        return;
+    std::vector<std::string> texts = NameHistory();
+    std::erase(texts, text);
+    texts.insert(texts.begin(), text);
+    SetNameHistory(texts);
+}
+
+void TFmain::Edit_nameChange()
+{
+    if (Searching || !listedRunPaths_ || *listedRunPaths_ != StartPaths())
+        return;
+    found_->SetNameFilter(TNameFilter(NameBoxText()));
+    if (!found_->NameFilter().Active()) {
+        SetStatusText("");
+        return;
+    }
+    SetStatusText(std::to_string(found_->Count()) + " of " + std::to_string(found_->Total()) +
+                  " files listed match; Enter searches again");
+}
 
 void TFmain::SB_runClick()
 {
     if (Searching || !SB_run->isEnabled())
         return;
+    const std::string name = NameBoxText();
+    krellers_.SetNameFilter(TNameFilter(name));
+    RememberNameInHistory(name);
+    listedRunPaths_ = StartPaths();
     walk_.StopRequested = false;
     Searching = true;
     UpdateCommands();
     found_->Clear();
     found_->HoldOrder(true);
-    LV_found->repaint();  // the emptied list is what stays on screen while repainting is suspended
-    LV_found->setUpdatesEnabled(false);
+    if (!LiveResults) {
+        LV_found->repaint();  // the emptied list is what stays on screen while repainting is suspended
+        LV_found->setUpdatesEnabled(false);
+    }
     walk_.ResetCounters();
     funnel_ = krellers_.StartFunnel(DirsItem);
+    runStart_ = std::chrono::steady_clock::now();
+    runStatus_ = {};
+    runStatus_.Ran = true;
+    runStatus_.Running = true;
+    ShowRunStatus(runStatus_);
     ShowRunCounts();
     std::string failure;
     try {
@@ -54,12 +123,50 @@ void TFmain::SB_runClick()
             progress_->close();
         progress_->ResetProgress();
     }
-    SetStatusText("");
+    EndRunStatus();
     UpdateCommands();
     if (!failure.empty())
         ShowError(failure);
     if (closePending_)
         QTimer::singleShot(0, this, &QWidget::close);
+    else if (failure.empty() && runStatus_.FailedFiles > 0)
+        search_result_info();  // an empty list must not look like a search that found nothing
+}
+
+void TFmain::SB_runOrStopClick()
+{
+    if (!Searching) {
+        SB_runClick();
+        return;
+    }
+    // At once and without asking; the break dialog stays at the progress window's link.
+    StopSearch();
+    if (progress_)
+        progress_->BreakProgress(true);
+}
+
+void TFmain::EndRunStatus()
+{
+    runStatus_ = TRunStatus::Ended(walk_.FoundCount, walk_.StopRequested, std::chrono::steady_clock::now() - runStart_,
+                                   funnel_);
+    ShowRunStatus(runStatus_);
+}
+
+void TFmain::ShowRunStatus(const TRunStatus& status)
+{
+    setWindowTitle(QString::fromStdString(RunTitleText(status)));
+    if (!status.Running)
+        SetStatusText(RunStatusText(status));
+    static const char* const kLooks[] = {
+        "stop:0 #d8ffb0, stop:1 #50a020); border: 1px solid #406020;",  // a good run
+        "stop:0 #fff0a0, stop:1 #e08000); border: 1px solid #805000;",  // errors
+        "stop:0 #f0f0f0, stop:1 #909090); border: 1px solid #505050;",  // stopped
+    };
+    SB_found_stat->setStyleSheet(QString("QToolButton { border-radius: 8px; background: qradialgradient(cx:0.4, "
+                                         "cy:0.4, radius:0.6, fx:0.3, fy:0.3, %1 }")
+                                     .arg(kLooks[static_cast<int>(IndicatorState(status))]));
+    SB_found_stat->setToolTip(QString::fromStdString(IndicatorToolTip(status)));
+    Label_found_stat->setText(QString::fromStdString(IndicatorWord(status)));
 }
 
 void TFmain::LoadKrellerConditions()
@@ -73,6 +180,8 @@ void TFmain::Timer_refreshTimer()
         return;
     SetStatusText(walk_.CurrentPath);
     ShowRunCounts();
+    runStatus_.Found = walk_.FoundCount;
+    ShowRunStatus(runStatus_);
     found_->Flush();
     if (progress_)
         walk_.StopRequested = !progress_->ReportProgress(walk_.FoundCount, walk_.TotalCount);
@@ -137,7 +246,7 @@ void TFmain::ShowRunCounts()
 
 std::string TFmain::SearchResultText() const
 {
-    return ::SearchResultText(TRunOutcome{found_->TotalCount(), walk_.StopRequested, walk_.TotalCount, walk_.Unread, walk_.MissingStartPaths}, funnel_);
+    return ::SearchResultText(TRunOutcome{found_->Total(), walk_.StopRequested, walk_.TotalCount, walk_.Unread, walk_.MissingStartPaths}, funnel_);
 }
 
 void TFmain::search_result_info()
@@ -163,7 +272,10 @@ void TFmain::UpdateCommands()
                 action->setEnabled(enabled);
         }
     };
-    enable({SB_add_path, N_Adddirectory, SB_run, N_Startsearch, SB_exit, N_Exit, N_Loadfoundfileslist,
+    // While a search runs the Run button is its Stop button.
+    SB_run->setText(idle ? "Run (F9)" : "Stop");
+    SB_run->setIcon(platform::CommandIcon(idle ? "media-playback-start" : "media-playback-stop"));
+    enable({SB_add_path, N_Adddirectory, N_Startsearch, SB_exit, N_Exit, N_Loadfoundfileslist,
             P_Loadfoundfileslist, N_Settings}, idle);
     enable({SB_del_path, N_Deletedirectory, SB_save_path}, idle && pathSelected);
     enable({SB_kreller, N_Editcurrentkreller}, idle && krellerSelected);

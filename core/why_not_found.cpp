@@ -114,6 +114,9 @@ std::string WhyNotFound(std::string path, const std::vector<std::string>& startP
     const TChainVerdict verdict = chain.JudgeFile(*entry, path, directoriesRow, nullptr);
     if (verdict.Passed())
         return Quoted(path) + " passes every kreller: the search finds it." + PartlySearchedNote(verdict.TextLimit);
+    if (verdict.RefusedBy == &chain.NameRow())
+        return Quoted(path) + " is refused by the name box: its name does not match " +
+               Quoted(chain.NameFilter().Text()) + ".";
     std::string text = Quoted(path) + " is refused by " + KrellerNamed(*verdict.RefusedBy);
     if (verdict.Failed)
         return text + ", whose test failed: " + verdict.Error + "." + PartlySearchedNote(verdict.TextLimit);

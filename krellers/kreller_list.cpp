@@ -10,7 +10,28 @@ bool TKrellerRow::IsCustom() const
     return custom_;
 }
 
-TKrellerList::TKrellerList(TCustomKrellerFactory customKrellers) : customKrellers_(std::move(customKrellers)) {}
+TKrellerList::TKrellerList(TCustomKrellerFactory customKrellers) : customKrellers_(std::move(customKrellers))
+{
+    nameRow_.Caption = NameFilterCaption;
+}
+
+void TKrellerList::SetNameFilter(TNameFilter filter)
+{
+    nameFilter_ = std::move(filter);
+    nameRow_.Strings = {nameFilter_.Text()};
+    nameRow_.Checked = nameFilter_.Active();
+}
+
+TChainVerdict TKrellerList::AskNameFilter(const FileEntry& entry, TKrellerFunnel* funnel) const
+{
+    TChainVerdict verdict;
+    const auto start = funnel ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    if (!nameFilter_.Matches(entry.Name))
+        verdict.RefusedBy = &nameRow_;
+    if (funnel)
+        funnel->Record(&nameRow_, verdict.Passed(), std::chrono::steady_clock::now() - start, nullptr);
+    return verdict;
+}
 
 TKrellerList::~TKrellerList()
 {
@@ -134,6 +155,11 @@ bool TKrellerList::FilePassesKrellers(const FileEntry& entry, const std::string&
 TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string& path, const TKrellerRow* skipped,
                                       TKrellerFunnel* funnel) const
 {
+    if (nameFilter_.Active()) {
+        TChainVerdict verdict = AskNameFilter(entry, funnel);
+        if (!verdict.Passed())
+            return verdict;
+    }
     TTextLimit limit = TTextLimit::None;
     TChainVerdict verdict;
     for (const auto& row : rows_) {
@@ -154,6 +180,12 @@ TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string&
 TKrellerFunnel TKrellerList::StartFunnel(const TKrellerRow* directoriesRow) const
 {
     TKrellerFunnel funnel;
+    if (nameFilter_.Active()) {
+        TFunnelStage stage;
+        stage.Row = &nameRow_;
+        stage.Caption = NameFilterCaption + (" \"" + nameFilter_.Text() + "\"");
+        funnel.Stages.push_back(std::move(stage));
+    }
     for (const auto& row : rows_) {
         if (!TakesPart(*row))
             continue;

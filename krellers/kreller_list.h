@@ -2,6 +2,7 @@
 #include "krellers/chain_kreller.h"
 #include "krellers/condition_strings.h"
 #include "krellers/kreller_funnel.h"
+#include "krellers/name_filter.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
@@ -94,13 +95,26 @@ public:
     // counts directories.
     TKrellerFunnel StartFunnel(const TKrellerRow* directoriesRow) const;
 
+    // The name box's condition, asked about every file before any kreller; none when it is empty.
+    void SetNameFilter(TNameFilter filter);
+    const TNameFilter& NameFilter() const { return nameFilter_; }
+    // The row that stands for the name box in verdicts and in the funnel; it is never in the list.
+    const TKrellerRow& NameRow() const { return nameRow_; }
+
 private:
     TKrellerRow& Append(std::unique_ptr<TKrellerRow> row);
     void ReleaseCustomKrellers();
 
+    TChainVerdict AskNameFilter(const FileEntry& entry, TKrellerFunnel* funnel) const;
+
     TCustomKrellerFactory customKrellers_;
     std::vector<std::unique_ptr<TKrellerRow>> rows_;
+    TNameFilter nameFilter_;
+    TKrellerRow nameRow_;
 };
+
+// The caption of the name box's row.
+inline constexpr const char* NameFilterCaption = "Name contains";
 
 // Whether the walk may enter a directory: always, unless the Directories row is there, checked and
 // its kreller refuses it or fails with an error.

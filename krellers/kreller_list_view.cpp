@@ -57,7 +57,8 @@ TKrellerListView::TKrellerListView(TKrellerList& list, QWidget* parent)
     setHeaderHidden(true);
     header()->setStretchLastSection(false);
     setColumnWidth(0, 300);
-    setColumnWidth(1, 350);
+    // A condition's description is shown whole, with a scroll bar when it is wider than the list.
+    header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     setRootIsDecorated(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -16,7 +16,6 @@ const char* const kBuiltInKrellersKey = "MAIN_KRELLERS";
 const char* const kFileGroupsKey = "FILE_GROUPS";
 const char* const kLastExtensionKey = "LAST_EXT";
 const char* const kLastVisitKey = "LVD";
-const char* const kFoundColumnsKey = "FOUND_COLUMNS";
 const char* const kRecentSearchesKey = "RECENT_SEARCHES";
 const char* const kDialogFoldersKey = "DIALOG_FOLDERS";
 const char* const kSwitchedOff = "N";
@@ -309,10 +308,6 @@ void TSettingsStore::SetLastExtensionMask(const std::string& mask) { document_.S
 std::string TSettingsStore::LastVisit() const { return document_.GetAttr(kLastVisitKey); }
 
 void TSettingsStore::SetLastVisit(const std::string& date) { document_.SetAttr(kLastVisitKey, date); }
-
-std::string TSettingsStore::FoundColumns() const { return document_.GetAttr(kFoundColumnsKey); }
-
-void TSettingsStore::SetFoundColumns(const std::string& columns) { document_.SetAttr(kFoundColumnsKey, columns); }
 
 std::vector<std::string> TSettingsStore::RecentSearches()
 {

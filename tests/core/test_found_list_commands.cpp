@@ -27,19 +27,8 @@
 
 namespace {
 
-struct FoundListCommands : WindowTest {
-    ProbeKreller probe;
-    TD_kreller_size sizeKreller;
-
-    FoundListCommands()
-    {
-        TNativeKrellers natives;
-        natives.FileMask = &probe;
-        natives.FileSize = &sizeKreller;
-        window.AttachNativeKrellers(natives);
-        window.FormActivate();
-        window.SetStartPaths({tree.Root()}, 0);
-    }
+struct FoundListCommands : ProbedWindowTest {
+    FoundListCommands() { Activate(); }
 
     QTreeView* View() { return window.findChild<QTreeView*>("LV_found"); }
     void ClickHeader(int column, Qt::SortOrder order) { View()->header()->setSortIndicator(column, order); }
@@ -224,10 +213,15 @@ struct FoundListLoad : FoundListCommands {
 TEST_F(FoundListLoad, TheWindowAnswersDuringALoadWithItsCommandsDisabled)
 {
     const std::string list = ListOf(40);
-    std::optional<bool> runEnabledMeanwhile;
-    QTimer::singleShot(0, [&] { runEnabledMeanwhile = RunEnabled(); });
+    std::optional<bool> startEnabledMeanwhile;
+    QString runTextMeanwhile;
+    QTimer::singleShot(0, [&] {
+        startEnabledMeanwhile = window.findChild<QAction*>("N_Startsearch")->isEnabled();
+        runTextMeanwhile = window.findChild<QAbstractButton*>("SB_run")->text();
+    });
     Load(list);
-    EXPECT_EQ(runEnabledMeanwhile, false);
+    EXPECT_EQ(startEnabledMeanwhile, false);
+    EXPECT_EQ(runTextMeanwhile, "Stop");  // the Run button stops a load as it stops a search
     EXPECT_EQ(window.FoundList().rowCount(), 40);
     EXPECT_TRUE(RunEnabled());
     EXPECT_FALSE(window.Searching);

@@ -39,20 +39,7 @@ private:
     TSettingsStore store_;
 };
 
-struct FoundTools : WindowTest {
-    ProbeKreller probe;
-    TD_kreller_size sizeKreller;
-
-    void Activate()
-    {
-        TNativeKrellers natives;
-        natives.FileMask = &probe;
-        natives.FileSize = &sizeKreller;
-        window.AttachNativeKrellers(natives);
-        window.FormActivate();
-        window.SetStartPaths({tree.Root()}, 0);
-    }
-
+struct FoundTools : ProbedWindowTest {
     TKrellerList& Chain() { return window.Krellers().Krellers(); }
     QTreeView* View() { return window.findChild<QTreeView*>("LV_found"); }
     QLineEdit* Filter() { return window.findChild<QLineEdit*>("Edit_filter"); }
@@ -87,11 +74,13 @@ TEST_F(FoundTools, ASavedSearchSetsUpPathsAndEveryRowAgainAndKeepsAMissingPlugIn
     Chain().Row(0).Checked = true;
     Chain().Row(2).Strings = {"Names with keep", "keep"};
     Chain().Row(2).Checked = true;
+    window.SetNameBoxText("report *.pdf");
     const std::string file = tree.Path("one.fks");
     ASSERT_TRUE(window.SaveSearchTo(file));
 
     // Everything changes, then the file brings it back.
     window.SetStartPaths({"/tmp/"}, 0);
+    window.SetNameBoxText("");
     Chain().Row(0).Strings.clear();
     Chain().Row(0).Checked = false;
     Chain().Row(1).Strings = {"1 KB", "MIN=1000"};
@@ -99,6 +88,7 @@ TEST_F(FoundTools, ASavedSearchSetsUpPathsAndEveryRowAgainAndKeepsAMissingPlugIn
     Chain().Row(2).Strings.clear();
     EXPECT_EQ(MessageOf([&] { EXPECT_TRUE(window.OpenSearchFrom(file)); }), "");
     EXPECT_EQ(window.StartPaths(), (std::vector<std::string>{tree.Root(), "/srv/caf\xE9/"}));
+    EXPECT_EQ(window.NameBoxText(), "report *.pdf");
     EXPECT_EQ(Chain().Row(0).Strings, (TConditionStrings{"probe", "x"}));
     EXPECT_TRUE(Chain().Row(0).Checked);
     EXPECT_TRUE(Chain().Row(1).Strings.empty());
@@ -143,8 +133,9 @@ TEST_F(FoundTools, OptionalColumnsAreRememberedAndExportedAsShown)
     window.ShowOptionalColumn(TFoundColumn::Owner, true);
     window.ShowOptionalColumn(TFoundColumn::Extension, true);
     window.ShowOptionalColumn(TFoundColumn::Owner, false);
-    EXPECT_EQ(settings.Store()->FoundColumns(), "Extension");
-    settings.Store()->SetFoundColumns("Permissions;Extension");
+    TRememberedState kept(settings.Store()->Document(), "MAIN_WINDOW");
+    EXPECT_EQ(kept.Text("SHOWN_COLUMNS"), "Extension");
+    kept.SetText("SHOWN_COLUMNS", "Permissions;Extension");
     window.AttachSettings(&settings);  // as at the next start
     window.SetStartPaths({tree.Root()}, 0);
     EXPECT_FALSE(header->isSectionHidden(static_cast<int>(TFoundColumn::Permissions)));

@@ -137,18 +137,26 @@ TEST_F(MainWindowFixture, EverythingIsDisabledWhileSearching)
     window.SetStartPaths({tree.Root()}, 0);
     std::map<std::string, bool> during;
     probe.test = [&](const std::string&) {
-        for (const char* name : {"SB_add_path", "SB_del_path", "SB_save_path", "SB_run", "SB_kreller", "SB_view",
+        for (const char* name : {"SB_add_path", "SB_del_path", "SB_save_path", "SB_kreller", "SB_view",
                                  "SB_view_plugin", "SB_open", "SB_exit", "SB_findinfound", "N_Savefoundfileslist",
                                  "N_Loadfoundfileslist", "N_Settings", "N_Startsearch"})
             during[name] = Enabled(name);
         during["LV_krellers"] = window.Krellers().isEnabled();
         return true;
     };
+    QString runText;
+    probe.test = [&, record = probe.test](const std::string& path) {
+        runText = window.findChild<QAbstractButton*>("SB_run")->text();
+        during["SB_run"] = !Enabled("SB_run");  // the Run button stays at hand as "Stop"
+        return record(path);
+    };
     window.SB_runClick();
     ASSERT_FALSE(during.empty());
     for (const auto& [name, enabled] : during)
         EXPECT_FALSE(enabled) << name;
+    EXPECT_EQ(runText, "Stop");
     EXPECT_TRUE(Enabled("SB_run"));
+    EXPECT_EQ(window.findChild<QAbstractButton*>("SB_run")->text(), "Run (F9)");
     EXPECT_TRUE(window.Krellers().isEnabled());
 }
 
@@ -189,7 +197,7 @@ TEST_F(MainWindowFixture, StopSkipsRemainingStartPathsAndTheSummarySaysSo)
     EXPECT_TRUE(window.SearchResultText().starts_with("File(s) passed through all the krellers:2\n\nEntries examined:"));
 }
 
-TEST_F(MainWindowFixture, AFailingKrellerTestRefusesTheFileSilently)
+TEST_F(MainWindowFixture, AFailingKrellerTestRefusesTheFileAndTheSummaryOpensByItself)
 {
     tree.File("a.txt");
     tree.File("b.txt");
@@ -201,8 +209,17 @@ TEST_F(MainWindowFixture, AFailingKrellerTestRefusesTheFileSilently)
             throw std::runtime_error("unreadable");
         return true;
     };
+    QString summary;
+    ClickInNextModal("btn_ok", [&](QWidget* box) { summary = box->findChild<QLabel*>("Label_text")->text(); });
     window.SB_runClick();
     EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("b.txt")}));
+    EXPECT_TRUE(summary.contains("First error: File size condition: unreadable")) << summary.toStdString();
+    const QString status = window.StatusText();
+    EXPECT_TRUE(status.startsWith("1 file found in ")) << status.toStdString();
+    EXPECT_TRUE(status.endsWith(" s; 1 file refused because of an error in File size condition: unreadable"))
+        << status.toStdString();
+    EXPECT_EQ(window.findChild<QLabel*>("Label_found_stat")->text(), "errors");
+    EXPECT_TRUE(window.findChild<QWidget*>("SB_found_stat")->toolTip().contains("unreadable"));
 }
 
 TEST_F(MainWindowFixture, ProgressDialogShowsOnlyForRunsLongerThanOneTick)

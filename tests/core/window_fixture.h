@@ -7,6 +7,7 @@
 
 #include "TempTree.h"
 #include "core/main.h"
+#include "krellers/kreller_size.h"
 #include "core/msg.h"
 #include "core/sure.h"
 #include "krellers/kreller.h"
@@ -33,5 +34,21 @@ struct WindowTest : ::testing::Test {
         work.Dir("bin");
         platform::SetCurrentDirectory(work.Path("bin"));
         window.AttachDialogs({&sure, &msg, &breakDialog, nullptr, nullptr});
+    }
+};
+
+// The main window with a probe in the File mask row and the File size kreller, searching tree.
+struct ProbedWindowTest : WindowTest {
+    ProbeKreller probe;
+    TD_kreller_size sizeKreller;
+
+    void Activate()
+    {
+        TNativeKrellers natives;
+        natives.FileMask = &probe;
+        natives.FileSize = &sizeKreller;
+        window.AttachNativeKrellers(natives);
+        window.FormActivate();
+        window.SetStartPaths({tree.Root()}, 0);
     }
 };
