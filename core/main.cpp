@@ -28,6 +28,7 @@
 #include "core/help_pages.h"
 #include "core/msg.h"
 #include "core/open_file.h"
+#include "core/preview_pane.h"
 #include "core/sure.h"
 #include "core/text_view.h"
 #include "core/why_dialog.h"
@@ -248,15 +249,19 @@ void TFmain::closeEvent(QCloseEvent* event)
 {
     // A run in progress is stopped first; the window closes once the walk has unwound, so no
     // kreller is called after it is released.
-    if (Searching) {
-        StopSearch();
-        if (progress_)
-            progress_->BreakProgress(true);
+    // So is a cartridge's conversion for the preview, which must end before the plug-ins go.
+    if (Searching || preview_->Converting()) {
+        if (Searching) {
+            StopSearch();
+            if (progress_)
+                progress_->BreakProgress(true);
+        }
         closePending_ = true;
         event->ignore();
         return;
     }
     KeepRememberedState();
+    preview_->Clear();
     FormClose();
     if (findDialog_)
         findDialog_->close();

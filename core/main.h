@@ -40,6 +40,7 @@ class TFoundListModel;
 struct TFoundRow;
 class TFsure;
 class TKrellerListView;
+class TO_preview;
 
 // What the main window reads from and writes to the user's settings.
 class TMainSettings {
@@ -235,6 +236,13 @@ public:
     // "shown N of M" while the quick filter hides rows; empty otherwise.
     QString ShownCountText() const;
 
+    // The preview pane beside the found list (main_preview.cpp).
+    TO_preview& Preview() { return *preview_; }
+    bool PreviewShown() const;
+    void ShowPreview(bool shown);
+    // The keywords of the Context condition when its row is switched on; they are marked in the preview.
+    std::vector<std::string> PreviewKeywords() const;
+
     TFoundListModel& FoundList() { return *found_; }
     TKrellerListView& Krellers() { return *LV_krellers_; }
     TD_progress_user* ProgressDialog() { return progress_; }
@@ -279,6 +287,13 @@ private:
     void UpdateShownCount();
     void UpdateFoundToolCommands();
     bool TypedIntoFoundList(QKeyEvent* event);
+    // main_preview.cpp
+    QWidget* WithPreviewPane(QWidget* results);
+    void BuildPreviewMenu(QMenu* foundList);
+    void PreviewSelected();
+    void UpdatePreviewCommands();
+    void RestorePreviewState(const TRememberedState& state);
+    void KeepPreviewState(TRememberedState& state);
     void SetCommandIcons();
     void SetToolTips();
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
@@ -337,6 +352,13 @@ private:
     QMenu* PopupMenu_columns = nullptr;
     QLineEdit* Edit_filter = nullptr;
     QLabel* Label_shown = nullptr;
+
+    // The preview pane.
+    TO_preview* preview_ = nullptr;
+    QAction* N_Preview = nullptr;
+    QAction* N_Nexthit = nullptr;
+    QAction* N_Previoushit = nullptr;
+    bool previewWhileSearching_ = false;  // the search that ran when the preview last looked
 
     // Tool buttons.
     QToolButton* SB_add_path = nullptr;

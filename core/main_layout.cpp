@@ -176,7 +176,7 @@ void TFmain::BuildLayout()
     auto* splitter = new QSplitter(Qt::Vertical, central);
     splitter->setObjectName("Splitter_main");
     splitter->addWidget(LV_krellers_);
-    splitter->addWidget(results);
+    splitter->addWidget(WithPreviewPane(results));
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 3);
 
@@ -245,6 +245,7 @@ void TFmain::BuildMenus()
     N_Openfile = MenuAction(foundList, "Open file", "N_Openfile", &TFmain::SB_openClick);
     N_Opencontainingfolder = MenuAction(foundList, "Open containing folder", "N_Opencontainingfolder",
                                         &TFmain::N_OpencontainingfolderClick);
+    BuildPreviewMenu(foundList);
 
     QMenu* help = menuBar()->addMenu("Help");
     help->setObjectName("N_Help");

@@ -287,5 +287,6 @@ void TFmain::UpdateCommands()
     enable({SB_findinfound, N_Searchinfoundfilenames, N_Savefoundfileslist, P_Savefoundfileslist}, idle && foundNotEmpty);
     LV_krellers_->SetSearching(Searching);
     UpdateFoundToolCommands();
+    UpdatePreviewCommands();
 }
 

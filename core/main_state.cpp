@@ -76,6 +76,7 @@ void TFmain::RestoreRememberedState()
         LV_found->header()->setSortIndicator((*sort)[0], (*sort)[1] ? Qt::DescendingOrder : Qt::AscendingOrder);
     if (const auto sizes = state->Numbers(kSplitter); sizes && sizes->size() == 2 && (*sizes)[0] >= 0 && (*sizes)[1] > 0)
         findChild<QSplitter*>("Splitter_main")->setSizes({(*sizes)[0], (*sizes)[1]});
+    RestorePreviewState(*state);
     SetNameHistory(state->Texts(kNameHistory));
     SetNameBoxText(state->Text(kNameText));
     const std::vector<std::string> paths = state->Texts(kStartPaths);
@@ -129,6 +130,7 @@ void TFmain::KeepRememberedState()
     const QList<int> sizes = findChild<QSplitter*>("Splitter_main")->sizes();
     if (sizes.size() == 2)
         state->SetNumbers(kSplitter, {sizes[0], sizes[1]});
+    KeepPreviewState(*state);
     state->SetText(kNameText, NameBoxText());
     state->SetTexts(kNameHistory, NameHistory());
     state->SetSwitch(kRememberPaths, RememberPaths);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShortcut>
+#include <QSplitter>
 #include <QToolButton>
 
 #include "ModalDriver.h"
@@ -302,6 +303,8 @@ TEST(RememberedWindow, WhatTheUserLeftComesBackAtTheNextStart)
         window.findChild<QTreeView*>("LV_found")->header()->resizeSection(0, 211);
         window.findChild<QTreeView*>("LV_found")->header()->setSortIndicator(2, Qt::DescendingOrder);
         window.LiveResults = false;
+        window.ShowPreview(true);
+        window.findChild<QSplitter*>("Splitter_preview")->setSizes({500, 300});
         window.KeepRememberedState();
         ASSERT_TRUE(store.Save());
     }
@@ -317,6 +320,10 @@ TEST(RememberedWindow, WhatTheUserLeftComesBackAtTheNextStart)
     EXPECT_EQ(window.findChild<QTreeView*>("LV_found")->header()->sectionSize(0), 211);
     EXPECT_EQ(window.FoundList().Sorting(), (TFoundSort{true, TFoundColumn::Size, true}));
     EXPECT_FALSE(window.LiveResults);
+    EXPECT_TRUE(window.PreviewShown());
+    const QList<int> paneSizes = window.findChild<QSplitter*>("Splitter_preview")->sizes();
+    ASSERT_EQ(paneSizes.size(), 2);
+    EXPECT_GT(paneSizes[1], 0);
 
     // Without "Remember start paths" the next start has the default path.
     window.RememberPaths = false;
