@@ -39,6 +39,7 @@ TD_why_not_found::TD_why_not_found(QWidget* parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    platform::MakeFixedSizeDialog(this);
 }
 
 void TD_why_not_found::SetPathText(const QString& text)

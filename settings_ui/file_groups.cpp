@@ -1,5 +1,6 @@
 #include "settings_ui/file_groups.h"
 
+#include "platform/DialogManners.h"
 #include "settings_ui/ui_text.h"
 
 #include <QHBoxLayout>
@@ -295,6 +296,7 @@ void TD_file_group_exts::BuildControls()
     layout->addWidget(new QLabel("File extentions in the group:", this));
     layout->addLayout(listRow);
     layout->addLayout(buttons);
+    platform::SetDialogTitleButtons(this, platform::DialogFrame::Resizable);
 }
 
 bool TD_file_group_exts::EditFileGroup(TFileGroup& group)
@@ -371,6 +373,7 @@ std::optional<std::string> AskForText(QWidget* parent, const std::string& title,
     box.setWindowTitle(ToQ(title));
     box.setLabelText(ToQ(prompt));
     box.setTextValue(QString());
+    platform::MakeFixedSizeDialog(&box);
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return FromQ(box.textValue());

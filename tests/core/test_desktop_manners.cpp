@@ -4,6 +4,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QTabBar>
+#include <QTreeWidget>
 #include <QRegularExpression>
 #include <QDialog>
 #include <QKeyEvent>
@@ -14,8 +18,25 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <map>
+#include <memory>
 
+#include "TempTree.h"
+#include "conditions/LCEdit.h"
+#include "core/about.h"
 #include "core/desktop_keys.h"
+#include "core/find_dialog.h"
+#include "core/text_view.h"
+#include "core/why_dialog.h"
+#include "krellers/kreller_context.h"
+#include "krellers/kreller_date.h"
+#include "krellers/kreller_dirs.h"
+#include "krellers/kreller_mask.h"
+#include "krellers/kreller_size.h"
+#include "platform/EmptyViewHint.h"
+#include "settings_ui/crtr_lists.h"
+#include "settings_ui/file_groups.h"
+#include "settings_ui/settings_user.h"
 #include "core/menu_mnemonics.h"
 #include "core/msg.h"
 #include "core/progress.h"
@@ -170,6 +191,180 @@ TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)
         for (QPushButton* button : dialog->findChildren<QPushButton*>())
             EXPECT_FALSE(button->icon().isNull()) << dialog->objectName().toStdString() << " " << button->text().toStdString();
     }
+}
+
+// Every dialog of the program, built as the program builds it, and whether the user may resize it.
+struct ProgramDialog {
+    std::unique_ptr<QDialog> dialog;
+    bool resizable = false;
+};
+
+std::vector<ProgramDialog> EveryDialog(const TempTree& work)
+{
+    std::vector<ProgramDialog> dialogs;
+    const auto add = [&dialogs](QDialog* dialog, bool resizable = false) {
+        dialogs.push_back({std::unique_ptr<QDialog>(dialog), resizable});
+    };
+    add(new TFsure);
+    add(new TFsure_checked);
+    add(new TFbreak_scanning);
+    add(new TDmsg);
+    add(new TF_about);
+    add(new TD_find);
+    add(new TD_why_not_found);
+    add(new TFLCEdit);
+    add(new TFabout_crtr);
+    add(new TFabout_ckrellers);
+    add(new TD_kreller_dirs);
+    add(new TD_kreller_mask);
+    add(new TD_kreller_size);
+    add(new TD_kreller_date);
+    add(new TD_kreller_context);
+    add(new TD_file_group_exts([](const std::string&) { return true; }), true);
+    add(new TF_text_view([](const std::string&) {}), true);
+    add(new TD_settings_user(TSettingsPlace{work.Path("bin/FileKreller"), "", nullptr}, {}), true);
+    return dialogs;
+}
+
+// What the title bar offers, whatever else the flags say.
+Qt::WindowFlags TitleButtons(const QWidget* window)
+{
+    return window->windowFlags() & (Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                                    Qt::WindowContextHelpButtonHint);
+}
+
+TEST(EveryDialog, OffersCloseOnItsTitleAndMaximiseOnlyWhenItCanBeResized)
+{
+    TempTree work;
+    work.Dir("bin");
+    // Qt adds the window menu to a title with buttons.
+    const Qt::WindowFlags closeOnly =
+        Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    for (const ProgramDialog& d : EveryDialog(work)) {
+        const std::string name = d.dialog->objectName().toStdString();
+        EXPECT_EQ(d.dialog->windowType(), Qt::Dialog) << name;
+        EXPECT_EQ(TitleButtons(d.dialog.get()), d.resizable ? closeOnly | Qt::WindowMaximizeButtonHint : closeOnly) << name;
+        const QLayout* layout = d.dialog->layout();
+        const bool keepsItsSize = (layout && layout->sizeConstraint() == QLayout::SetFixedSize) ||
+                                  d.dialog->minimumSize() == d.dialog->maximumSize();
+        EXPECT_NE(keepsItsSize, d.resizable) << name;
+    }
+}
+
+TEST(EveryDialog, ProgressWindowStaysOnTopWithOnlyClose)
+{
+    TD_progress progress;
+    EXPECT_TRUE(progress.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(progress.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint));
+}
+
+// The marked character of a caption, lower-cased; null when it marks none.
+QChar Marked(const QString& caption)
+{
+    const QRegularExpressionMatch match = QRegularExpression("&([^&])").match(QString(caption).replace("&&", ""));
+    return match.hasMatch() ? match.captured(1).at(0).toLower() : QChar();
+}
+
+// The captions Alt reaches in a dialog, by the tab page they are on (null: on none): its buttons,
+// check boxes, group boxes, tabs and field labels.
+std::map<QWidget*, QStringList> Captions(QDialog* dialog)
+{
+    std::map<QWidget*, QStringList> captions;
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        if (control->window() != dialog || qobject_cast<QToolButton*>(control))
+            continue;
+        QStringList& on = captions[TabPageOf(control, dialog)];
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            on << button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(control))
+            on << group->title();
+        else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy())
+            on << label->text();
+        else if (auto* tabs = qobject_cast<QTabBar*>(control))
+            for (int i = 0; i < tabs->count(); ++i)
+                on << tabs->tabText(i);
+    }
+    return captions;
+}
+
+TEST(EveryDialog, EachCaptionedControlGetsAnAltLetterNoControlShownWithItHas)
+{
+    TempTree work;
+    work.Dir("bin");
+    for (const ProgramDialog& d : EveryDialog(work)) {
+        const std::string name = d.dialog->objectName().toStdString() + " " + d.dialog->windowTitle().toStdString();
+        const std::map<QWidget*, QStringList> before = Captions(d.dialog.get());
+        AssignDialogMnemonics(d.dialog.get());
+        const std::map<QWidget*, QStringList> after = Captions(d.dialog.get());
+        ASSERT_EQ(after.size(), before.size()) << name;
+        for (const auto& [page, captions] : after) {
+            // What is shown together: the controls outside the pages and those of one page.
+            const QStringList shown = page ? after.at(nullptr) + captions : captions;
+            QSet<QChar> letters;
+            QStringList unmarked;
+            for (const QString& caption : shown) {
+                const QChar letter = Marked(caption);
+                if (letter.isNull() && caption.contains(QRegularExpression("\\w")))
+                    unmarked << caption;
+                EXPECT_TRUE(letter.isNull() || !letters.contains(letter)) << name << ": " << caption.toStdString();
+                letters.insert(letter);
+            }
+            EXPECT_TRUE(unmarked.isEmpty()) << name << ": " << unmarked.join(" | ").toStdString();
+            for (qsizetype i = 0; i < captions.size(); ++i)
+                EXPECT_EQ(Shown(captions[i]), Shown(before.at(page)[i])) << name << ": the caption shows as before";
+        }
+    }
+}
+
+TEST(EveryDialog, TheShownDialogGetsItsLettersAndANestedDialogKeepsItsOwn)
+{
+    TDesktopKeys keys({});
+    qApp->installEventFilter(&keys);
+    TF_text_view view([](const std::string&) {});
+    view.show();
+    EXPECT_EQ(view.findChild<QPushButton*>("btn_find")->text(), "&Find");
+    EXPECT_EQ(view.findChild<QPushButton*>("btn_close")->text(), "&Close");
+    // The find box belongs to the text view but is a window of its own, lettered when it is shown.
+    auto* find = view.findChild<TD_find*>();
+    ASSERT_NE(find, nullptr);
+    for (QAbstractButton* button : find->findChildren<QAbstractButton*>())
+        EXPECT_FALSE(HasMnemonic(button->text())) << button->text().toStdString();
+    view.hide();
+    qApp->removeEventFilter(&keys);
+}
+
+TEST(EmptyViews, AnEmptyListShowsItsHintFramedWhileItHasTheFocus)
+{
+    QWidget window;
+    auto* list = new QTreeWidget(&window);
+    auto* other = new QLineEdit(&window);
+    list->setGeometry(0, 0, 300, 120);
+    other->setGeometry(0, 130, 300, 24);
+    auto* hint = new platform::TEmptyViewHint(list, "Nothing here");
+    window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    const auto look = [list](QWidget* focus) {
+        focus->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        return list->viewport()->grab().toImage();
+    };
+    const QImage blank = [list] {
+        QImage image(list->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(list->viewport()->palette().color(QPalette::Base));
+        return image;
+    }();
+
+    const QImage unfocused = look(other);
+    const QImage focused = look(list);
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_TRUE(hint->Showing());
+    EXPECT_NE(unfocused.convertToFormat(blank.format()), blank) << "the hint is shown";
+    EXPECT_NE(focused, unfocused) << "the focus is seen";
+
+    list->addTopLevelItem(new QTreeWidgetItem(QStringList{"row"}));
+    EXPECT_FALSE(hint->Showing());
 }
 
 TEST(WindowPlacement, CentredOnItsOwnerAndBesideWithoutCovering)
