@@ -99,16 +99,24 @@ std::string LeftOutOfListText(std::size_t leftOut)
              "a line of the list cannot hold.";
 }
 
-void LoadFoundList(const std::string& file, const AddFoundFileCallback& add)
+TFoundListLoad LoadFoundList(const std::string& file, const AddFoundFileCallback& add)
 {
     constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
     platform::TFileReader reader(file);
+    TFoundListLoad load;
+    load.File = file;
     const auto addExisting = [&](std::string_view line) {
         if (line.empty())
             return;
         const std::string path(line);
-        if (const std::optional<FileEntry> entry = platform::LookupEntry(path))
+        if (const std::optional<FileEntry> entry = platform::LookupEntry(path)) {
             add(*entry, path);
+            ++load.Loaded;
+            return;
+        }
+        if (load.FirstMissing.size() < TFoundListLoad::MissingKept)
+            load.FirstMissing.push_back(path);
+        ++load.Missing;
     };
     TFoundListLineSplitter splitter;
     std::string piece;
@@ -116,6 +124,30 @@ void LoadFoundList(const std::string& file, const AddFoundFileCallback& add)
         piece.clear();
     } while (reader.ReadSome(piece, kPieceBytes) > 0 && splitter.Feed(piece, addExisting));
     splitter.Finish(addExisting);
+    return load;
+}
+
+std::string LoadedListText(const TFoundListLoad& load)
+{
+    std::string text = std::to_string(load.Loaded) + (load.Loaded == 1 ? " file" : " files") + " loaded from " +
+                       platform::FileNamePart(load.File);
+    if (load.Missing > 0)
+        text += "; " + std::to_string(load.Missing) + (load.Missing == 1 ? " of its paths no longer exists"
+                                                                          : " of its paths no longer exist");
+    return text;
+}
+
+std::string MissingPathsText(const TFoundListLoad& load)
+{
+    if (load.Missing == 0)
+        return {};
+    std::string text = "No longer there:";
+    for (const std::string& path : load.FirstMissing)
+        text += "\n" + path;
+    const std::int64_t more = load.Missing - static_cast<std::int64_t>(load.FirstMissing.size());
+    if (more > 0)
+        text += "\nand " + std::to_string(more) + " more";
+    return text;
 }
 
 std::size_t SaveFoundListAs(const std::vector<std::string>& rowPaths, const FileChooser& chooseFile)
@@ -128,15 +160,15 @@ std::size_t SaveFoundListAs(const std::vector<std::string>& rowPaths, const File
     return file ? SaveFoundList(*file, rowPaths) : 0;
 }
 
-void LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,
-                       const AddFoundFileCallback& add)
+std::optional<TFoundListLoad> LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,
+                                                const AddFoundFileCallback& add)
 {
     const platform::TWorkingDirectoryGuard keepWorkingDirectory;
     const std::optional<std::string> file = chooseFile();
     if (!file)
-        return;
+        return std::nullopt;
     clearFoundList();
-    LoadFoundList(*file, add);
+    return LoadFoundList(*file, add);
 }
 
 namespace {

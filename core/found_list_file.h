@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -53,12 +54,27 @@ std::string LeftOutOfListText(std::size_t leftOut);
 
 // Appends one found row built from entry, with path as its full path.
 using AddFoundFileCallback = std::function<void(const FileEntry& entry, const std::string& path)>;
+
+// What loading a list gave: the rows loaded, and the paths of the list that name nothing now.
+struct TFoundListLoad {
+    static constexpr std::size_t MissingKept = 10;  // the first missing paths named
+    std::string File;
+    std::int64_t Loaded = 0;
+    std::int64_t Missing = 0;
+    std::vector<std::string> FirstMissing;  // at most MissingKept, in file order
+};
+// The status bar's line after a load: "120 files loaded from list.txt; 3 of its paths no longer exist".
+std::string LoadedListText(const TFoundListLoad& load);
+// The missing paths named, one a line, with how many more there are; empty when none is missing.
+std::string MissingPathsText(const TFoundListLoad& load);
+
 // Reads file and calls add for every line that names an existing entry (file or directory), in
-// file order, with what the file system says of it now. Lines naming nothing are dropped silently.
+// file order, with what the file system says of it now. Lines naming nothing are left out and
+// counted; empty lines are neither.
 // Each line is the exact path it names: '*' and '?' are ordinary characters of file names.
 // The file is read in pieces: the memory taken grows with the rows kept, not with the file.
 // Throws std::runtime_error with the system's text when the file cannot be read.
-void LoadFoundList(const std::string& file, const AddFoundFileCallback& add);
+TFoundListLoad LoadFoundList(const std::string& file, const AddFoundFileCallback& add);
 
 // Asks for a file to save to or load from; nothing when the user cancels.
 using FileChooser = std::function<std::optional<std::string>()>;
@@ -68,8 +84,8 @@ using FileChooser = std::function<std::optional<std::string>()>;
 // paths were left out because they do not fit on one line.
 std::size_t SaveFoundListAs(const std::vector<std::string>& rowPaths, const FileChooser& chooseFile);
 // "Load found files list": asks for the file, then empties the list and loads the file into it.
-// The working directory is restored however it ends.
-void LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,
+// The working directory is restored however it ends. Nothing when the user cancelled.
+std::optional<TFoundListLoad> LoadFoundListFrom(const FileChooser& chooseFile, const std::function<void()>& clearFoundList,
                        const AddFoundFileCallback& add);
 
 // The system's file dialogs, opened in folder, with a "name|pattern|..." filter; nothing when the

@@ -28,6 +28,8 @@
 #include "core/help_pages.h"
 #include "core/msg.h"
 #include "core/open_file.h"
+#include "core/start_path_box.h"
+#include "core/start_path_entry.h"
 #include "core/sure.h"
 #include "core/text_view.h"
 #include "core/why_dialog.h"
@@ -307,8 +309,55 @@ void TFmain::AddStartPath(const std::string& path)
     if (path.empty())
         return;
     // Linux paths keep their case: upper-casing would name another directory.
-    LB_paths->setCurrentItem(AppendStartPathItem(platform::WithTrailingSlash(path)));
+    const std::string added = platform::WithTrailingSlash(path);
+    LB_paths->setCurrentItem(AppendStartPathItem(added));
+    CMB_path->RememberRecentPath(added);
     UpdateCommands();
+}
+
+bool TFmain::AddTypedStartPath(const std::string& typed)
+{
+    if (Searching)
+        return false;
+    const TStartPathCheck check = CheckStartPath(typed, platform::HomeDirectory());
+    if (!check.Refusal.empty()) {
+        Tell(check.Refusal);
+        CMB_path->SelectTypedText();
+        return false;
+    }
+    if (check.Path.empty())
+        return false;
+    AddStartPath(check.Path);
+    CMB_path->ClearTypedText();
+    return true;
+}
+
+void TFmain::AddDroppedStartPaths(const QMimeData& data)
+{
+    if (Searching)
+        return;
+    std::string refusals;
+    for (const std::string& dropped : DroppedStartPaths(data)) {
+        const TStartPathCheck check = CheckStartPath(dropped, platform::HomeDirectory());
+        if (!check.Path.empty())
+            AddStartPath(check.Path);
+        else if (!check.Refusal.empty())
+            refusals += (refusals.empty() ? "" : "\n") + check.Refusal;
+    }
+    if (!refusals.empty())
+        Tell(refusals);
+}
+
+std::vector<std::string> TFmain::RecentStartPaths() const
+{
+    return CMB_path->RecentPaths();
+}
+
+void TFmain::RememberRecentStartPaths(const std::vector<std::string>& paths)
+{
+    // The first of them ends up first.
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+        CMB_path->RememberRecentPath(*path);
 }
 
 std::optional<std::string> TFmain::BrowseFolder(const std::string& purpose, const std::string& title,
@@ -560,10 +609,24 @@ void TFmain::LoadFoundListChosenBy(const std::function<std::optional<std::string
         }
     };
     try {
-        LoadFoundListFrom(choose, becomeBusy, add);
+        if (const std::optional<TFoundListLoad> load = LoadFoundListFrom(choose, becomeBusy, add))
+            ShowLoadedList(*load);
     } catch (const TLoadStopped&) {
         // the rows loaded so far stay
     }
+}
+
+void TFmain::ShowLoadedList(const TFoundListLoad& load)
+{
+    // The list no longer shows the last run's files: its counts and outcome give way.
+    runStatus_ = {};
+    ShowRunStatus(runStatus_);
+    const std::string text = LoadedListText(load);
+    setWindowTitle(QString::fromUtf8("FileKreller - " + text));
+    statusPanels_[0]->setText(QString("Loaded: %1").arg(load.Loaded));
+    statusPanels_[1]->setText(QString("Missing: %1").arg(load.Missing));
+    SetStatusText(text);
+    statusPanels_[2]->setToolTip(QString::fromUtf8(MissingPathsText(load)));
 }
 
 void TFmain::FitSizeColumn()

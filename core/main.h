@@ -37,8 +37,11 @@ class TF_about;
 class TF_text_view;
 class TFbreak_scanning;
 class TFoundListModel;
+struct TFoundListLoad;
 struct TFoundRow;
 class TFsure;
+class TStartPathBox;
+class QMimeData;
 class TKrellerListView;
 
 // What the main window reads from and writes to the user's settings.
@@ -182,6 +185,15 @@ public:
     // A found list file dialog, opened where the last one was left.
     std::optional<std::string> AskFoundListFile(std::optional<std::string> (*ask)(QWidget*, const std::string&));
     void AddStartPath(const std::string& path);
+    // Enter in the path field: the folder the text names is added, or the message says why not,
+    // the text staying for correction. False when nothing was added.
+    bool AddTypedStartPath(const std::string& typed);
+    // Folders dropped onto the start paths or the path field, or pasted: each one is added;
+    // one message names those refused.
+    void AddDroppedStartPaths(const QMimeData& data);
+    // The drop-down's start paths, newest first: those added and those searched.
+    std::vector<std::string> RecentStartPaths() const;
+    TStartPathBox& StartPathBox() { return *CMB_path; }
     void SB_del_pathClick();
     void SB_save_pathClick();
     std::vector<std::string> StartPaths() const;
@@ -288,6 +300,8 @@ private:
     void FormClose();
     void LV_foundChange();
     void ShowRunCounts();
+    // After a found list was loaded: how many rows came and how many paths were missing.
+    void ShowLoadedList(const TFoundListLoad& load);
     void ShowRunStatus(const TRunStatus& status);
     void EndRunStatus();
     void RememberNameInHistory(const std::string& text);
@@ -296,6 +310,7 @@ private:
     void CopySelected(std::string (*part)(const TFoundRow&));
     std::string StartPathAt(int row) const;
     QListWidgetItem* AppendStartPathItem(const std::string& path);
+    void RememberRecentStartPaths(const std::vector<std::string>& paths);
 
     // The plug-ins outlive the kreller chain, whose custom kreller rows use them.
     TPluginHost plugins_;
@@ -311,6 +326,7 @@ private:
     bool closePending_ = false;
 
     QListWidget* LB_paths = nullptr;
+    TStartPathBox* CMB_path = nullptr;
     QComboBox* CMB_name = nullptr;
     // The start paths of the run whose rows are listed; none when the list comes from elsewhere.
     std::optional<std::vector<std::string>> listedRunPaths_;

@@ -18,7 +18,9 @@
 #include "core/FoundList.h"
 #include "core/command_row.h"
 #include "core/desktop_keys.h"
+#include "core/start_path_box.h"
 #include "krellers/kreller_list_view.h"
+#include "platform/FileSystem.h"
 #include "platform/Icons.h"
 
 QToolButton* TFmain::ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)())
@@ -59,6 +61,13 @@ void TFmain::BuildLayout()
     LB_paths->setMaximumHeight(90);
     connect(LB_paths, &QListWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
     LB_paths->installEventFilter(this);  // Del removes the selected path
+    // A folder is typed or pasted into the field above the list, or dropped onto either.
+    CMB_path = new TStartPathBox(platform::HomeDirectory(), central);
+    pathsCaption->setBuddy(CMB_path);
+    connect(CMB_path, &TStartPathBox::PathEntered, this, [this](const std::string& typed) { AddTypedStartPath(typed); });
+    connect(CMB_path, &TStartPathBox::RecentPathPicked, this, [this](const std::string& path) { AddTypedStartPath(path); });
+    connect(CMB_path, &TStartPathBox::PathsDropped, this, [this](const QMimeData& data) { AddDroppedStartPaths(data); });
+    AcceptFolderDrops(LB_paths->viewport(), [this](const QMimeData& data) { AddDroppedStartPaths(data); });
     SB_add_path = ToolButton("Add to list", "SB_add_path", &TFmain::SB_add_pathClick);
     SB_del_path = ToolButton("Delete from list", "SB_del_path", &TFmain::SB_del_pathClick);
     SB_save_path = ToolButton("Save as default", "SB_save_path", &TFmain::SB_save_pathClick);
@@ -68,8 +77,11 @@ void TFmain::BuildLayout()
         pathButtons->addWidget(b);
     }
     pathButtons->addStretch();
+    auto* pathsColumn = new QVBoxLayout;
+    pathsColumn->addWidget(CMB_path);
+    pathsColumn->addWidget(LB_paths, 1);
     auto* pathsRow = new QHBoxLayout;
-    pathsRow->addWidget(LB_paths, 1);
+    pathsRow->addLayout(pathsColumn, 1);
     pathsRow->addLayout(pathButtons);
 
     SB_kreller = ToolButton("Edit kreller", "SB_kreller", nullptr);

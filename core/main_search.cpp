@@ -15,6 +15,7 @@
 #include "core/FoundList.h"
 #include "core/msg.h"
 #include "core/search_summary.h"
+#include "core/start_path_box.h"
 #include "krellers/kreller_list_view.h"
 #include "platform/Icons.h"
 #include "platform/Text.h"
@@ -81,6 +82,7 @@ void TFmain::SB_runClick()
     krellers_.SetNameFilter(TNameFilter(name));
     RememberNameInHistory(name);
     listedRunPaths_ = StartPaths();
+    RememberRecentStartPaths(*listedRunPaths_);
     walk_.StopRequested = false;
     Searching = true;
     UpdateCommands();
@@ -228,6 +230,7 @@ bool TFmain::CurrentFileAbandoned() const
 void TFmain::SetStatusText(const std::string& text)
 {
     statusPanels_[2]->setText(QString::fromUtf8(text));
+    statusPanels_[2]->setToolTip({});
 }
 
 QString TFmain::StatusText() const

@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include "core/FoundList.h"
+#include "core/start_path_box.h"
 #include "krellers/kreller_list_view.h"
 #include "tagged/remembered_state.h"
 
@@ -29,6 +30,7 @@ const char* const kStartPaths = "START_PATHS";
 const char* const kStartSelected = "START_SELECTED";
 const char* const kRememberPaths = "REMEMBER_PATHS";
 const char* const kLiveResults = "LIVE_RESULTS";
+const char* const kRecentPaths = "RECENT_PATHS";  // the path field's drop-down, newest first
 
 std::vector<int> SectionSizes(const QHeaderView* header)
 {
@@ -78,6 +80,7 @@ void TFmain::RestoreRememberedState()
         findChild<QSplitter*>("Splitter_main")->setSizes({(*sizes)[0], (*sizes)[1]});
     SetNameHistory(state->Texts(kNameHistory));
     SetNameBoxText(state->Text(kNameText));
+    CMB_path->SetRecentPaths(state->Texts(kRecentPaths));
     const std::vector<std::string> paths = state->Texts(kStartPaths);
     if (RememberPaths && !paths.empty())
         SetStartPaths(paths, state->Number(kStartSelected, 0));
@@ -135,4 +138,5 @@ void TFmain::KeepRememberedState()
     state->SetSwitch(kLiveResults, LiveResults);
     state->SetTexts(kStartPaths, RememberPaths ? StartPaths() : std::vector<std::string>{});
     state->SetNumber(kStartSelected, LB_paths->currentRow());
+    state->SetTexts(kRecentPaths, RecentStartPaths());
 }

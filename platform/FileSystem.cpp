@@ -382,6 +382,19 @@ std::string HomeDirectory()
     return {};
 }
 
+std::string HomeDirectoryOf(const std::string& user)
+{
+    if (user.empty())
+        return {};
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::string buffer(size > 0 ? static_cast<std::size_t>(size) : 16384, '\0');
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return {};
+    return found->pw_dir;
+}
+
 std::string DefaultStartPath()
 {
     const char* home = std::getenv("HOME");

@@ -128,6 +128,8 @@ bool DirectoryExists(const std::string& dir);
 
 // $HOME, or the password database's home; empty when neither is known.
 std::string HomeDirectory();
+// The home directory of the account named user; empty when there is no such account.
+std::string HomeDirectoryOf(const std::string& user);
 // Where a search starts when nothing else is set: the home directory with a trailing '/', or "/".
 std::string DefaultStartPath();
 

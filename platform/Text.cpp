@@ -175,6 +175,49 @@ std::string FileUrl(std::string_view absolutePath)
     return url;
 }
 
+namespace {
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<std::string> PathOfFileUrl(std::string_view url)
+{
+    constexpr std::string_view kScheme = "file://";
+    constexpr std::string_view kLocalHost = "localhost";
+    if (url.size() < kScheme.size() || UpperCaseAscii(url.substr(0, kScheme.size())) != "FILE://")
+        return std::nullopt;
+    url.remove_prefix(kScheme.size());
+    if (url.substr(0, kLocalHost.size()) == kLocalHost)
+        url.remove_prefix(kLocalHost.size());
+    if (url.empty() || url.front() != '/')
+        return std::nullopt;  // a file on another host
+    std::string path;
+    path.reserve(url.size());
+    for (std::size_t i = 0; i < url.size(); ++i) {
+        if (url[i] != '%') {
+            path += url[i];
+            continue;
+        }
+        const int high = i + 2 < url.size() ? HexDigit(url[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigit(url[i + 2]) : -1;
+        if (low < 0)
+            return std::nullopt;
+        path += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return path;
+}
+
 std::string GroupedNumber(std::int64_t value)
 {
     const std::string digits = std::to_string(value < 0 ? -(value + 1) + std::uint64_t{1} : std::uint64_t(value));

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,5 +72,8 @@ std::string Trimmed(std::string_view text);
 // The file URL of an absolute path: every byte but unreserved ASCII and '/' percent-encoded, so
 // a name that is not valid UTF-8 keeps its exact bytes.
 std::string FileUrl(std::string_view absolutePath);
+// The path of a local file URL ("file:///a%20b", also with the host "localhost"), its
+// percent-escapes turned back into the exact bytes; nothing for any other URL or a broken escape.
+std::optional<std::string> PathOfFileUrl(std::string_view url);
 
 } // namespace platform

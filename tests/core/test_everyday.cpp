@@ -14,6 +14,7 @@
 #include "core/FoundList.h"
 #include "core/progress.h"
 #include "core/run_status.h"
+#include "core/start_path_box.h"
 #include "krellers/kreller_list_view.h"
 #include "window_fixture.h"
 
@@ -269,22 +270,6 @@ TEST(RunStatus, TellsHowTheRunEnded)
 
 namespace {
 
-// Settings kept in a real settings file, as the program keeps them.
-class StoredSettings : public TMainSettings {
-public:
-    explicit StoredSettings(TSettingsStore& store) : store_(store) {}
-    TSettingsStore* Store() override { return &store_; }
-    TBuiltInKrellers BuiltInKrellers() override { return store_.BuiltInKrellers(); }
-    std::string DefaultPath() override { return store_.DefaultPath(); }
-    void SetDefaultPath(const std::string& path) override { store_.SetDefaultPath(path); }
-    std::string LastVisit() override { return {}; }
-    void SetLastVisit(const std::string&) override {}
-    bool ShowSettings(TSettingsUserPage) override { return false; }
-
-private:
-    TSettingsStore& store_;
-};
-
 TEST(RememberedWindow, WhatTheUserLeftComesBackAtTheNextStart)
 {
     TempTree tree;
@@ -299,6 +284,7 @@ TEST(RememberedWindow, WhatTheUserLeftComesBackAtTheNextStart)
         window.SetStartPaths(paths, 1);
         window.SetNameHistory({"*.pdf", "copyright"});
         window.SetNameBoxText("report");
+        window.StartPathBox().SetRecentPaths({paths[1], paths[0]});
         window.findChild<QTreeView*>("LV_found")->header()->resizeSection(0, 211);
         window.findChild<QTreeView*>("LV_found")->header()->setSortIndicator(2, Qt::DescendingOrder);
         window.LiveResults = false;
@@ -314,6 +300,7 @@ TEST(RememberedWindow, WhatTheUserLeftComesBackAtTheNextStart)
     EXPECT_EQ(window.findChild<QListWidget*>("LB_paths")->currentRow(), 1);
     EXPECT_EQ(window.NameHistory(), (std::vector<std::string>{"*.pdf", "copyright"}));
     EXPECT_EQ(window.NameBoxText(), "report");
+    EXPECT_EQ(window.RecentStartPaths(), (std::vector<std::string>{paths[1], paths[0]}));
     EXPECT_EQ(window.findChild<QTreeView*>("LV_found")->header()->sectionSize(0), 211);
     EXPECT_EQ(window.FoundList().Sorting(), (TFoundSort{true, TFoundColumn::Size, true}));
     EXPECT_FALSE(window.LiveResults);

@@ -44,15 +44,6 @@ struct FoundTools : ProbedWindowTest {
     QTreeView* View() { return window.findChild<QTreeView*>("LV_found"); }
     QLineEdit* Filter() { return window.findChild<QLineEdit*>("Edit_filter"); }
 
-    // Runs action, answering the message it shows; its text, empty when none came.
-    std::string MessageOf(const std::function<void()>& action)
-    {
-        std::string told;
-        const QPointer<QTimer> poll = ClickInNextModal("btn_ok", [&](QWidget*) { told = msg.Text().toStdString(); });
-        action();
-        delete poll.data();
-        return told;
-    }
 
     std::vector<std::string> Names()
     {
