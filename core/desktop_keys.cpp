@@ -2,14 +2,17 @@
 
 #include "core/menu_mnemonics.h"
 #include "platform/DialogManners.h"
+#include "platform/FocusFrame.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabBar>
 #include <QToolButton>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -129,6 +132,18 @@ void AssignDialogMnemonics(QWidget* dialog)
         MarkCaptions(part.captions, taken);
 }
 
+void MarkLinkReachedByTab(QObject* control, Qt::FocusReason reason)
+{
+    auto* label = qobject_cast<QLabel*>(control);
+    if (!label || !(label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard) ||
+        (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason))
+        return;
+    // Qt hands a link label the focus without marking a link, so one Tab stop would show nothing;
+    // the same key once more inside the label marks its first (or, going back, its last) link.
+    const int key = reason == Qt::TabFocusReason ? Qt::Key_Tab : Qt::Key_Backtab;
+    QCoreApplication::postEvent(label, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+}
+
 TDesktopKeys::TDesktopKeys(std::function<void(const std::string&)> showHelp, QObject* parent)
     : QObject(parent), showHelp_(std::move(showHelp))
 {
@@ -140,6 +155,13 @@ bool TDesktopKeys::eventFilter(QObject* watched, QEvent* event)
         AssignMenuMnemonics(static_cast<QWidget*>(watched));
     if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched))
         AssignDialogMnemonics(static_cast<QWidget*>(watched));
+    // A list shows that it has the focus even when it is empty or its row is selected; the lists
+    // of popups (a combo box's, a completer's) have the keyboard only while they are open.
+    if (auto* view = qobject_cast<QAbstractItemView*>(watched);
+        view && event->type() == QEvent::Show && view->window()->windowType() != Qt::Popup)
+        platform::ShowFocusFrame(view);
+    if (event->type() == QEvent::FocusIn)
+        MarkLinkReachedByTab(watched, static_cast<QFocusEvent*>(event)->reason());
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::HelpContents) && showHelp_) {
         // Key events travel up from the focus widget; the first to see it answers for the window.

@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 
 namespace platform {
 
@@ -11,7 +10,6 @@ TEmptyViewHint::TEmptyViewHint(QAbstractItemView* view, const QString& text)
     : QObject(view), view_(view), viewport_(view->viewport()), text_(text)
 {
     setObjectName("EmptyViewHint");
-    view->installEventFilter(this);
     viewport_->installEventFilter(this);
 }
 
@@ -31,8 +29,6 @@ bool TEmptyViewHint::Showing() const
 bool TEmptyViewHint::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (watched == view_ && (type == QEvent::FocusIn || type == QEvent::FocusOut) && Showing())
-        viewport_->update();
     if (watched == viewport_ && type == QEvent::Paint && Showing()) {
         // An empty view has nothing of its own to paint; its background is already drawn.
         Paint();
@@ -43,22 +39,9 @@ bool TEmptyViewHint::eventFilter(QObject* watched, QEvent* event)
 
 void TEmptyViewHint::Paint()
 {
-    QAbstractItemView* view = LiveView();
-    QWidget* viewport = viewport_;
-    QPainter painter(viewport);
-    const QRect area = viewport->rect().adjusted(4, 4, -4, -4);
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    const QRect textArea = painter.boundingRect(area, flags, text_).intersected(area);
-    painter.setPen(viewport->palette().color(QPalette::PlaceholderText));
-    painter.drawText(area, flags, text_);
-    if (!view->hasFocus())
-        return;
-    QStyleOptionFocusRect focus;
-    focus.initFrom(viewport);
-    focus.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
-    focus.rect = textArea.adjusted(-3, -2, 3, 2);
-    focus.backgroundColor = viewport->palette().color(QPalette::Base);
-    view->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, view);
+    QPainter painter(viewport_);
+    painter.setPen(viewport_->palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport_->rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, text_);
 }
 
 } // namespace platform

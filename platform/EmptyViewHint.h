@@ -6,9 +6,8 @@ class QAbstractItemView;
 
 namespace platform {
 
-// An item view without rows shows nothing, not even where the keyboard focus is. This paints a
-// line of text in the empty view, framed as the style frames a focused item while the view has the
-// focus. It belongs to the view and is gone with it.
+// An item view without rows shows nothing but white. This paints a line of text in the empty view
+// that says why it is empty or how to fill it. It belongs to the view and is gone with it.
 class TEmptyViewHint : public QObject {
 public:
     TEmptyViewHint(QAbstractItemView* view, const QString& text);

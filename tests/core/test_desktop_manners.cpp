@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <map>
 #include <memory>
 
@@ -34,6 +35,7 @@
 #include "krellers/kreller_mask.h"
 #include "krellers/kreller_size.h"
 #include "platform/EmptyViewHint.h"
+#include "platform/FocusFrame.h"
 #include "settings_ui/crtr_lists.h"
 #include "settings_ui/file_groups.h"
 #include "settings_ui/settings_user.h"
@@ -334,37 +336,101 @@ TEST(EveryDialog, TheShownDialogGetsItsLettersAndANestedDialogKeepsItsOwn)
     qApp->removeEventFilter(&keys);
 }
 
-TEST(EmptyViews, AnEmptyListShowsItsHintFramedWhileItHasTheFocus)
-{
+// A window with a list and a field, shown and active, so the focus can move between them.
+struct ListAndField {
     QWidget window;
-    auto* list = new QTreeWidget(&window);
-    auto* other = new QLineEdit(&window);
-    list->setGeometry(0, 0, 300, 120);
-    other->setGeometry(0, 130, 300, 24);
-    auto* hint = new platform::TEmptyViewHint(list, "Nothing here");
-    window.show();
-    window.activateWindow();
-    QCoreApplication::processEvents();
-    const auto look = [list](QWidget* focus) {
+    QTreeWidget* list = new QTreeWidget(&window);
+    QLineEdit* field = new QLineEdit(&window);
+
+    ListAndField()
+    {
+        list->setGeometry(0, 0, 300, 120);
+        field->setGeometry(0, 130, 300, 24);
+        window.show();
+        window.activateWindow();
+        QCoreApplication::processEvents();
+    }
+    // The list as it looks with the focus on focus.
+    QImage LookWithFocusOn(QWidget* focus)
+    {
         focus->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
-        return list->viewport()->grab().toImage();
-    };
-    const QImage blank = [list] {
-        QImage image(list->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(list->viewport()->palette().color(QPalette::Base));
-        return image;
-    }();
+        return list->grab().toImage();
+    }
+};
 
-    const QImage unfocused = look(other);
-    const QImage focused = look(list);
-    ASSERT_TRUE(list->hasFocus());
+TEST(EmptyViews, AnEmptyListSaysSoAndAListWithRowsShowsThem)
+{
+    ListAndField shown;
+    const QImage blank = shown.list->grab().toImage();
+    auto* hint = new platform::TEmptyViewHint(shown.list, "Nothing here");
     EXPECT_TRUE(hint->Showing());
-    EXPECT_NE(unfocused.convertToFormat(blank.format()), blank) << "the hint is shown";
-    EXPECT_NE(focused, unfocused) << "the focus is seen";
-
-    list->addTopLevelItem(new QTreeWidgetItem(QStringList{"row"}));
+    EXPECT_NE(shown.list->grab().toImage(), blank);
+    shown.list->addTopLevelItem(new QTreeWidgetItem(QStringList{"row"}));
     EXPECT_FALSE(hint->Showing());
+}
+
+TEST(FocusFrame, AListShowsItHasTheFocusWhenEmptyAndWhenItsRowIsSelected)
+{
+    for (const bool withSelectedRow : {false, true}) {
+        ListAndField shown;
+        if (withSelectedRow) {
+            shown.list->addTopLevelItem(new QTreeWidgetItem(QStringList{"/tmp/"}));
+            shown.list->setCurrentItem(shown.list->topLevelItem(0));
+        }
+        platform::ShowFocusFrame(shown.list);
+        platform::ShowFocusFrame(shown.list);  // one frame, however often asked
+        EXPECT_EQ(shown.list->findChildren<QWidget*>(platform::FocusFrameName).size(), 1);
+        const QImage unfocused = shown.LookWithFocusOn(shown.field);
+        const QImage focused = shown.LookWithFocusOn(shown.list);
+        ASSERT_TRUE(shown.list->hasFocus());
+        EXPECT_NE(focused, unfocused) << withSelectedRow;
+        EXPECT_EQ(shown.LookWithFocusOn(shown.field), unfocused) << "gone with the focus";
+    }
+}
+
+TEST(LinkLabels, ATabStopOnALinkMarksTheLinkAtOnceEitherWay)
+{
+    TDesktopKeys keys({});
+    qApp->installEventFilter(&keys);
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* before = new QPushButton("Before", &dialog);
+    auto* link = new QLabel("<a href=\"#\">Click here</a>", &dialog);
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    auto* after = new QPushButton("After", &dialog);
+    for (QWidget* control : std::initializer_list<QWidget*>{before, link, after})
+        layout->addWidget(control);
+    dialog.show();
+    dialog.activateWindow();
+    QCoreApplication::processEvents();
+    before->setFocus();
+    const auto tab = [](QWidget* from, int key) {
+        Press(from, key);
+        QCoreApplication::processEvents();
+    };
+    tab(before, Qt::Key_Tab);
+    EXPECT_TRUE(link->hasFocus());
+
+    EXPECT_EQ(link->selectedText(), "Click here");
+    tab(link, Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus()) << "one stop per link";
+    tab(after, Qt::Key_Backtab);
+    EXPECT_TRUE(link->hasFocus());
+    EXPECT_EQ(link->selectedText(), "Click here");
+    qApp->removeEventFilter(&keys);
+}
+
+TEST(SettingsDialog, ShowsEveryTabWhole)
+{
+    TempTree work;
+    work.Dir("bin");
+    TD_settings_user settings(TSettingsPlace{work.Path("bin/FileKreller"), "", nullptr}, {});
+    settings.show();
+    QCoreApplication::processEvents();
+    auto* tabs = settings.findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_GE(tabs->width(), tabs->sizeHint().width());
 }
 
 TEST(WindowPlacement, CentredOnItsOwnerAndBesideWithoutCovering)
