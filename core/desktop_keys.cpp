@@ -45,9 +45,15 @@ void MarkCaptions(const std::vector<TCaption>& captions, const std::vector<QStri
     }
 }
 
+bool ShowsText(const QAbstractButton* button)
+{
+    const auto* tool = qobject_cast<const QToolButton*>(button);
+    return !tool || tool->toolButtonStyle() != Qt::ToolButtonIconOnly || tool->icon().isNull();
+}
+
 void AddCaption(std::vector<TCaption>& captions, QWidget* control)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(control); button && !qobject_cast<QToolButton*>(control)) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control); button && ShowsText(button)) {
         captions.push_back({[button] { return button->text(); }, [button](const QString& t) { button->setText(t); }});
     } else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy() && label->textFormat() != Qt::RichText) {
         captions.push_back({[label] { return label->text(); }, [label](const QString& t) { label->setText(t); }});

@@ -126,6 +126,7 @@ TEST_F(WindowTest, EveryMenuAndEntryHasItsOwnMnemonicAndTheStandardShortcuts)
     EXPECT_TRUE(tip("SB_findinfound").contains("F7") && tip("SB_findinfound").contains("Ctrl+F"));
     EXPECT_TRUE(tip("SB_view").contains("F3"));
     EXPECT_TRUE(tip("SB_exit").contains("Ctrl+Q"));
+    EXPECT_TRUE(tip("SB_del_path").contains("(Del)"));
     EXPECT_TRUE(tip("SB_open").contains("Enter"));
 }
 
@@ -179,6 +180,23 @@ TEST_F(WindowTest, TabGoesThroughTheMainWindowInTheOrderOfItsLayout)
         EXPECT_GT(next, at) << name.toStdString() << " in " << order.join(' ').toStdString();
         at = std::max(at, next);
     }
+}
+
+TEST_F(WindowTest, TheRoundResultIndicatorShowsWhenItHasTheFocus)
+{
+    window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    auto* indicator = window.findChild<QToolButton*>("SB_found_stat");
+    const auto look = [indicator](QWidget* focus) {
+        focus->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        return indicator->grab().toImage();
+    };
+    const QImage unfocused = look(window.findChild<QWidget*>("LV_found"));
+    const QImage focused = look(indicator);
+    ASSERT_TRUE(indicator->hasFocus());
+    EXPECT_NE(focused, unfocused);
 }
 
 TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)
@@ -274,7 +292,7 @@ std::map<QWidget*, QStringList> Captions(QDialog* dialog)
 {
     std::map<QWidget*, QStringList> captions;
     for (QWidget* control : dialog->findChildren<QWidget*>()) {
-        if (control->window() != dialog || qobject_cast<QToolButton*>(control))
+        if (control->window() != dialog)
             continue;
         QStringList& on = captions[TabPageOf(control, dialog)];
         if (auto* button = qobject_cast<QAbstractButton*>(control))
