@@ -1,6 +1,7 @@
 // The search run against find(1), bfs and fd on the same generated tree, warm cache, several rounds
 // each. Prints the median times and the ratios; then the run with the File size, File mask and
-// File date krellers checked in the chain against the run with none; then the same find comparison for a chain of directories
+// File date krellers checked in the chain against the run with none; the run with the found rows
+// shown while it runs against the run that shows them at its end; then the same find comparison for a chain of directories
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read, with the memory the workers held ahead.
 //
@@ -276,6 +277,32 @@ void CompareKrellers(TFmain& window, const fs::path& root, int rounds)
     SwitchConditions(chain, false);
 }
 
+// The run with found rows shown as they come against the run that shows them only at its end,
+// in the shown window, alternating so that both meet the same load of the machine.
+void CompareLiveRows(TFmain& window, const fs::path& root, int rounds)
+{
+    window.SetStartPaths({root.string() + "/"}, 0);
+    window.resize(1200, 800);
+    window.show();
+    QCoreApplication::processEvents();
+    std::vector<double> times[2];  // off, on
+    for (int i = 0; i < rounds; ++i) {
+        for (const bool live : {i % 2 == 0, i % 2 != 0}) {
+            window.LiveResults = live;
+            times[live ? 1 : 0].push_back(Seconds([&] {
+                window.SB_runClick();
+                QCoreApplication::processEvents();  // the last rows painted
+            }));
+        }
+    }
+    window.LiveResults = true;
+    std::printf("found rows shown while searching (LIVE_RESULTS), %d rows, median of %d:\n", window.FoundList().Count(),
+                rounds);
+    std::printf("  off: %.3f s, on: %.3f s, ratio on/off: %.3f\n", Median(times[0]), Median(times[1]),
+                Median(times[1]) / Median(times[0]));
+    window.hide();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -316,6 +343,7 @@ int main(int argc, char** argv)
     window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
     window.FormActivate();
     CompareWithFind(window, root, rounds, "wide tree");
+    CompareLiveRows(window, root, std::max(rounds, 6));
     CompareWorkers(root, rounds);
 
     CompareKrellers(window, root, rounds);

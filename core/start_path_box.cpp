@@ -74,8 +74,6 @@ TStartPathBox::TStartPathBox(const std::string& home, QWidget* parent) : QComboB
     edit->setObjectName("Edit_path");
     edit->setPlaceholderText("type or paste a folder and press Enter, or drop one here");
     edit->setClearButtonEnabled(true);
-    // Enter is the field's own: the combo box would otherwise turn it into a pick of a recent path.
-    edit->installEventFilter(this);
 
     offered_ = new QStringListModel(this);
     completer_ = new QCompleter(offered_, this);
@@ -154,21 +152,16 @@ void TStartPathBox::OfferFoldersFor(const QString& text)
     offered_->setStringList(names);
 }
 
-bool TStartPathBox::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            emit PathEntered(TypedText());
-            return true;
-        }
-    }
-    return QComboBox::eventFilter(watched, event);
-}
-
 void TStartPathBox::keyPressEvent(QKeyEvent* event)
 {
+    // The box has the keys its line edit is typed through. Enter is the field's own: the combo
+    // box would turn it into a pick of a recent path.
     const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        event->accept();
+        emit PathEntered(TypedText());
+        return;
+    }
     const bool steps = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
     if (steps && !(event->modifiers() & Qt::AltModifier)) {
         if (count() > 0)

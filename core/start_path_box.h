@@ -42,7 +42,6 @@ signals:
     void PathsDropped(const QMimeData& data);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     // The arrow keys and the wheel open the drop-down instead of stepping through it: each step
     // would be a pick, and a pick adds a start path.
     void keyPressEvent(QKeyEvent* event) override;

@@ -152,11 +152,11 @@ void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::No
     QApplication::sendEvent(widget, &release);
 }
 
-void TypeText(QLineEdit* edit, const QString& text)
+void TypeText(QWidget* widget, const QString& text)
 {
     for (const QChar c : text) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(widget, &press);
     }
 }
 
@@ -176,6 +176,8 @@ bool Drop(QWidget* widget, const QMimeData& data)
 struct StartPathWindow : WindowTest {
     QLineEdit* Edit() { return window.findChild<QLineEdit*>("Edit_path"); }
     QListWidget* List() { return window.findChild<QListWidget*>("LB_paths"); }
+    // The box has the keys: its line edit takes its focus from it.
+    QWidget* Box() { return window.findChild<QWidget*>("CMB_path"); }
 };
 
 TEST_F(StartPathWindow, EnterAddsTheTypedFolderAndARefusedTextStaysForCorrection)
@@ -186,14 +188,14 @@ TEST_F(StartPathWindow, EnterAddsTheTypedFolderAndARefusedTextStaysForCorrection
     EXPECT_FALSE(Edit()->placeholderText().isEmpty());
 
     Edit()->setText(QString::fromStdString(tree.Path("fotos")));
-    const std::string told = MessageOf([&] { PressKey(Edit(), Qt::Key_Return); });
+    const std::string told = MessageOf([&] { PressKey(Box(), Qt::Key_Return); });
     EXPECT_EQ(told, "The folder \"" + tree.Path("fotos") + "\" does not exist.");
     EXPECT_TRUE(window.StartPaths().empty());
     EXPECT_EQ(Edit()->text().toStdString(), tree.Path("fotos")) << "the typed text is not lost";
     EXPECT_EQ(Edit()->selectedText(), Edit()->text());
 
     Edit()->setText(QString::fromStdString(tree.Path("photos")));
-    EXPECT_EQ(MessageOf([&] { PressKey(Edit(), Qt::Key_Enter); }), "");
+    EXPECT_EQ(MessageOf([&] { PressKey(Box(), Qt::Key_Enter); }), "");
     EXPECT_EQ(window.StartPaths(), Paths{dir + "/"});
     EXPECT_EQ(List()->currentRow(), 0) << "the added path is selected";
     EXPECT_TRUE(Edit()->text().isEmpty());
@@ -207,13 +209,13 @@ TEST_F(StartPathWindow, TypingOffersFolderNamesAndTheArrowKeysAddNothing)
     window.StartPathBox().SetRecentPaths({tree.Path("music/")});
     window.show();
     Edit()->setFocus();
-    TypeText(Edit(), QString::fromStdString(tree.Path("m")));
+    TypeText(Box(), QString::fromStdString(tree.Path("m")));
     EXPECT_EQ(window.StartPathBox().OfferedFolders(),
               (QStringList{QString::fromStdString(tree.Path("movies/")), QString::fromStdString(tree.Path("music/"))}));
     EXPECT_TRUE(window.StartPathBox().FolderCompleter()->popup()->isVisible());
     window.StartPathBox().FolderCompleter()->popup()->hide();
-    PressKey(Edit(), Qt::Key_Down);
-    PressKey(Edit(), Qt::Key_Up);
+    PressKey(Box(), Qt::Key_Down);
+    PressKey(Box(), Qt::Key_Up);
     EXPECT_TRUE(window.StartPaths().empty()) << "stepping through the recent paths must not add them";
     window.StartPathBox().hidePopup();
 }
