@@ -272,6 +272,7 @@ void TFmain::BuildMenus()
     P_Openfile = MenuAction(PopupMenu_found, "Open file", "P_Openfile", &TFmain::SB_openClick);
     P_Opencontainingfolder = MenuAction(PopupMenu_found, "Open containing folder", "P_Opencontainingfolder",
                                         &TFmain::N_OpencontainingfolderClick);
+    BuildFileActionMenu();
     PopupMenu_found->addSeparator();
     P_Copyfullpath = MenuAction(PopupMenu_found, "Copy full path", "P_Copyfullpath", &TFmain::CopyFullPaths, QKeySequence(Qt::CTRL | Qt::Key_C));
     P_Copyfilename = MenuAction(PopupMenu_found, "Copy file name", "P_Copyfilename", &TFmain::CopyFileNames);
@@ -297,7 +298,7 @@ void TFmain::SetToolTips()
         button->setToolTip(names.isEmpty() ? what : QString("%1 (%2)").arg(what, names.join(", ")));
     };
     tip(SB_add_path, "Add directory to start paths list", {});
-    tip(SB_del_path, "Delete directory from start paths list", {});
+    tip(SB_del_path, "Delete directory from start paths list", {QKeySequence(Qt::Key_Delete)});
     tip(SB_save_path, "Save the selected start path as the default", {});
     tip(SB_kreller, "Edit the selected kreller (Enter in the kreller list)", {});
     tip(SB_run, "Start search", {QKeySequence(Qt::Key_F9)});
