@@ -9,10 +9,15 @@
 //
 // --mount DIR compares the tools on DIR alone (/usr, or a network mount); --cold drops the page
 // cache before every timed run (as root only). A mount with a cost per request, of a local folder
-// over the loopback with caching off:
-//   ssh-keygen -t ed25519 -N '' -f ~/.ssh/id_ed25519; cat ~/.ssh/id_ed25519.pub >> ~/.ssh/authorized_keys
-//   service ssh start; mkdir -p /mnt/loop
-//   sshfs -o cache=no,dir_cache=no,attr_timeout=0,entry_timeout=0,negative_timeout=0 localhost:/usr/share/doc /mnt/loop
+// over the loopback with caching off, each command on one line (sshfs and openssh-server come with scripts/deps.sh; a
+// server of its own on a spare port needs no system service, and FUSE needs /dev/fuse):
+//   mkdir -p /tmp/loop-ssh /mnt/loop /run/sshd; cd /tmp/loop-ssh
+//   ssh-keygen -q -t ed25519 -N '' -f hostkey; ssh-keygen -q -t ed25519 -N '' -f id; cp id.pub keys
+//   /usr/sbin/sshd -o Port=2233 -o ListenAddress=127.0.0.1 -o HostKey=$PWD/hostkey
+//       -o AuthorizedKeysFile=$PWD/keys -o StrictModes=no -o "Subsystem sftp internal-sftp"
+//   sshfs -o IdentityFile=$PWD/id,port=2233,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null
+//       -o cache=no,dir_cache=no,attr_timeout=0,entry_timeout=0,negative_timeout=0
+//       $USER@127.0.0.1:/usr/share/doc /mnt/loop
 //   bench_walk --mount /mnt/loop; fusermount -u /mnt/loop
 // Run by hand: see README.
 #include "bench_timing.h"

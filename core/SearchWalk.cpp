@@ -162,6 +162,8 @@ void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHan
         platform::TDirectoryHandle forWorkers = anchor ? dir.Duplicate() : std::move(dir);
         if (forWorkers.IsOpen() && parent) {
             frame.Listing = prefetch_->Enter(*parent, *name, std::move(forWorkers), [this] {
+                if (StopRequested)
+                    return false;  // a stop seen while the entry was taken up needs no more events
                 LetEventsRunWhenDue();
                 return !StopRequested;
             });
@@ -241,7 +243,7 @@ void TSearchWalk::TakeUpEntry(const FileEntry& entry, const std::string& dir)
     ++TotalCount;
     if (IsDotEntry(entry.Name))
         return;
-    CurrentPath = dir + entry.Name;
+    CurrentPath.assign(dir).append(entry.Name);  // its buffer is reused from entry to entry
     LetEventsRunWhenDue();
     if (entry.IsDirectory()) {
         // A link to a directory is never entered, so the walk cannot loop or leave the tree.

@@ -122,6 +122,8 @@ public:
     std::int64_t TotalCount() const { return walk_.TotalCount; }
     std::int64_t FoundCount() const { return walk_.FoundCount; }
     const std::string& CurrentPath() const { return walk_.CurrentPath; }
+    // The walk of the window's runs, for its settings (workers, look-ahead).
+    TSearchWalk& Walk() { return walk_; }
     int FindIndex = -1;
     TKrellerRow* DirsItem = nullptr;
     // What each checked kreller did in the current or last run.

@@ -202,12 +202,15 @@ TWalkPrefetch::TBatch TWalkPrefetch::NextBatch(TNode& node, std::vector<FileEntr
     TBatchData& batch = node.Batches.front();
     entries = std::move(batch.Entries);
     unknown = batch.Unknown;
+    const bool wasFull = bytesHeld_ >= byteLimit_;
     bytesHeld_ -= batch.Bytes;
+    const bool roomAgain = wasFull && bytesHeld_ < byteLimit_;
     node.Batches.pop_front();
     ++node.TakenBatches;
     node.Wanted = false;
     lock.unlock();
-    workReady_.notify_all();  // room ahead again
+    if (roomAgain)
+        workReady_.notify_all();
     return TBatch::Ready;
 }
 
@@ -259,46 +262,61 @@ bool TWalkPrefetch::TakeTask(std::unique_lock<std::mutex>& lock, TTask& task)
     }
 }
 
+// What a worker learnt of a batch of names, gathered without the lock.
+struct TWalkPrefetch::TStated {
+    std::vector<FileEntry> Entries;
+    std::int64_t Unknown = 0;
+    std::size_t Bytes = 0;
+    std::vector<TTask> Subdirectories;  // to be read ahead, in listing order
+};
+
 // Opens the directory when it is not yet, then reads one request's worth of names and queues
-// their stats, followed by the rest of the names.
+// their stats, followed by the rest of the names. A small directory is read whole and stat'ed
+// in the same piece of work: most directories are small, and every hand-over costs.
 void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
 {
     TNode& node = *task.Node;
+    std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
+    std::shared_ptr<platform::TDirectoryHandle> parent;
     if (node.State == TNode::TState::Waiting) {
         node.State = TNode::TState::Opening;
-        const std::shared_ptr<platform::TDirectoryHandle> parent = std::move(node.Parent);
-        lock.unlock();
-        platform::TDirectoryHandle dir = parent->OpenBelow(node.Name);
-        const std::optional<platform::TFileIdentity> identity = dir.Identity();
-        lock.lock();
-        if (!dir.IsOpen() || !identity) {
-            node.State = TNode::TState::Failed;
-            batchReady_.notify_all();
-            return;
-        }
-        node.Identity = identity;
-        node.Dir = Hold(std::move(dir));
-        node.State = TNode::TState::Open;
-        batchReady_.notify_all();
+        parent = std::move(node.Parent);
     }
-    if (node.Dropped || !node.Dir)
-        return;
-    const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
     lock.unlock();
+    std::optional<platform::TFileIdentity> identity;
+    if (parent) {
+        platform::TDirectoryHandle opened = parent->OpenBelow(node.Name);
+        identity = opened.Identity();
+        parent.reset();
+        if (opened.IsOpen() && identity)
+            dir = Hold(std::move(opened));
+    }
     std::vector<std::string> names;
-    const bool more = platform::ReadNameBatch(*dir, names);
+    bool more = dir != nullptr;
+    while (more && names.size() < kBatchNames && !node.Dropped)
+        more = platform::ReadNameBatch(*dir, names);
+    std::vector<TBatchData> batches = SplitIntoBatches(std::move(names));
+    std::optional<TStated> stated;
+    if (!more && batches.size() == 1)
+        stated = StatNames(task.Node, dir, batches.front().Names);
     lock.lock();
-    if (node.Dropped)
+    if (identity) {
+        node.Identity = identity;
+        node.Dir = node.Dropped ? nullptr : dir;
+        node.State = TNode::TState::Open;
+    } else if (!dir) {
+        node.State = TNode::TState::Failed;
+    }
+    batchReady_.notify_one();
+    if (node.Dropped || !dir)
         return;
     std::vector<TTask> tasks;
-    for (std::size_t from = 0; from < names.size(); from += kBatchNames) {
-        TBatchData batch;
-        const auto first = names.begin() + static_cast<std::ptrdiff_t>(from);
-        batch.Names.assign(std::make_move_iterator(first),
-                           std::make_move_iterator(first + static_cast<std::ptrdiff_t>(std::min(kBatchNames, names.size() - from))));
-        batch.Bytes = BytesOf(batch.Names);
+    std::size_t lastBatch = 0;
+    for (TBatchData& batch : batches) {
         bytesHeld_ += batch.Bytes;
-        tasks.push_back({task.Node, TTask::TKind::StatBatch, node.TakenBatches + node.Batches.size()});
+        lastBatch = node.TakenBatches + node.Batches.size();
+        if (!stated)
+            tasks.push_back({task.Node, TTask::TKind::StatBatch, lastBatch});
         node.Batches.push_back(std::move(batch));
         ++node.PendingStats;
     }
@@ -308,55 +326,84 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
     else
         node.NamesDone = true;
     Queue(std::move(tasks), node.Wanted);
+    if (stated)
+        Deliver(node, lastBatch, std::move(*stated));
     FinishWhenDone(node);
-    batchReady_.notify_all();
 }
 
-// Stats one batch of names and queues the subdirectories found among them, ahead of the rest
-// of the directory, as the walk enters each before it goes on.
-void TWalkPrefetch::StatBatch(TTask& task, std::unique_lock<std::mutex>& lock)
+std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vector<std::string> names)
 {
-    TNode& node = *task.Node;
-    TBatchData& pending = node.Batches[task.Batch - node.TakenBatches];
-    const std::vector<std::string> names = std::move(pending.Names);
-    const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
-    lock.unlock();
-    std::vector<FileEntry> entries;
-    entries.reserve(names.size());
-    std::int64_t unknown = 0;
+    std::vector<TBatchData> batches;
+    for (std::size_t from = 0; from < names.size(); from += kBatchNames) {
+        TBatchData& batch = batches.emplace_back();
+        const auto first = names.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto count = static_cast<std::ptrdiff_t>(std::min(kBatchNames, names.size() - from));
+        batch.Names.assign(std::make_move_iterator(first), std::make_move_iterator(first + count));
+        batch.Bytes = BytesOf(batch.Names);
+    }
+    return batches;
+}
+
+// Stats names of the directory node, with subdirectories made ready to be read ahead: all of it
+// without the lock, which the walk and the other workers wait for.
+TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
+                                                const std::shared_ptr<platform::TDirectoryHandle>& dir,
+                                                const std::vector<std::string>& names)
+{
+    TStated stated;
+    stated.Entries.reserve(names.size());
     for (const std::string& name : names) {
-        if (node.Dropped)
+        if (node->Dropped)
             break;
         if (std::optional<FileEntry> entry = platform::StatEntryIn(*dir, name))
-            entries.push_back(std::move(*entry));
+            stated.Entries.push_back(std::move(*entry));
         else
-            ++unknown;
+            ++stated.Unknown;
     }
-    lock.lock();
-    if (node.Dropped)
-        return;
-    TBatchData& batch = node.Batches[task.Batch - node.TakenBatches];
-    bytesHeld_ -= batch.Bytes;
-    batch.Bytes = BytesOf(entries);
-    bytesHeld_ += batch.Bytes;
-    peakBytes_ = std::max(peakBytes_, bytesHeld_);
-    std::vector<TTask> children;
-    for (const FileEntry& entry : entries) {
+    stated.Bytes = BytesOf(stated.Entries);
+    for (const FileEntry& entry : stated.Entries) {
         if (!entry.IsDirectory() || entry.IsSymbolicLink || IsDotName(entry.Name))
             continue;
         auto child = std::make_shared<TNode>();
         child->Parent = dir;
         child->Name = entry.Name;
-        children.push_back({child, TTask::TKind::ListNames, 0});
-        node.Children[entry.Name] = std::move(child);
+        stated.Subdirectories.push_back({std::move(child), TTask::TKind::ListNames, 0});
     }
-    batch.Entries = std::move(entries);
-    batch.Unknown = unknown;
+    return stated;
+}
+
+// Stats one batch of names.
+void TWalkPrefetch::StatBatch(TTask& task, std::unique_lock<std::mutex>& lock)
+{
+    TNode& node = *task.Node;
+    const std::vector<std::string> names = std::move(node.Batches[task.Batch - node.TakenBatches].Names);
+    const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
+    lock.unlock();
+    TStated stated = StatNames(task.Node, dir, names);
+    lock.lock();
+    if (node.Dropped)
+        return;
+    Deliver(node, task.Batch, std::move(stated));
+    FinishWhenDone(node);
+}
+
+// Hands the walk a stat'ed batch and queues the subdirectories found in it, ahead of the rest of
+// the directory, as the walk enters each before it goes on.
+void TWalkPrefetch::Deliver(TNode& node, std::size_t batchIndex, TStated stated)
+{
+    TBatchData& batch = node.Batches[batchIndex - node.TakenBatches];
+    bytesHeld_ -= batch.Bytes;
+    batch.Bytes = stated.Bytes;
+    bytesHeld_ += batch.Bytes;
+    peakBytes_ = std::max(peakBytes_, bytesHeld_);
+    for (const TTask& child : stated.Subdirectories)
+        node.Children[child.Node->Name] = child.Node;
+    batch.Entries = std::move(stated.Entries);
+    batch.Unknown = stated.Unknown;
     batch.Stated = true;
     --node.PendingStats;
-    Queue(std::move(children), false);
-    FinishWhenDone(node);
-    batchReady_.notify_all();
+    Queue(std::move(stated.Subdirectories), false);
+    batchReady_.notify_one();
 }
 
 // New work goes to the front, in order: the walk needs it before what was queued earlier.
@@ -370,7 +417,9 @@ void TWalkPrefetch::Queue(std::vector<TTask> tasks, bool wanted)
     }
     std::deque<TTask>& queue = wanted ? wanted_ : ahead_;
     queue.insert(queue.begin(), std::make_move_iterator(tasks.begin()), std::make_move_iterator(tasks.end()));
-    workReady_.notify_all();
+    // One worker woken for each piece of work: waking them all only has them fight over the lock.
+    for (std::size_t i = 0; i < std::min(tasks.size(), workers_.size()); ++i)
+        workReady_.notify_one();
 }
 
 // The node's queued work moves before all speculative work.

@@ -63,12 +63,17 @@ public:
 private:
     struct TTask;
     struct TBatchData;
+    struct TStated;
 
     void Work();
     bool TakeTask(std::unique_lock<std::mutex>& lock, TTask& task);
     bool Runnable(const TTask& task) const;
     void ListNames(TTask& task, std::unique_lock<std::mutex>& lock);
     void StatBatch(TTask& task, std::unique_lock<std::mutex>& lock);
+    static std::vector<TBatchData> SplitIntoBatches(std::vector<std::string> names);
+    static TStated StatNames(const TNodePtr& node, const std::shared_ptr<platform::TDirectoryHandle>& dir,
+                             const std::vector<std::string>& names);
+    void Deliver(TNode& node, std::size_t batchIndex, TStated stated);
     void Queue(std::vector<TTask> tasks, bool wanted);
     void Want(TNode& node);
     void DropTree(TNodePtr node);

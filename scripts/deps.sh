@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libglib2.0-dev libicu-dev libgtest-dev libgmock-dev
           libbenchmark-dev libjpeg62-turbo-dev libjpeg-turbo-progs libgif-dev libwmf-dev libemf2svg-dev qt6-svg-dev libpoppler-cpp-dev libzip-dev poppler-utils clang libclang-rt-14-dev xvfb xdotool imagemagick ccache ripgrep fd-find bfs linux-perf
+          sshfs openssh-server
           openbox desktop-file-utils appstream lintian librsvg2-bin dpkg-dev fakeroot file
           adwaita-icon-theme hicolor-icon-theme dbus-daemon)
 missing=()

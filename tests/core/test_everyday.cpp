@@ -9,10 +9,13 @@
 #include <QLabel>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "ModalDriver.h"
 #include "core/FoundList.h"
+#include "core/SearchWalk.h"
 #include "core/progress.h"
 #include "core/run_status.h"
 #include "core/start_path_box.h"
@@ -139,6 +142,30 @@ TEST_F(EverydayFixture, WhyNotFoundNamesTheNameBox)
     NameEdit()->setText("*.pdf");
     EXPECT_EQ(window.WhyNotFoundText(tree.Path("notes.txt")),
               "\"" + tree.Path("notes.txt") + "\" is refused by the name box: its name does not match \"*.pdf\".");
+}
+
+// A timer of the window keeps ticking through a long run, whether the walk's workers are ahead
+// of it or it reads every directory itself: the window never waits for the run to end.
+TEST_F(EverydayFixture, TheEventLoopRunsThroughoutALongRun)
+{
+    for (int d = 0; d < 40; ++d)
+        for (int f = 0; f < 300; ++f)
+            tree.File("d" + std::to_string(d) + "/f" + std::to_string(f));
+    window.SetStartPaths({tree.Root()}, 0);
+    for (const unsigned workers : {0u, TSearchWalk::DefaultWorkers()}) {
+        window.Walk().Workers = workers;
+        std::vector<std::int64_t> examinedAtTicks;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { examinedAtTicks.push_back(window.TotalCount()); });
+        ticker.start(1);
+        window.SB_runClick();
+        ticker.stop();
+        const std::int64_t total = window.TotalCount();
+        EXPECT_EQ(window.FoundList().rowCount(), 40 * 300);
+        EXPECT_TRUE(std::any_of(examinedAtTicks.begin(), examinedAtTicks.end(),
+                                [&](std::int64_t examined) { return examined > 0 && examined < total; }))
+            << workers << " workers: " << examinedAtTicks.size() << " ticks";
+    }
 }
 
 } // namespace
