@@ -80,7 +80,7 @@ TFLCEdit::TFLCEdit(QWidget* parent) : QDialog(parent)
     setWindowTitle("Selected condition");
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    platform::SetDialogTitleButtons(this, platform::DialogFrame::Fixed);
     // F1 opens the editor's page, not that of the dialog it was opened from.
     setProperty(platform::HelpTopicProperty, "cond_edit");
     BuildView();

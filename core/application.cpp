@@ -1,11 +1,11 @@
 #include "core/application.h"
+#include "platform/DialogManners.h"
 
-#include <QMessageBox>
 #include <exception>
 
 void ShowErrorMessage(QWidget* parent, const std::string& text)
 {
-    QMessageBox::critical(parent, QApplication::applicationName(), QString::fromUtf8(text));
+    platform::ShowErrorBox(parent, QApplication::applicationName(), QString::fromUtf8(text));
 }
 
 TFApplication::TFApplication(int& argc, char** argv) : QApplication(argc, argv)

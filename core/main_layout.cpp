@@ -297,7 +297,7 @@ void TFmain::SetToolTips()
         button->setToolTip(names.isEmpty() ? what : QString("%1 (%2)").arg(what, names.join(", ")));
     };
     tip(SB_add_path, "Add directory to start paths list", {});
-    tip(SB_del_path, "Delete directory from start paths list", {});
+    tip(SB_del_path, "Delete directory from start paths list", {QKeySequence(Qt::Key_Delete)});
     tip(SB_save_path, "Save the selected start path as the default", {});
     tip(SB_kreller, "Edit the selected kreller (Enter in the kreller list)", {});
     tip(SB_run, "Start search", {QKeySequence(Qt::Key_F9)});

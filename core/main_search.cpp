@@ -165,8 +165,10 @@ void TFmain::ShowRunStatus(const TRunStatus& status)
         "stop:0 #fff0a0, stop:1 #e08000); border: 1px solid #805000;",  // errors
         "stop:0 #f0f0f0, stop:1 #909090); border: 1px solid #505050;",  // stopped
     };
+    // The round look replaces the style's focus frame, so the focus draws a ring of its own.
     SB_found_stat->setStyleSheet(QString("QToolButton { border-radius: 8px; background: qradialgradient(cx:0.4, "
-                                         "cy:0.4, radius:0.6, fx:0.3, fy:0.3, %1 }")
+                                         "cy:0.4, radius:0.6, fx:0.3, fy:0.3, %1 } "
+                                         "QToolButton:focus { border: 2px solid palette(highlight); }")
                                      .arg(kLooks[static_cast<int>(IndicatorState(status))]));
     SB_found_stat->setToolTip(QString::fromStdString(IndicatorToolTip(status)));
     Label_found_stat->setText(QString::fromStdString(IndicatorWord(status)));

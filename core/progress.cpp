@@ -9,13 +9,14 @@
 #include "core/help_pages.h"
 #include "core/window_placement.h"
 #include "core/sure.h"
+#include "platform/DialogManners.h"
 #include "platform/Shell.h"
 
 TD_progress::TD_progress(QWidget* parent) : QDialog(parent)
 {
     setObjectName("TD_progress");
     setWindowTitle("Progress");
-    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(platform::DialogTitleFlags(platform::DialogFrame::Fixed) | Qt::WindowStaysOnTopHint);
     Label_counter = new QLabel(this);
     Label_counter->setObjectName("Label_counter");
     ResetProgress();

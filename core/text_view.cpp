@@ -213,6 +213,7 @@ TF_text_view::TF_text_view(InformCallback inform, QWidget* parent)
     layout->addLayout(text, 1);
     layout->addLayout(buttons);
     resize(780, 540);
+    platform::SetDialogTitleButtons(this, platform::DialogFrame::Resizable);
 
     platform::SetStandardButtonIcon(btn_close_, platform::StandardButton::Close);
     btn_find_->setIcon(platform::CommandIcon("edit-find"));

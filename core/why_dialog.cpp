@@ -17,8 +17,10 @@ TD_why_not_found::TD_why_not_found(QWidget* parent) : QDialog(parent)
     setObjectName("TD_why_not_found");
     setWindowTitle("Why not found?");
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("The file the search should have found:", this));
+    auto* caption = new QLabel("The file the search should have found:", this);
+    layout->addWidget(caption);
     Edit_path_ = new QLineEdit(this);
+    caption->setBuddy(Edit_path_);
     Edit_path_->setObjectName("Edit_path");
     Edit_path_->setMinimumWidth(420);
     auto* browse = new QPushButton("Browse...", this);
@@ -39,6 +41,7 @@ TD_why_not_found::TD_why_not_found(QWidget* parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    platform::MakeFixedSizeDialog(this);
 }
 
 void TD_why_not_found::SetPathText(const QString& text)

@@ -38,6 +38,9 @@ TD_settings::TD_settings(QWidget* parent)
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
     resize(600, 460);
+    // A dialog of its owner: closed or maximised, never minimised on its own.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMaximizeButtonHint);
 }
 
 TD_settings::~TD_settings()

@@ -1,13 +1,14 @@
 #include "krellers/kreller_list_view.h"
 
 #include "krellers/kreller.h"
+#include "platform/DialogManners.h"
+#include "platform/EmptyViewHint.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
@@ -68,6 +69,7 @@ TKrellerListView::TKrellerListView(TKrellerList& list, QWidget* parent)
     keepSelection.setColor(QPalette::Inactive, QPalette::HighlightedText,
                            keepSelection.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(keepSelection);
+    new platform::TEmptyViewHint(this, "No krellers in use: switch them on in File > Settings, page \"Krellers\"");
 
     editKreller_ = new QAction("Edit kreller", this);
     editKreller_->setObjectName("a_edit_kreller");
@@ -214,7 +216,7 @@ void TKrellerListView::a_edit_kreller()
     Refresh();
     emit KrellersChanged();
     if (failure)
-        QMessageBox::critical(this, QApplication::applicationName(), QString::fromUtf8(*failure));
+        platform::ShowErrorBox(this, QApplication::applicationName(), QString::fromUtf8(*failure));
 }
 
 void TKrellerListView::keyPressEvent(QKeyEvent* event)

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLayout>
+#include <QMessageBox>
 #include <QStyle>
 #include <QVariant>
 
@@ -24,13 +25,39 @@ std::string HelpTopicOf(const QWidget* widget)
     return "index";
 }
 
+Qt::WindowFlags DialogTitleFlags(DialogFrame frame)
+{
+    // Without the customize hint the window manager decorates a dialog as it likes, and some give
+    // every window minimise and maximise buttons; with it the dialog says which buttons it has.
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (frame == DialogFrame::Fixed)
+        flags |= Qt::MSWindowsFixedSizeDialogHint;
+    else
+        flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
+void SetDialogTitleButtons(QDialog* dialog, DialogFrame frame)
+{
+    // Kept beside the title buttons: a progress window stays above the window it reports on.
+    const Qt::WindowFlags kept = dialog->windowFlags() & (Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    dialog->setWindowFlags(DialogTitleFlags(frame) | kept);
+}
+
 void MakeFixedSizeDialog(QDialog* dialog)
 {
-    dialog->setWindowFlags((dialog->windowFlags() & ~(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint)) |
-                           Qt::MSWindowsFixedSizeDialogHint);
+    SetDialogTitleButtons(dialog, DialogFrame::Fixed);
     dialog->setSizeGripEnabled(false);
     if (QLayout* layout = dialog->layout())
         layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ShowErrorBox(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setObjectName("ErrorBox");
+    SetDialogTitleButtons(&box, DialogFrame::Fixed);
+    box.exec();
 }
 
 void SetStandardButtonIcon(QAbstractButton* button, StandardButton kind)

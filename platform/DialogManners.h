@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <qnamespace.h>
 #include <string>
 
 class QAbstractButton;
@@ -17,9 +18,23 @@ void SetHelpTopic(QWidget* window, const std::string& topic);
 // up; "index" when none names one.
 std::string HelpTopicOf(const QWidget* widget);
 
+// How a dialog's frame behaves: a small dialog keeps the size of its contents; a viewer or editor
+// may be resized and maximised. Neither is minimised on its own: it belongs to its owner window.
+enum class DialogFrame { Fixed, Resizable };
+
+// The window flags of a dialog: a title with a close button, a maximise button when resizable, and
+// no minimise or context help button.
+Qt::WindowFlags DialogTitleFlags(DialogFrame frame);
+// Gives dialog these flags, keeping whether it stays on top and whether it is frameless.
+void SetDialogTitleButtons(QDialog* dialog, DialogFrame frame);
+
 // A small dialog that takes the size of its contents and keeps it: the user cannot resize it, and
 // the window manager offers neither minimise nor maximise.
 void MakeFixedSizeDialog(QDialog* dialog);
+
+// The error box of the program: text with the theme's error icon, a title and an "Ok" button, shown
+// modally over parent.
+void ShowErrorBox(QWidget* parent, const QString& title, const QString& text);
 
 // The standard buttons of a dialog, each with the theme's icon for it.
 enum class StandardButton { Ok, Cancel, Yes, No, Close, Help, Reset };

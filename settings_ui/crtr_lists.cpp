@@ -1,5 +1,6 @@
 #include "settings_ui/crtr_lists.h"
 
+#include "platform/DialogManners.h"
 #include "platform/Shell.h"
 #include "settings_ui/ui_text.h"
 
@@ -198,6 +199,7 @@ void TFabout_crtr::BuildControls(const TAboutCrtrTexts& texts)
     bottom->addStretch();
     bottom->addWidget(btn_ok);
     layout->addLayout(bottom);
+    platform::MakeFixedSizeDialog(this);
 }
 
 void TFabout_crtr::SetLinkAddress(const std::string& address)

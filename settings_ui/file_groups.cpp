@@ -1,5 +1,6 @@
 #include "settings_ui/file_groups.h"
 
+#include "platform/DialogManners.h"
 #include "settings_ui/ui_text.h"
 
 #include <QHBoxLayout>
@@ -290,11 +291,18 @@ void TD_file_group_exts::BuildControls()
     buttons->addWidget(btn_ok);
     buttons->addWidget(btn_cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Group name:", this));
+    auto* nameCaption = new QLabel("Group name:", this);
+    nameCaption->setBuddy(Edit_name);
+    auto* extsCaption = new QLabel("File extentions in the group:", this);
+    extsCaption->setBuddy(LBexts);
+    layout->addWidget(nameCaption);
     layout->addWidget(Edit_name);
-    layout->addWidget(new QLabel("File extentions in the group:", this));
+    layout->addWidget(extsCaption);
     layout->addLayout(listRow);
     layout->addLayout(buttons);
+    platform::SetDialogTitleButtons(this, platform::DialogFrame::Resizable);
+    platform::SetStandardButtonIcon(btn_ok, platform::StandardButton::Ok);
+    platform::SetStandardButtonIcon(btn_cancel, platform::StandardButton::Cancel);
 }
 
 bool TD_file_group_exts::EditFileGroup(TFileGroup& group)
@@ -371,6 +379,7 @@ std::optional<std::string> AskForText(QWidget* parent, const std::string& title,
     box.setWindowTitle(ToQ(title));
     box.setLabelText(ToQ(prompt));
     box.setTextValue(QString());
+    platform::MakeFixedSizeDialog(&box);
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
     return FromQ(box.textValue());

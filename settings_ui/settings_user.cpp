@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -125,6 +126,8 @@ void TD_settings_user::BuildControls()
     pages->addTab(TS_groups, "File groups");
     pages->addTab(TS_context, "Context kreller");
     pages->addTab(TS_krellers, "Krellers");
+    // Every tab stays readable whole, without scroll arrows: the pages are as wide as their tabs.
+    pages->setMinimumWidth(pages->tabBar()->sizeHint().width() + 8);
 
     FileGroupDialog = new TD_file_group_exts([this](const std::string& question) { return Ask(question); }, this);
     O_fg1->Attach(&Store().FileGroups(), FileGroupDialog);

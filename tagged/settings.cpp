@@ -1,4 +1,5 @@
 #include "tagged/settings.h"
+#include "platform/DialogManners.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,6 +58,7 @@ void TD_settings::BuildControls()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PC_settings);
     layout->addLayout(buttons);
+    platform::SetDialogTitleButtons(this, platform::DialogFrame::Resizable);
 }
 
 void TD_settings::LoadAtCreation()

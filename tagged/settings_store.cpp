@@ -212,7 +212,7 @@ std::string TSettingsStore::PlaceNote() const
     if (writeProtected_)
         return "The settings file " + fileName_ + " is read-only: changes to the settings cannot be saved.";
     if (!readFrom_.empty())
-        return "Settings read from " + readFrom_ + " are kept in " + fileName_ + " from now on.";
+        return "Settings were read from " + readFrom_ + ". Changes will be saved to " + fileName_ + ".";
     return "Settings are kept in " + fileName_ + ".";
 }
 

@@ -32,6 +32,10 @@ TD_crtr_setup::TD_crtr_setup(Cartridge& cartridge, QWidget* parent) : QDialog(pa
     layout->addWidget(cacheLabel_);
     layout->addLayout(buttons);
     setMinimumWidth(420);
+    // A small dialog of its owner: it keeps its size and has only a close button.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     ShowUsage();
 }
 

@@ -4,6 +4,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QTabBar>
+#include <QTreeWidget>
 #include <QRegularExpression>
 #include <QDialog>
 #include <QKeyEvent>
@@ -14,8 +18,27 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <map>
+#include <memory>
 
+#include "TempTree.h"
+#include "conditions/LCEdit.h"
+#include "core/about.h"
 #include "core/desktop_keys.h"
+#include "core/find_dialog.h"
+#include "core/text_view.h"
+#include "core/why_dialog.h"
+#include "krellers/kreller_context.h"
+#include "krellers/kreller_date.h"
+#include "krellers/kreller_dirs.h"
+#include "krellers/kreller_mask.h"
+#include "krellers/kreller_size.h"
+#include "platform/EmptyViewHint.h"
+#include "platform/FocusFrame.h"
+#include "settings_ui/crtr_lists.h"
+#include "settings_ui/file_groups.h"
+#include "settings_ui/settings_user.h"
 #include "core/menu_mnemonics.h"
 #include "core/msg.h"
 #include "core/progress.h"
@@ -103,6 +126,7 @@ TEST_F(WindowTest, EveryMenuAndEntryHasItsOwnMnemonicAndTheStandardShortcuts)
     EXPECT_TRUE(tip("SB_findinfound").contains("F7") && tip("SB_findinfound").contains("Ctrl+F"));
     EXPECT_TRUE(tip("SB_view").contains("F3"));
     EXPECT_TRUE(tip("SB_exit").contains("Ctrl+Q"));
+    EXPECT_TRUE(tip("SB_del_path").contains("(Del)"));
     EXPECT_TRUE(tip("SB_open").contains("Enter"));
 }
 
@@ -158,6 +182,23 @@ TEST_F(WindowTest, TabGoesThroughTheMainWindowInTheOrderOfItsLayout)
     }
 }
 
+TEST_F(WindowTest, TheRoundResultIndicatorShowsWhenItHasTheFocus)
+{
+    window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    auto* indicator = window.findChild<QToolButton*>("SB_found_stat");
+    const auto look = [indicator](QWidget* focus) {
+        focus->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        return indicator->grab().toImage();
+    };
+    const QImage unfocused = look(window.findChild<QWidget*>("LV_found"));
+    const QImage focused = look(indicator);
+    ASSERT_TRUE(indicator->hasFocus());
+    EXPECT_NE(focused, unfocused);
+}
+
 TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)
 {
     TFsure sure;
@@ -170,6 +211,244 @@ TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)
         for (QPushButton* button : dialog->findChildren<QPushButton*>())
             EXPECT_FALSE(button->icon().isNull()) << dialog->objectName().toStdString() << " " << button->text().toStdString();
     }
+}
+
+// Every dialog of the program, built as the program builds it, and whether the user may resize it.
+struct ProgramDialog {
+    std::unique_ptr<QDialog> dialog;
+    bool resizable = false;
+};
+
+std::vector<ProgramDialog> EveryDialog(const TempTree& work)
+{
+    std::vector<ProgramDialog> dialogs;
+    const auto add = [&dialogs](QDialog* dialog, bool resizable = false) {
+        dialogs.push_back({std::unique_ptr<QDialog>(dialog), resizable});
+    };
+    add(new TFsure);
+    add(new TFsure_checked);
+    add(new TFbreak_scanning);
+    add(new TDmsg);
+    add(new TF_about);
+    add(new TD_find);
+    add(new TD_why_not_found);
+    add(new TFLCEdit);
+    add(new TFabout_crtr);
+    add(new TFabout_ckrellers);
+    add(new TD_kreller_dirs);
+    add(new TD_kreller_mask);
+    add(new TD_kreller_size);
+    add(new TD_kreller_date);
+    add(new TD_kreller_context);
+    add(new TD_file_group_exts([](const std::string&) { return true; }), true);
+    add(new TF_text_view([](const std::string&) {}), true);
+    add(new TD_settings_user(TSettingsPlace{work.Path("bin/FileKreller"), "", nullptr}, {}), true);
+    return dialogs;
+}
+
+// What the title bar offers, whatever else the flags say.
+Qt::WindowFlags TitleButtons(const QWidget* window)
+{
+    return window->windowFlags() & (Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint |
+                                    Qt::WindowContextHelpButtonHint);
+}
+
+TEST(EveryDialog, OffersCloseOnItsTitleAndMaximiseOnlyWhenItCanBeResized)
+{
+    TempTree work;
+    work.Dir("bin");
+    // Qt adds the window menu to a title with buttons.
+    const Qt::WindowFlags closeOnly =
+        Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    for (const ProgramDialog& d : EveryDialog(work)) {
+        const std::string name = d.dialog->objectName().toStdString();
+        EXPECT_EQ(d.dialog->windowType(), Qt::Dialog) << name;
+        EXPECT_EQ(TitleButtons(d.dialog.get()), d.resizable ? closeOnly | Qt::WindowMaximizeButtonHint : closeOnly) << name;
+        const QLayout* layout = d.dialog->layout();
+        const bool keepsItsSize = (layout && layout->sizeConstraint() == QLayout::SetFixedSize) ||
+                                  d.dialog->minimumSize() == d.dialog->maximumSize();
+        EXPECT_NE(keepsItsSize, d.resizable) << name;
+    }
+}
+
+TEST(EveryDialog, ProgressWindowStaysOnTopWithOnlyClose)
+{
+    TD_progress progress;
+    EXPECT_TRUE(progress.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(progress.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint));
+}
+
+// The marked character of a caption, lower-cased; null when it marks none.
+QChar Marked(const QString& caption)
+{
+    const QRegularExpressionMatch match = QRegularExpression("&([^&])").match(QString(caption).replace("&&", ""));
+    return match.hasMatch() ? match.captured(1).at(0).toLower() : QChar();
+}
+
+// The captions Alt reaches in a dialog, by the tab page they are on (null: on none): its buttons,
+// check boxes, group boxes, tabs and field labels.
+std::map<QWidget*, QStringList> Captions(QDialog* dialog)
+{
+    std::map<QWidget*, QStringList> captions;
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        if (control->window() != dialog)
+            continue;
+        QStringList& on = captions[TabPageOf(control, dialog)];
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            on << button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(control))
+            on << group->title();
+        else if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy())
+            on << label->text();
+        else if (auto* tabs = qobject_cast<QTabBar*>(control))
+            for (int i = 0; i < tabs->count(); ++i)
+                on << tabs->tabText(i);
+    }
+    return captions;
+}
+
+TEST(EveryDialog, EachCaptionedControlGetsAnAltLetterNoControlShownWithItHas)
+{
+    TempTree work;
+    work.Dir("bin");
+    for (const ProgramDialog& d : EveryDialog(work)) {
+        const std::string name = d.dialog->objectName().toStdString() + " " + d.dialog->windowTitle().toStdString();
+        const std::map<QWidget*, QStringList> before = Captions(d.dialog.get());
+        AssignDialogMnemonics(d.dialog.get());
+        const std::map<QWidget*, QStringList> after = Captions(d.dialog.get());
+        ASSERT_EQ(after.size(), before.size()) << name;
+        for (const auto& [page, captions] : after) {
+            // What is shown together: the controls outside the pages and those of one page.
+            const QStringList shown = page ? after.at(nullptr) + captions : captions;
+            QSet<QChar> letters;
+            QStringList unmarked;
+            for (const QString& caption : shown) {
+                const QChar letter = Marked(caption);
+                if (letter.isNull() && caption.contains(QRegularExpression("\\w")))
+                    unmarked << caption;
+                EXPECT_TRUE(letter.isNull() || !letters.contains(letter)) << name << ": " << caption.toStdString();
+                letters.insert(letter);
+            }
+            EXPECT_TRUE(unmarked.isEmpty()) << name << ": " << unmarked.join(" | ").toStdString();
+            for (qsizetype i = 0; i < captions.size(); ++i)
+                EXPECT_EQ(Shown(captions[i]), Shown(before.at(page)[i])) << name << ": the caption shows as before";
+        }
+    }
+}
+
+TEST(EveryDialog, TheShownDialogGetsItsLettersAndANestedDialogKeepsItsOwn)
+{
+    TDesktopKeys keys({});
+    qApp->installEventFilter(&keys);
+    TF_text_view view([](const std::string&) {});
+    view.show();
+    EXPECT_EQ(view.findChild<QPushButton*>("btn_find")->text(), "&Find");
+    EXPECT_EQ(view.findChild<QPushButton*>("btn_close")->text(), "&Close");
+    // The find box belongs to the text view but is a window of its own, lettered when it is shown.
+    auto* find = view.findChild<TD_find*>();
+    ASSERT_NE(find, nullptr);
+    for (QAbstractButton* button : find->findChildren<QAbstractButton*>())
+        EXPECT_FALSE(HasMnemonic(button->text())) << button->text().toStdString();
+    view.hide();
+    qApp->removeEventFilter(&keys);
+}
+
+// A window with a list and a field, shown and active, so the focus can move between them.
+struct ListAndField {
+    QWidget window;
+    QTreeWidget* list = new QTreeWidget(&window);
+    QLineEdit* field = new QLineEdit(&window);
+
+    ListAndField()
+    {
+        list->setGeometry(0, 0, 300, 120);
+        field->setGeometry(0, 130, 300, 24);
+        window.show();
+        window.activateWindow();
+        QCoreApplication::processEvents();
+    }
+    // The list as it looks with the focus on focus.
+    QImage LookWithFocusOn(QWidget* focus)
+    {
+        focus->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        return list->grab().toImage();
+    }
+};
+
+TEST(EmptyViews, AnEmptyListSaysSoAndAListWithRowsShowsThem)
+{
+    ListAndField shown;
+    const QImage blank = shown.list->grab().toImage();
+    auto* hint = new platform::TEmptyViewHint(shown.list, "Nothing here");
+    EXPECT_TRUE(hint->Showing());
+    EXPECT_NE(shown.list->grab().toImage(), blank);
+    shown.list->addTopLevelItem(new QTreeWidgetItem(QStringList{"row"}));
+    EXPECT_FALSE(hint->Showing());
+}
+
+TEST(FocusFrame, AListShowsItHasTheFocusWhenEmptyAndWhenItsRowIsSelected)
+{
+    for (const bool withSelectedRow : {false, true}) {
+        ListAndField shown;
+        if (withSelectedRow) {
+            shown.list->addTopLevelItem(new QTreeWidgetItem(QStringList{"/tmp/"}));
+            shown.list->setCurrentItem(shown.list->topLevelItem(0));
+        }
+        platform::ShowFocusFrame(shown.list);
+        platform::ShowFocusFrame(shown.list);  // one frame, however often asked
+        EXPECT_EQ(shown.list->findChildren<QWidget*>(platform::FocusFrameName).size(), 1);
+        const QImage unfocused = shown.LookWithFocusOn(shown.field);
+        const QImage focused = shown.LookWithFocusOn(shown.list);
+        ASSERT_TRUE(shown.list->hasFocus());
+        EXPECT_NE(focused, unfocused) << withSelectedRow;
+        EXPECT_EQ(shown.LookWithFocusOn(shown.field), unfocused) << "gone with the focus";
+    }
+}
+
+TEST(LinkLabels, ATabStopOnALinkMarksTheLinkAtOnceEitherWay)
+{
+    TDesktopKeys keys({});
+    qApp->installEventFilter(&keys);
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* before = new QPushButton("Before", &dialog);
+    auto* link = new QLabel("<a href=\"#\">Click here</a>", &dialog);
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    auto* after = new QPushButton("After", &dialog);
+    for (QWidget* control : std::initializer_list<QWidget*>{before, link, after})
+        layout->addWidget(control);
+    dialog.show();
+    dialog.activateWindow();
+    QCoreApplication::processEvents();
+    before->setFocus();
+    const auto tab = [](QWidget* from, int key) {
+        Press(from, key);
+        QCoreApplication::processEvents();
+    };
+    tab(before, Qt::Key_Tab);
+    EXPECT_TRUE(link->hasFocus());
+
+    EXPECT_EQ(link->selectedText(), "Click here");
+    tab(link, Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus()) << "one stop per link";
+    tab(after, Qt::Key_Backtab);
+    EXPECT_TRUE(link->hasFocus());
+    EXPECT_EQ(link->selectedText(), "Click here");
+    qApp->removeEventFilter(&keys);
+}
+
+TEST(SettingsDialog, ShowsEveryTabWhole)
+{
+    TempTree work;
+    work.Dir("bin");
+    TD_settings_user settings(TSettingsPlace{work.Path("bin/FileKreller"), "", nullptr}, {});
+    settings.show();
+    QCoreApplication::processEvents();
+    auto* tabs = settings.findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_GE(tabs->width(), tabs->sizeHint().width());
 }
 
 TEST(WindowPlacement, CentredOnItsOwnerAndBesideWithoutCovering)

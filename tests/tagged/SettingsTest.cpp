@@ -327,8 +327,8 @@ TEST(Settings, FileBesideAReadOnlyProgramIsReadAndTakenOverOnTheFirstWrite)
         EXPECT_EQ(settings.Store().ReadFrom(), tree.Path("bin/FileKreller.set"));
         const auto* note = settings.findChild<QLabel*>("L_settings_file");
         ASSERT_NE(note, nullptr);
-        EXPECT_EQ(note->text().toStdString(), "Settings read from " + tree.Path("bin/FileKreller.set") +
-                                                  " are kept in " + own + " from now on.");
+        EXPECT_EQ(note->text().toStdString(), "Settings were read from " + tree.Path("bin/FileKreller.set") +
+                                                  ". Changes will be saved to " + own + ".");
         settings.Document().SetAttr("LAST_EXT", "*.txt");
         ASSERT_TRUE(settings.SaveSettings());
         EXPECT_EQ(note->text().toStdString(), "Settings are kept in " + own + ".");
