@@ -1,13 +1,15 @@
 // How the found list copes with a million rows: appending them through the window's model,
-// showing them, and scrolling to the last one. Prints the times. Run by hand: see README.
+// showing them, scrolling to the last one, and the quick filter narrowing and widening them a
+// keystroke at a time. Prints the times. Run by hand: see README.
 #include <QApplication>
 #include <QScrollBar>
 #include <QTreeView>
 #include <algorithm>
-#include <vector>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "core/FoundList.h"
 #include "core/main.h"
@@ -21,6 +23,31 @@ double Milliseconds(F&& run)
     const auto start = std::chrono::steady_clock::now();
     run();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A path of a tree of forty areas and a few hundred folders, names from a handful of stems, so
+// the filter's texts match some rows and not others.
+std::string GeneratedPath(int i)
+{
+    static const char* const areas[] = {"home/anna/projects", "srv/share/reports", "usr/share/doc", "data/photos"};
+    static const char* const stems[] = {"report", "notes", "photo", "repository", "summary", "draft", "invoice", "readme"};
+    static const char* const extensions[] = {".txt", ".jpg", ".cpp", ".pdf", ".html", ".zip"};
+    return "/" + std::string(areas[i % 4]) + "/area" + std::to_string(i % 40) + "/folder" + std::to_string(i % 317) +
+           "/" + stems[(i / 7) % 8] + "_" + std::to_string(i) + extensions[i % 6];
+}
+
+// Types text into the quick filter one keystroke at a time (each a text the field holds in
+// turn) and prints the time each took until the list was painted again.
+void TimeKeystrokes(TFmain& window, QTreeView* view, const char* order, const std::vector<QString>& texts)
+{
+    for (const QString& text : texts) {
+        const double ms = Milliseconds([&] {
+            window.SetQuickFilter(text);
+            view->repaint();
+        });
+        std::printf("quick filter (%s) \"%s\": %.1f ms, %d shown\n", order, qPrintable(text), ms,
+                    window.FoundList().Count());
+    }
 }
 
 // How a run shows its rows: at its end only (repainting off), at every tick of the refresh
@@ -50,6 +77,7 @@ double LiveRun(TFmain& window, QTreeView* view, TShowing showing, int tickRows)
             if (showing == TShowing::Paced && !pacing.Due(start))
                 continue;
             window.FoundList().Flush();
+            view->viewport()->repaint();
             QCoreApplication::processEvents();
             pacing.Done(std::chrono::steady_clock::now() - start, std::chrono::steady_clock::now());
         }
@@ -89,6 +117,17 @@ int main(int argc, char** argv)
         view->repaint();
     });
     const double select = Milliseconds([&] { window.SelectFoundRow(kRows / 2); view->repaint(); });
+    // The keystrokes of typing "repo", then widening it again and a longer, rarer text.
+    const std::vector<QString> keystrokes{"r", "re", "rep", "repo", "rep", "", "repository_99", ""};
+    window.FoundList().Clear();
+    for (int i = 0; i < kRows; ++i)
+        window.FoundList().Append(entry, GeneratedPath(i));
+    window.FoundList().Flush();
+    QCoreApplication::processEvents();
+    TimeKeystrokes(window, view, "found order", keystrokes);
+    window.FoundList().sort(TFoundListModel::ColName, Qt::AscendingOrder);
+    TimeKeystrokes(window, view, "sorted by name", keystrokes);
+
     const double clear = Milliseconds([&] {
         window.FoundList().Clear();
         view->repaint();

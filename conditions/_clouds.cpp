@@ -83,6 +83,9 @@ void TOclouds::BuildPanel()
     SB1->setFrameShape(QFrame::NoFrame);
     SB1->setBackgroundRole(QPalette::Base);
     SB1->setWidgetResizable(false);
+    // The focus target holds the diagram's keyboard focus; a Tab stop on the scroll area would
+    // show nothing and hand Enter to the dialog.
+    SB1->setFocusPolicy(Qt::NoFocus);
     SB1->viewport()->installEventFilter(this);
     Panel1->installEventFilter(this);
     auto* panelLayout = new QVBoxLayout(Panel1);

@@ -57,6 +57,55 @@ void TFoundListModel::SetQuickFilter(const std::string& text)
     emit Changed();
 }
 
+void TFoundListModel::RemoveShown(std::vector<int> positions)
+{
+    Flush();
+    std::sort(positions.begin(), positions.end(), std::greater<>());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    std::erase_if(positions, [this](int position) { return position < 0 || position >= shown_; });
+    // A run of neighbouring rows at a time, from the bottom, so positions above stay valid.
+    for (std::size_t start = 0; start < positions.size();) {
+        std::size_t end = start + 1;
+        while (end < positions.size() && positions[end] == positions[end - 1] - 1)
+            ++end;
+        const int first = positions[end - 1];
+        const int last = positions[start];
+        beginRemoveRows({}, first, last);
+        std::vector<std::uint32_t> rowIndexes;
+        for (int position = first; position <= last; ++position)
+            rowIndexes.push_back(rows_.RowIndex(position));
+        rows_.Remove(std::move(rowIndexes));
+        shown_ = rows_.Count();
+        endRemoveRows();
+        start = end;
+    }
+    emit Changed();
+}
+
+void TFoundListModel::RenameShown(int position, const std::string& newPath)
+{
+    if (position < 0 || position >= Count())
+        return;
+    Flush();
+    const std::uint32_t rowIndex = rows_.RowIndex(position);
+    TFoundRow renamed = rows_.At(position);
+    renamed.Path = newPath;
+    renamed.NameOffset = static_cast<std::uint32_t>(newPath.rfind('/') + 1);
+    if (!rows_.Passes(renamed)) {
+        beginRemoveRows({}, position, position);
+        rows_.Rename(rowIndex, newPath);
+        rows_.ApplySort();
+        shown_ = rows_.Count();
+        endRemoveRows();
+        emit Changed();
+        return;
+    }
+    rows_.Rename(rowIndex, newPath);
+    emit dataChanged(index(position, 0), index(position, ColumnCount - 1));
+    if (rows_.Sort().Active)
+        ApplyOrder();
+}
+
 std::string TFoundListModel::CellBytes(int position, TFoundColumn column) const
 {
     const TFoundRow& row = Row(position);

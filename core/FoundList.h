@@ -56,6 +56,13 @@ public:
     void SetQuickFilter(const std::string& text);
     const std::string& QuickFilter() const { return rows_.QuickFilter(); }
 
+    // Drops the rows shown at those positions (files that went away); the others keep their
+    // places, and the view's selection stays on them.
+    void RemoveShown(std::vector<int> positions);
+    // Gives the row shown at position a new full path. The row moves to where the chosen order
+    // puts it, the selection with it; a filter that refuses the new name hides it.
+    void RenameShown(int position, const std::string& newPath);
+
     // A cell's text as exported: names and paths as their exact bytes, the rest as shown.
     std::string CellBytes(int position, TFoundColumn column) const;
 

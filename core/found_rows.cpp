@@ -372,13 +372,22 @@ bool TFoldedNeedle::IsIn(std::string_view text) const
 
 }
 
+namespace {
+
+void SetPath(TFoundRow& row, const std::string& path)
+{
+    row.Path = path;
+    const auto slash = path.rfind('/');
+    row.NameOffset = slash == std::string::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
+}
+
+} // namespace
+
 void TFoundRows::Append(const FileEntry& entry, const std::string& path)
 {
     const bool inOrder = Filtering() && orderedRows_ == rows_.size();
     TFoundRow row;
-    row.Path = path;
-    const auto slash = path.rfind('/');
-    row.NameOffset = slash == std::string::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
+    SetPath(row, path);
     row.Size = entry.Size;
     row.CreationTime = entry.CreationTime;
     row.LastWriteTime = entry.LastWriteTime;
@@ -465,9 +474,58 @@ void TFoundRows::ApplySort()
         if (Passes(rows_[row]))
             order_.push_back(row);
     }
-    positions_.assign(rows_.size(), kHidden);
+    IndexPositions();
+}
+
+void TFoundRows::IndexPositions()
+{
+    positions_.assign(orderedRows_, kHidden);
     for (std::uint32_t position = 0; position < order_.size(); ++position)
         positions_[order_[position]] = position;
+}
+
+void TFoundRows::Remove(std::vector<std::uint32_t> rowIndexes)
+{
+    std::sort(rowIndexes.begin(), rowIndexes.end());
+    rowIndexes.erase(std::unique(rowIndexes.begin(), rowIndexes.end()), rowIndexes.end());
+    if (rowIndexes.empty())
+        return;
+    // Each kept row's new index: its old one less the dropped rows before it.
+    std::vector<std::uint32_t> renumbered(rows_.size(), kHidden);
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (next < rowIndexes.size() && rowIndexes[next] == row) {
+            ++next;
+            continue;
+        }
+        renumbered[row] = static_cast<std::uint32_t>(kept);
+        if (kept != row)
+            rows_[kept] = std::move(rows_[row]);
+        ++kept;
+    }
+    rows_.resize(kept);
+    const auto dropsBelow = [&](std::size_t count) {
+        return static_cast<std::size_t>(std::lower_bound(rowIndexes.begin(), rowIndexes.end(), count) - rowIndexes.begin());
+    };
+    const auto closeUp = [&](std::vector<std::uint32_t>& indexes) {
+        std::erase_if(indexes, [&](std::uint32_t row) { return renumbered[row] == kHidden; });
+        for (std::uint32_t& row : indexes)
+            row = renumbered[row];
+    };
+    closeUp(sorted_);
+    closeUp(order_);
+    sortedRows_ -= dropsBelow(sortedRows_);
+    orderedRows_ -= dropsBelow(orderedRows_);
+    IndexPositions();
+}
+
+void TFoundRows::Rename(std::uint32_t rowIndex, const std::string& newPath)
+{
+    TFoundRow& row = rows_.at(rowIndex);
+    SetPath(row, newPath);
+    // The chosen order has to be made again with the new name in it.
+    sorted_.clear();
 }
 
 QString ShownText(std::string_view bytes)

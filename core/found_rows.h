@@ -89,6 +89,13 @@ public:
     // Where the row of found-order index rowIndex is shown; -1 when a filter hides it.
     int PositionOf(std::uint32_t rowIndex) const;
 
+    // Drops the rows of those found-order indexes (files that left the disk); the others keep
+    // their order and filters, and their indexes close up.
+    void Remove(std::vector<std::uint32_t> rowIndexes);
+    // Gives the row of that found-order index a new full path (a rename in its directory). It
+    // keeps its place until the order or a filter is applied again.
+    void Rename(std::uint32_t rowIndex, const std::string& newPath);
+
     // The quick filter: shows only the rows whose full path holds text (see TFoldedNeedle); an
     // empty text shows all. It outlives Clear, and rows appended later are filtered as they come.
     void SetQuickFilter(std::string_view text);
@@ -107,6 +114,11 @@ public:
     void SetNameFilter(TNameFilter filter) { filter_ = std::move(filter); }
     // Shows the rows both filters pass, in the chosen order (found order when none is chosen).
     void ApplySort();
+    // Whether both filters pass the row.
+    bool Passes(const TFoundRow& row) const
+    {
+        return filter_.Matches(row.Name()) && quickFilter_.IsIn(row.Path);
+    }
 
 private:
     std::vector<TFoundRow> rows_;
@@ -121,9 +133,6 @@ private:
     TFoldedNeedle quickFilter_{""};
 
     bool Filtering() const { return filter_.Active() || !quickFilter_.Text().empty(); }
-    bool Passes(const TFoundRow& row) const
-    {
-        return filter_.Matches(row.Name()) && quickFilter_.IsIn(row.Path);
-    }
     void AppendInOrder();
+    void IndexPositions();
 };

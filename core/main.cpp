@@ -458,6 +458,8 @@ bool TFmain::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == LV_found && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        if (FileActionKey(static_cast<QKeyEvent*>(event)))
+            return true;
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             SB_openClick();
             return true;

@@ -33,6 +33,9 @@ class QTreeView;
 class TD_find;
 class TD_why_not_found;
 class TD_kreller;
+class TD_open_with;
+class TD_properties;
+class TD_rename;
 class TDmsg;
 class TF_about;
 class TF_text_view;
@@ -251,6 +254,19 @@ public:
     // "shown N of M" while the quick filter hides rows; empty otherwise.
     QString ShownCountText() const;
 
+    // File actions on found rows (main_file_actions.cpp). Each that changes files asks first and
+    // tells a failure with the system's message.
+    void N_OpenwithClick();
+    void N_MovetotrashClick();
+    void N_RenameClick();
+    void N_PropertiesClick();
+    // Moves the files of the rows at those positions to the trash; the rows of the files that
+    // went leave the list, those that stayed are told.
+    void TrashFoundRows(const std::vector<int>& positions);
+    // Gives the file of the row at position newName; the row follows with its new path and stays
+    // selected. False when the name is refused, the user declines or the rename fails.
+    bool RenameFoundRow(int position, const std::string& newName);
+
     TFoundListModel& FoundList() { return *found_; }
     TKrellerListView& Krellers() { return *LV_krellers_; }
     TD_progress_user* ProgressDialog() { return progress_; }
@@ -295,6 +311,11 @@ private:
     void UpdateShownCount();
     void UpdateFoundToolCommands();
     bool TypedIntoFoundList(QKeyEvent* event);
+    // main_file_actions.cpp
+    void BuildFileActionMenu();
+    bool FileActionKey(QKeyEvent* event);
+    void UpdateFileActionCommands();
+    bool Confirmed(const std::string& question);
     void SetCommandIcons();
     void SetToolTips();
     QToolButton* ToolButton(const QString& text, const char* objectName, void (TFmain::*handler)());
@@ -358,6 +379,15 @@ private:
     QMenu* PopupMenu_columns = nullptr;
     QLineEdit* Edit_filter = nullptr;
     QLabel* Label_shown = nullptr;
+
+    // File actions.
+    TD_open_with* openWithDialog_ = nullptr;
+    TD_rename* renameDialog_ = nullptr;
+    TD_properties* propertiesDialog_ = nullptr;
+    QAction* P_Openwith = nullptr;
+    QAction* P_Rename = nullptr;
+    QAction* P_Movetotrash = nullptr;
+    QAction* P_Properties = nullptr;
 
     // Tool buttons.
     QToolButton* SB_add_path = nullptr;

@@ -337,4 +337,5 @@ void TFmain::UpdateFoundToolCommands()
     N_Opensearch->setEnabled(idle);
     N_Exportfoundlist->setEnabled(idle && found_->Count() > 0);
     P_Exportfoundlist->setEnabled(idle && found_->Count() > 0);
+    UpdateFileActionCommands();
 }

@@ -272,6 +272,7 @@ void TFmain::BuildMenus()
     P_Openfile = MenuAction(PopupMenu_found, "Open file", "P_Openfile", &TFmain::SB_openClick);
     P_Opencontainingfolder = MenuAction(PopupMenu_found, "Open containing folder", "P_Opencontainingfolder",
                                         &TFmain::N_OpencontainingfolderClick);
+    BuildFileActionMenu();
     PopupMenu_found->addSeparator();
     P_Copyfullpath = MenuAction(PopupMenu_found, "Copy full path", "P_Copyfullpath", &TFmain::CopyFullPaths, QKeySequence(Qt::CTRL | Qt::Key_C));
     P_Copyfilename = MenuAction(PopupMenu_found, "Copy file name", "P_Copyfilename", &TFmain::CopyFileNames);

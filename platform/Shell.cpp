@@ -1,10 +1,10 @@
 #include "platform/Shell.h"
 
 #include "platform/FileSystem.h"
+#include "platform/GioHandles.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <gio/gio.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,22 +16,6 @@ Launcher& ReplacedLauncher()
     static Launcher launcher;
     return launcher;
 }
-
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-
-struct GFree {
-    void operator()(gpointer memory) const { g_free(memory); }
-};
-using GCharPtr = std::unique_ptr<gchar, GFree>;
-
-struct GErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 
 bool IsDirectory(const std::string& path)
 {
@@ -111,7 +95,80 @@ bool HasScheme(const std::string& address)
     return g_uri_peek_scheme(address.c_str()) != nullptr;
 }
 
+// Every application of list, each once (by id), in the list's order; the list is freed.
+void TakeApplications(GList* list, std::vector<TApplicationChoice>& into, bool recommended)
+{
+    for (GList* at = list; at; at = at->next) {
+        auto* application = static_cast<GAppInfo*>(at->data);
+        const char* id = g_app_info_get_id(application);
+        if (id && std::none_of(into.begin(), into.end(), [&](const TApplicationChoice& known) { return known.Id == id; }))
+            into.push_back({id, g_app_info_get_display_name(application), false, recommended});
+    }
+    g_list_free_full(list, g_object_unref);
+}
+
+std::vector<TApplicationChoice> ShownApplications()
+{
+    std::vector<TApplicationChoice> shown;
+    GList* all = g_app_info_get_all();
+    for (GList* at = all; at; at = at->next) {
+        auto* application = static_cast<GAppInfo*>(at->data);
+        const char* id = g_app_info_get_id(application);
+        if (id && g_app_info_should_show(application))
+            shown.push_back({id, g_app_info_get_display_name(application), false, false});
+    }
+    g_list_free_full(all, g_object_unref);
+    std::sort(shown.begin(), shown.end(),
+              [](const TApplicationChoice& a, const TApplicationChoice& b) { return a.Name < b.Name; });
+    return shown;
+}
+
+GObjectPtr<GAppInfo> ApplicationWithId(const std::string& id)
+{
+    GObjectPtr<GAppInfo> found;
+    GList* all = g_app_info_get_all();
+    for (GList* at = all; at && !found; at = at->next) {
+        auto* application = static_cast<GAppInfo*>(at->data);
+        const char* itsId = g_app_info_get_id(application);
+        if (itsId && id == itsId)
+            found.reset(G_APP_INFO(g_object_ref(application)));
+    }
+    g_list_free_full(all, g_object_unref);
+    return found;
+}
+
 } // namespace
+
+std::vector<TApplicationChoice> ApplicationsFor(const std::string& path)
+{
+    const std::string type = ContentTypeOf(path, IsDirectory(path));
+    std::vector<TApplicationChoice> choices;
+    if (GObjectPtr<GAppInfo> preferred{g_app_info_get_default_for_type(type.c_str(), FALSE)}) {
+        if (const char* id = g_app_info_get_id(preferred.get()))
+            choices.push_back({id, g_app_info_get_display_name(preferred.get()), true, true});
+    }
+    TakeApplications(g_app_info_get_recommended_for_type(type.c_str()), choices, true);
+    TakeApplications(g_app_info_get_all_for_type(type.c_str()), choices, false);
+    return choices.empty() ? ShownApplications() : choices;
+}
+
+void OpenWithApplication(const std::string& applicationId, const std::string& path)
+{
+    if (const Launcher& replaced = ReplacedLauncher()) {
+        if (replaced(LaunchRequest{applicationId, FileUri(path)}) <= 32)
+            throw std::runtime_error("The application \"" + applicationId + "\" could not be started.");
+        return;
+    }
+    const GObjectPtr<GAppInfo> application = ApplicationWithId(applicationId);
+    if (!application)
+        throw std::runtime_error("There is no application \"" + applicationId + "\".");
+    GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));
+    GList files{};
+    files.data = file.get();
+    GError* error = nullptr;
+    g_app_info_launch(application.get(), &files, nullptr, &error);
+    ThrowIfFailed(error);
+}
 
 int OpenWithAssociatedApplication(const std::string& path)
 {

@@ -197,6 +197,16 @@ TEST_F(CloudsEditor, AnInactiveEditorIgnoresTheMouse)
     EXPECT_TRUE(editor.findChild<QTimer*>("Timer1")->isActive());
 }
 
+TEST_F(CloudsEditor, TabReachesTheDiagramThroughItsFocusTargetOnly)
+{
+    QStringList stops;
+    for (QWidget* control : editor.findChildren<QWidget*>()) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            stops << control->objectName();
+    }
+    EXPECT_EQ(stops, QStringList{"btnTarget"});
+}
+
 TEST_F(CloudsEditor, PopupCommandsAskAndTellTheOwner)
 {
     int done = 0;

@@ -174,6 +174,45 @@ TEST_F(OpenFileDeathTest, TheDefaultApplicationOfTheTypeIsLaunchedOnTheFile)
         ::testing::ExitedWithCode(0), "");
 }
 
+TEST_F(OpenFileDeathTest, OpenWithOffersTheDefaultFirstAndLaunchesThePickedApplication)
+{
+    EXPECT_EXIT(
+        {
+            int result = 1;
+            {
+                DefaultApplications apps;
+                apps.RegisterForText("fk-test-viewer.desktop");
+                apps.Tree().File("home/.local/share/applications/fk-other.desktop",
+                                 "[Desktop Entry]\nType=Application\nName=Other editor\nExec=true %f\n"
+                                 "MimeType=text/plain;application/octet-stream;\n");
+                // The desktop's index of which application takes which type.
+                apps.Tree().File("home/.local/share/applications/mimeinfo.cache",
+                                 "[MIME Cache]\ntext/plain=fk-test-viewer.desktop;fk-other.desktop;\n"
+                                 "application/octet-stream=fk-test-viewer.desktop;fk-other.desktop;\n");
+                const std::string path = apps.Tree().File("notes.txt", "x");
+                const auto choices = platform::ApplicationsFor(path);
+                platform::LaunchRequest seen;
+                platform::SetLauncher([&](const platform::LaunchRequest& request) {
+                    seen = request;
+                    return request.ApplicationId == "fk-other.desktop" ? 42 : 0;
+                });
+                platform::OpenWithApplication("fk-other.desktop", path);
+                bool refused = false;
+                try {
+                    platform::OpenWithApplication("fk-test-viewer.desktop", path);
+                } catch (const std::exception&) {
+                    refused = true;
+                }
+                if (choices.size() == 2 && choices[0].Id == "fk-test-viewer.desktop" && choices[0].IsDefault &&
+                    choices[0].Name == "Test viewer" && choices[1].Id == "fk-other.desktop" && !choices[1].IsDefault &&
+                    refused && seen.Uri == "file://" + path)
+                    result = 0;
+            }
+            ExitWith(result);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 class LaunchRecorder {
 public:
     LaunchRecorder()
