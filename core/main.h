@@ -9,6 +9,7 @@
 #include "core/find_direction.h"
 #include "core/found_rows.h"
 #include "core/progress.h"
+#include "core/refresh_pacing.h"
 #include "core/run_status.h"
 #include "core/saved_search.h"
 #include "krellers/kreller_funnel.h"
@@ -153,6 +154,9 @@ public:
     // Rows appear in the list while a search runs, a refresh at a time; off, the list stays
     // empty on screen until the run ends.
     bool LiveResults = true;
+    // Showing them takes at most this share of the run: as the list grows, so does the time
+    // between two refreshes of it.
+    static constexpr double LiveRowsShare = 0.03;
     // The start paths as left at exit are those of the next start; off, the default path is.
     bool RememberPaths = true;
 
@@ -375,6 +379,7 @@ private:
     QLabel* Label_found_stat = nullptr;
     TRunStatus runStatus_;
     std::chrono::steady_clock::time_point runStart_;
+    TRefreshPacing livePacing_{LiveRowsShare};
     QLabel* statusPanels_[3] = {};
     QMenu* PopupMenu_found = nullptr;
 

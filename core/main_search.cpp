@@ -95,6 +95,7 @@ void TFmain::SB_runClick()
     walk_.ResetCounters();
     funnel_ = krellers_.StartFunnel(DirsItem);
     runStart_ = std::chrono::steady_clock::now();
+    livePacing_.Restart();
     runStatus_ = {};
     runStatus_.Ran = true;
     runStatus_.Running = true;
@@ -186,9 +187,17 @@ void TFmain::Timer_refreshTimer()
     ShowRunCounts();
     runStatus_.Found = walk_.FoundCount;
     ShowRunStatus(runStatus_);
-    found_->Flush();
     if (progress_)
         walk_.StopRequested = !progress_->ReportProgress(walk_.FoundCount, walk_.TotalCount);
+    // Off, the rows wait for the end of the run, as the view does not paint meanwhile.
+    if (LiveResults && livePacing_.Due(std::chrono::steady_clock::now())) {
+        const auto start = std::chrono::steady_clock::now();
+        found_->Flush();
+        QCoreApplication::processEvents();  // where the view lays the new rows out and paints them
+        const auto end = std::chrono::steady_clock::now();
+        livePacing_.Done(end - start, end);
+        return;
+    }
     QCoreApplication::processEvents();
 }
 
