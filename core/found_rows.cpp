@@ -422,7 +422,15 @@ void TFoundRows::Clear()
     order_.clear();
     orderedRows_ = 0;
     positions_.clear();
+    passed_.clear();
     filter_ = {};
+}
+
+void TFoundRows::SetNameFilter(TNameFilter filter)
+{
+    if (!(filter == filter_))
+        passed_.clear();
+    filter_ = std::move(filter);
 }
 
 void TFoundRows::SetSort(const TFoundSort& sort)
@@ -469,12 +477,34 @@ void TFoundRows::ApplySort()
     }
     sortedRows_ = rows_.size();
     orderedRows_ = rows_.size();
-    order_.reserve(sorted_.size());
-    for (const std::uint32_t row : sorted_) {
-        if (Passes(rows_[row]))
-            order_.push_back(row);
+    if (!Filtering()) {
+        order_ = sorted_;
+    } else {
+        // Tested in found order, then picked in the chosen one: walking a million rows out of
+        // memory order costs several times more than the test itself.
+        TestRows();
+        order_.reserve(sorted_.size());
+        for (const std::uint32_t row : sorted_) {
+            if (passed_[row])
+                order_.push_back(row);
+        }
     }
     IndexPositions();
+}
+
+void TFoundRows::TestRows()
+{
+    const std::string& needle = quickFilter_.Text();
+    const bool hiddenStayHidden = needle.find(passedNeedle_) != std::string::npos;
+    const bool shownStayShown = passedNeedle_.find(needle) != std::string::npos;
+    const std::size_t known = std::min(passed_.size(), rows_.size());
+    passed_.resize(rows_.size());
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (row < known && (passed_[row] ? shownStayShown : hiddenStayHidden))
+            continue;
+        passed_[row] = Passes(rows_[row]) ? 1 : 0;
+    }
+    passedNeedle_ = needle;
 }
 
 void TFoundRows::IndexPositions()
@@ -515,6 +545,7 @@ void TFoundRows::Remove(std::vector<std::uint32_t> rowIndexes)
     };
     closeUp(sorted_);
     closeUp(order_);
+    passed_.clear();
     sortedRows_ -= dropsBelow(sortedRows_);
     orderedRows_ -= dropsBelow(orderedRows_);
     IndexPositions();
@@ -524,8 +555,9 @@ void TFoundRows::Rename(std::uint32_t rowIndex, const std::string& newPath)
 {
     TFoundRow& row = rows_.at(rowIndex);
     SetPath(row, newPath);
-    // The chosen order has to be made again with the new name in it.
+    // The chosen order has to be made again with the new name in it, and the filters tested again.
     sorted_.clear();
+    passed_.clear();
 }
 
 QString ShownText(std::string_view bytes)

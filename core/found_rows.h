@@ -111,7 +111,7 @@ public:
     const TFoundSort& Sort() const { return sort_; }
     void SetSort(const TFoundSort& sort);
     const TNameFilter& NameFilter() const { return filter_; }
-    void SetNameFilter(TNameFilter filter) { filter_ = std::move(filter); }
+    void SetNameFilter(TNameFilter filter);
     // Shows the rows both filters pass, in the chosen order (found order when none is chosen).
     void ApplySort();
     // Whether both filters pass the row.
@@ -131,8 +131,15 @@ private:
     std::size_t orderedRows_ = 0;          // rows that order_ was made from; those after follow it
     std::vector<std::uint32_t> positions_; // row -> position, made when first asked for
     TFoldedNeedle quickFilter_{""};
+    // Whether each row (in found order) passed both filters when they were last applied, and the
+    // quick filter text then: rows are tested in the order they lie in memory, and a text that
+    // holds the last one only hides more, one held in it only shows more, so those rows the last
+    // answer settles are not tested again. Emptied whenever rows or the name filter change.
+    std::vector<std::uint8_t> passed_;
+    std::string passedNeedle_;
 
     bool Filtering() const { return filter_.Active() || !quickFilter_.Text().empty(); }
     void AppendInOrder();
+    void TestRows();
     void IndexPositions();
 };

@@ -80,6 +80,7 @@ TPreviewContent TextPreview(const TPreviewHead& head, const std::vector<std::str
     content.Kind = TPreviewKind::Text;
     content.Text = std::move(shown.Text);
     content.Hits = std::move(shown.Ranges);
+    content.KeywordsLookedFor = !keywords.empty();
     content.Size = head.Size;
     content.FirstPartOnly = head.Cut();
     return content;

@@ -48,6 +48,7 @@ struct TPreviewContent {
     TPreviewKind Kind = TPreviewKind::Described;
     QString Text;
     std::vector<TTextRange> Hits;  // in UTF-16 units of Text
+    bool KeywordsLookedFor = false; // without keywords there is nothing to count, not "no hits"
     std::uint64_t Size = 0;
     bool FirstPartOnly = false;    // the file goes on past the text shown
 };

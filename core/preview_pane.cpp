@@ -386,7 +386,7 @@ void TO_preview::ShowCurrentHit(bool scroll)
 
 void TO_preview::UpdateHitControls()
 {
-    const bool text = shown_.Kind == TPreviewKind::Text && shownRequest_ == request_;
+    const bool text = shown_.Kind == TPreviewKind::Text && shownRequest_ == request_ && shown_.KeywordsLookedFor;
     QString count = text ? HitCountText(CurrentHit(), HitCount()) : QString();
     if (text && shown_.FirstPartOnly && HitCount() > 0)
         count += " in the part shown";

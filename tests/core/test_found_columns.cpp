@@ -163,4 +163,70 @@ TEST(QuickFilter, NarrowsWidensFollowsTheOrderAndFiltersRowsThatArriveLater)
     EXPECT_EQ(Shown(rows), (std::vector<std::string>{"/n/new.jpg"}));
 }
 
+
+// The filters are applied step by step as a user types, renames and deletes; after each step that
+// applies them, the list shows what a list made afresh from the same rows, order and filters shows.
+TEST(QuickFilter, TypingOnAndBackOnASortedListShowsWhatAFreshListShows)
+{
+    enum class Step { Filter, NameBox, Append, RenameFirst, RemoveFirst };
+    const struct {
+        Step step;
+        const char* text;
+    } steps[] = {
+        {Step::Filter, "r"},          {Step::Filter, "re"},        {Step::Filter, "rep"},
+        {Step::Filter, "REPO"},       {Step::Filter, "rep"},       {Step::Filter, ""},
+        {Step::Filter, "txt"},        {Step::Filter, "t"},         {Step::Filter, "xt"},
+        {Step::NameBox, "*.doc"},     {Step::Filter, "x"},         {Step::NameBox, ""},
+        {Step::Filter, "x/"},         {Step::Append, "/x/zz.txt"}, {Step::Filter, "x/z"},
+        {Step::Filter, "x/"},         {Step::RenameFirst, "/y/renamed.bin"},
+        {Step::Filter, "x"},          {Step::Filter, "e"},         {Step::RemoveFirst, ""},
+        {Step::Filter, "ep"},         {Step::Filter, "e"},         {Step::Filter, "photo"},
+    };
+    std::vector<std::string> paths{"/x/report.txt", "/x/Photo.jpg", "/y/report.doc", "/y/notes.TXT",
+                                   "/x/repo.doc",   "/y/a.txt",     "/x/text.md"};
+    const TFoundSort byName{true, TFoundColumn::Name, false};
+    FileEntry entry;
+    TFoundRows rows;
+    for (const std::string& path : paths)
+        rows.Append(entry, path);
+    rows.SetSort(byName);
+    rows.ApplySort();
+    std::string needle;
+    std::string nameBox;
+    for (const auto& s : steps) {
+        switch (s.step) {
+        case Step::Filter:
+            needle = s.text;
+            rows.SetQuickFilter(needle);
+            break;
+        case Step::NameBox:
+            nameBox = s.text;
+            rows.SetNameFilter(TNameFilter(nameBox));
+            rows.ApplySort();
+            break;
+        case Step::Append:
+            paths.emplace_back(s.text);
+            rows.Append(entry, s.text);
+            continue;
+        case Step::RenameFirst:
+            ASSERT_GT(rows.Count(), 0);
+            paths[rows.RowIndex(0)] = s.text;
+            rows.Rename(rows.RowIndex(0), s.text);
+            continue;
+        case Step::RemoveFirst:
+            ASSERT_GT(rows.Count(), 0);
+            paths.erase(paths.begin() + rows.RowIndex(0));
+            rows.Remove({rows.RowIndex(0)});
+            continue;
+        }
+        TFoundRows fresh;
+        for (const std::string& path : paths)
+            fresh.Append(entry, path);
+        fresh.SetSort(byName);
+        fresh.SetNameFilter(TNameFilter(nameBox));
+        fresh.SetQuickFilter(needle);
+        EXPECT_EQ(Shown(rows), Shown(fresh)) << "filter \"" << needle << "\", name box \"" << nameBox << '"';
+    }
+}
+
 } // namespace

@@ -325,6 +325,32 @@ TEST_F(PreviewPane, HitsAreCountedAndVisitedRoundTheEnds)
     EXPECT_FALSE(pane.findChild<QToolButton*>("btn_nexthit")->isEnabled());
 }
 
+TEST_F(PreviewPane, TheHitLineCountsOnlyWhenThereAreKeywordsToMark)
+{
+    const struct {
+        Words keywords;
+        const char* text;
+        const char* label;
+        bool navigable;
+    } cases[] = {
+        {{"KEY"}, "a key here", "hit 1 of 1", true},
+        {{"KEY"}, "nothing here", "no hits", false},
+        {{}, "a key here", "", false},
+        {{}, "", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        // Another file first, so the label has something to lose.
+        pane.ShowFile(tree.File("before.txt", "KEY"), {"KEY"});
+        pane.WaitShown();
+        pane.ShowFile(tree.File("shown.txt", c.text), c.keywords);
+        pane.WaitShown();
+        EXPECT_EQ(HitsLabel(), c.label);
+        EXPECT_EQ(pane.findChild<QToolButton*>("btn_nexthit")->isEnabled(), c.navigable);
+        EXPECT_EQ(pane.findChild<QToolButton*>("btn_previoushit")->isEnabled(), c.navigable);
+    }
+}
+
 TEST_F(PreviewPane, ALongTextComesWholeAfterItsFirstScreen)
 {
     std::string text(100, 'x');
@@ -458,6 +484,20 @@ TEST_F(PreviewWindow, TheSelectedRowIsPreviewedWithTheContextKeywordsAndF4GoesFr
     // A new search empties the pane with the list.
     window.SB_runClick();
     EXPECT_TRUE(window.Preview().ShownPath().empty());
+}
+
+TEST_F(PreviewWindow, WithNoContextConditionTickedTheHitLineIsBlank)
+{
+    tree.File("notes.txt", "alpha and beta");
+    window.SB_runClick();
+    ASSERT_EQ(window.FoundList().Count(), 1);
+    Action("N_Preview")->trigger();
+    window.SelectFoundRow(0);
+    window.Preview().WaitShown();
+    EXPECT_EQ(window.Preview().ShownPath(), tree.Path("notes.txt"));
+    EXPECT_EQ(window.Preview().findChild<QLabel*>("Label_hits")->text(), "");
+    EXPECT_FALSE(Action("N_Nexthit")->isEnabled());
+    EXPECT_FALSE(Action("N_Previoushit")->isEnabled());
 }
 
 TEST_F(PreviewWindow, WithTheContextRowOffNothingIsMarked)
