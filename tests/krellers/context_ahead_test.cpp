@@ -14,23 +14,13 @@
 #include <vector>
 
 #include "TempTree.h"
+#include "ThreadCount.h"
 #include "krellers/context_ahead.h"
 #include "krellers/context_engine.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-int ThreadCount()
-{
-    int count = 0;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (const dirent* entry = readdir(tasks))
-            count += entry->d_name[0] != '.';
-        closedir(tasks);
-    }
-    return count;
-}
 
 // Waits until the workers have finished count files; false when they do not within seconds.
 bool WaitForJudged(const TContextAhead& ahead, std::int64_t count)
