@@ -5,6 +5,7 @@
 #include "support/TempTree.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -394,6 +395,22 @@ TEST_F(ContextKreller, WarnsWhileThereIsNoCloud)
     EXPECT_TRUE(warning->isHidden());
     Child<QToolButton>("SB_del_cond")->click();
     EXPECT_FALSE(warning->isHidden());
+}
+
+TEST_F(ContextKreller, TheDiagramKeepsItsRoomWhenTheWarningGoes)
+{
+    auto* diagram = Child<QWidget>("OClouds1");
+    const auto diagramHeight = [&] {
+        kreller.show();
+        QCoreApplication::processEvents();
+        kreller.layout()->activate();
+        return diagram->height();
+    };
+    const int withWarning = diagramHeight();
+    Type("invoice");
+    ASSERT_TRUE(Child<QLabel>("LBL_warning")->isHidden());
+    EXPECT_GE(diagramHeight(), withWarning);
+    EXPECT_GE(diagram->height(), 250) << "room to draw a few clouds";
 }
 
 } // namespace
