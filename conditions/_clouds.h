@@ -58,6 +58,12 @@ signals:
     // The popup menu's Clear or "Delete selected condition" has run, whatever the answer was.
     void PopupCommandDone();
 
+public:
+    // Room for a few clouds: the diagram keeps it when the lines around it come and go, so a
+    // dialog that takes its contents' size does not squeeze it to a strip.
+    QSize sizeHint() const override { return {470, 330}; }
+    QSize minimumSizeHint() const override { return {240, 160}; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
