@@ -1,7 +1,9 @@
 // The search with only the Context kreller checked (the walk, the kreller chain, the Context
-// kreller and its engine), against ripgrep on the same generated corpus, warm cache, in the same
-// run: one keyword, and three (A and B but not C) drawn as clouds with a pin. Also checks that both
-// find the same files, and times the engine's stages on one buffer. Run by hand: see README.
+// kreller with its workers reading ahead, and its engine), against ripgrep (its default threads)
+// on the same tree in the same run: one keyword, and three (A and B but not C) drawn as clouds
+// with a pin; warm cache, or cold with --cold (as root: the page cache is dropped before every
+// timed run). A generated corpus, or any tree with --tree DIR --keywords A,B,C. Also checks that
+// both find the same files, and times the engine's stages on one buffer. Run by hand: see README.
 #include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 #include <random>
 #include <set>
 #include <sstream>
@@ -125,7 +128,8 @@ TCorpus KeptOrNewCorpus(const fs::path& root)
     return corpus;
 }
 
-// The search run as the main window does it: the walk asks the kreller chain for every file.
+// The search run as the main window does it: the walk asks the kreller chain for every file and
+// tells it what it listed, so that the Context kreller's workers read ahead.
 class TBenchHost : public TWalkHost {
 public:
     explicit TBenchHost(TKrellerList& krellers) : krellers_(krellers) {}
@@ -138,13 +142,17 @@ public:
         return krellers_.FilePassesKrellers(entry, path);
     }
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.insert(path); }
+    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override
+    {
+        krellers_.ReadAhead(dir, entries);
+    }
 
 private:
     TKrellerList& krellers_;
 };
 
 // The row strings of a diagram of keyword clouds with one pin at (pinX, pinY).
-TConditionStrings ContextRow(const std::vector<std::pair<const char*, TNOXpin>>& clouds, TNOXpin pin)
+TConditionStrings ContextRow(const std::vector<std::pair<std::string, TNOXpin>>& clouds, TNOXpin pin)
 {
     TCloudDiagram diagram;
     diagram.Activate();
@@ -162,11 +170,33 @@ TConditionStrings ContextRow(const std::vector<std::pair<const char*, TNOXpin>>&
 
 struct TTimes {
     std::vector<double> wall, processor;
+    std::vector<std::string> load;  // the load average before each run
 };
 
-template <typename F>
-void Measure(TTimes& times, int who, F&& run)
+std::string LoadAverage()
 {
+    std::string text;
+    std::getline(std::ifstream("/proc/loadavg"), text);
+    return text.substr(0, text.find(' ', text.find(' ', text.find(' ') + 1) + 1));
+}
+
+bool CanDropCaches()
+{
+    return ::geteuid() == 0;
+}
+
+void DropCaches()
+{
+    ::sync();
+    std::ofstream("/proc/sys/vm/drop_caches") << "3\n";
+}
+
+template <typename F>
+void Measure(TTimes& times, int who, bool cold, F&& run)
+{
+    if (cold)
+        DropCaches();
+    times.load.push_back(LoadAverage());
     const double processorBefore = ProcessorSeconds(who);
     times.wall.push_back(Seconds(run));
     times.processor.push_back(ProcessorSeconds(who) - processorBefore);
@@ -193,9 +223,19 @@ std::set<std::string> Lines(const std::string& text)
     return lines;
 }
 
-std::string RgCommand(const char* keyword, const fs::path& root)
+std::string Quoted(const std::string& text)
 {
-    return std::string("rg -j1 -l -i -F ") + keyword + " '" + root.string() + "'";
+    return "'" + text + "'";
+}
+
+// ripgrep with its default threads; each keyword given is searched for, a file listed when it
+// holds any of them.
+std::string RgCommand(const std::vector<std::string>& keywords, const fs::path& root)
+{
+    std::string command = "rg -l -i -F";
+    for (const std::string& keyword : keywords)
+        command += " -e " + Quoted(keyword);
+    return command + " " + Quoted(root.string());
 }
 
 // The engine's stages, each over one buffer of the corpus's kind of text.
@@ -218,17 +258,63 @@ void TimeStages()
                 found || text != reference ? " MISMATCH" : "");
 }
 
+
+struct TOptions {
+    int rounds = 5;
+    bool keep = false;
+    bool cold = false;
+    std::string tree;
+    std::vector<std::string> keywords = {kKeywordA, kKeywordB, kKeywordC};
+};
+
+TOptions ParseOptions(int argc, char** argv)
+{
+    TOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "keep")
+            options.keep = true;
+        else if (argument == "--cold")
+            options.cold = true;
+        else if (argument == "--tree" && i + 1 < argc)
+            options.tree = argv[++i];
+        else if (argument == "--keywords" && i + 1 < argc) {
+            options.keywords.clear();
+            std::istringstream list(argv[++i]);
+            for (std::string keyword; std::getline(list, keyword, ',');)
+                options.keywords.push_back(keyword);
+        } else
+            options.rounds = std::max(1, std::atoi(argument.c_str()));
+    }
+    if (options.keywords.size() != 3) {
+        std::fprintf(stderr, "--keywords takes three keywords: A,B,C\n");
+        std::exit(2);
+    }
+    return options;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-    const fs::path root = fs::temp_directory_path() / "fk_bench_context";
-    const TCorpus corpus = KeptOrNewCorpus(root);
-    std::printf("corpus: %lld files, %.1f MB, keyword A in %lld files, below %s\n", static_cast<long long>(corpus.files),
-                static_cast<double>(corpus.bytes) / 1e6, static_cast<long long>(corpus.withA), root.c_str());
+    const TOptions options = ParseOptions(argc, argv);
+    const int rounds = options.rounds;
+    const bool cold = options.cold && CanDropCaches();
+    if (options.cold && !cold)
+        std::printf("--cold needs root to drop the page cache: the runs are warm\n");
+    const fs::path root = options.tree.empty() ? fs::temp_directory_path() / "fk_bench_context" : fs::path(options.tree);
+    if (options.tree.empty()) {
+        const TCorpus corpus = KeptOrNewCorpus(root);
+        std::printf("corpus: %lld files, %.1f MB, keyword A in %lld files, below %s\n", static_cast<long long>(corpus.files),
+                    static_cast<double>(corpus.bytes) / 1e6, static_cast<long long>(corpus.withA), root.c_str());
+    } else {
+        std::printf("tree: %s\n", root.c_str());
+    }
+    const std::string& a = options.keywords[0];
+    const std::string& b = options.keywords[1];
+    const std::string& c = options.keywords[2];
 
     TSearchWalk* walkOfRun = nullptr;
     TKrellerServices services;
@@ -241,57 +327,71 @@ int main(int argc, char** argv)
     TBenchHost host(krellers);
     TSearchWalk walk(host);
     walkOfRun = &walk;
-    auto search = [&](const TConditionStrings& condition) {
+    const unsigned workers = kreller.AheadWorkers;
+    auto search = [&](const TConditionStrings& condition, unsigned aheadWorkers) {
         row.Strings = condition;
         row.Checked = true;
+        kreller.AheadWorkers = aheadWorkers;
         krellers.LoadKrellerConditions();
         host.found.clear();
         walk.ResetCounters();
+        const TReadingAheadScope readingAhead(krellers, nullptr);
         walk.ScanDirectory(root.string());
     };
 
     // A alone; then A, B and C overlapping with the pin where A and B meet outside C.
-    const TConditionStrings one = ContextRow({{kKeywordA, {100, 100}}}, {100, 100});
-    const TConditionStrings three =
-        ContextRow({{kKeywordA, {100, 100}}, {kKeywordB, {180, 100}}, {kKeywordC, {140, 200}}}, {140, 80});
-    const std::string rg = RgCommand(kKeywordA, root) + " >/dev/null";
-    TTimes ours1, ours3, theirs;
-    search(one);  // warms the cache
-    (void)std::system(rg.c_str());
+    const TConditionStrings one = ContextRow({{a, {100, 100}}}, {100, 100});
+    const TConditionStrings three = ContextRow({{a, {100, 100}}, {b, {180, 100}}, {c, {140, 200}}}, {140, 80});
+    const std::string rgOne = RgCommand({a}, root) + " >/dev/null 2>&1";
+    const std::string rgThree = RgCommand({a, b, c}, root) + " >/dev/null 2>&1";
+    TTimes ours1, ours3, alone1, theirs1, theirs3;
+    search(one, workers);  // warms the cache
+    (void)std::system(rgOne.c_str());
     for (int i = 0; i < rounds; ++i) {
-        Measure(ours1, RUSAGE_SELF, [&] { search(one); });
-        Measure(theirs, RUSAGE_CHILDREN, [&] { (void)std::system(rg.c_str()); });
-        Measure(ours3, RUSAGE_SELF, [&] { search(three); });
+        Measure(ours1, RUSAGE_SELF, cold, [&] { search(one, workers); });
+        Measure(theirs1, RUSAGE_CHILDREN, cold, [&] { (void)std::system(rgOne.c_str()); });
+        Measure(ours3, RUSAGE_SELF, cold, [&] { search(three, workers); });
+        Measure(theirs3, RUSAGE_CHILDREN, cold, [&] { (void)std::system(rgThree.c_str()); });
+        Measure(alone1, RUSAGE_SELF, cold, [&] { search(one, 0); });
     }
 
-    search(one);
-    const auto rgA = Lines(Shell(RgCommand(kKeywordA, root)));
+    search(one, workers);
+    const TAheadCounts counts = kreller.LastAheadCounts();
+    std::printf("read ahead by %u workers: %lld files judged, %lld answers used, %lld judged again (changed), "
+                "%lld wasted (%.1f MB), at most %zu files ahead\n",
+                workers, static_cast<long long>(counts.Judged), static_cast<long long>(counts.Used),
+                static_cast<long long>(counts.Stale), static_cast<long long>(counts.Wasted),
+                static_cast<double>(counts.WastedBytes) / 1e6, counts.PeakAhead);
+    const auto rgA = Lines(Shell(RgCommand({a}, root) + " 2>/dev/null"));
     std::printf("one keyword: %zu files found, rg lists %zu: %s\n", host.found.size(), rgA.size(),
                 host.found == rgA ? "the same files" : "DIFFERENT FILES");
-    search(three);
+    search(three, workers);
     std::printf("three keywords' condition: %s\n", kreller.Expression().c_str());
     std::set<std::string> expected;
-    const auto rgB = Lines(Shell(RgCommand(kKeywordB, root))), rgC = Lines(Shell(RgCommand(kKeywordC, root)));
+    const auto rgB = Lines(Shell(RgCommand({b}, root) + " 2>/dev/null"));
+    const auto rgC = Lines(Shell(RgCommand({c}, root) + " 2>/dev/null"));
     for (const std::string& path : rgA)
         if (rgB.count(path) && !rgC.count(path))
             expected.insert(path);
     std::printf("three keywords: %zu files found, rg lists give %zu: %s\n", host.found.size(), expected.size(),
                 host.found == expected ? "the same files" : "DIFFERENT FILES");
 
-    const double gb = static_cast<double>(corpus.bytes) / 1e9;
+    std::printf("%s cache, medians of %d rounds:\n", cold ? "cold" : "warm", rounds);
     auto report = [&](const char* what, const TTimes& times) {
-        std::printf("%-24s %.3f s wall (%.2f GB/s), %.3f s processor (%.2f GB/s); medians of %d\n", what,
-                    Median(times.wall), gb / Median(times.wall), Median(times.processor), gb / Median(times.processor), rounds);
+        std::printf("  %-34s %.3f s wall, %.3f s processor; load average before the rounds: %s ... %s\n", what,
+                    Median(times.wall), Median(times.processor), times.load.front().c_str(), times.load.back().c_str());
     };
-    report("engine, one keyword:", ours1);
-    report("engine, three keywords:", ours3);
-    report("rg -j1 -l -i -F:", theirs);
-    std::printf("ratio one keyword/rg: %.2f wall, %.2f processor (aim 1.5)\n", Median(ours1.wall) / Median(theirs.wall),
-                Median(ours1.processor) / Median(theirs.processor));
-    std::printf("ratio three keywords/rg: %.2f wall, %.2f processor (aim 2)\n", Median(ours3.wall) / Median(theirs.wall),
-                Median(ours3.processor) / Median(theirs.processor));
-    TimeStages();
-    if (argc <= 2 || std::strcmp(argv[2], "keep") != 0) {
+    report("FileKreller, one keyword:", ours1);
+    report("rg -l -i -F A:", theirs1);
+    report("FileKreller, three keywords:", ours3);
+    report("rg -l -i -F -e A -e B -e C:", theirs3);
+    report("FileKreller, one keyword, no workers:", alone1);
+    std::printf("ratio one keyword/rg: %.2f wall (aim 1.0)\n", Median(ours1.wall) / Median(theirs1.wall));
+    std::printf("ratio three keywords/rg three keywords: %.2f wall (aim 1.2); against rg one keyword: %.2f\n",
+                Median(ours3.wall) / Median(theirs3.wall), Median(ours3.wall) / Median(theirs1.wall));
+    if (!cold)
+        TimeStages();
+    if (options.tree.empty() && !options.keep) {
         fs::remove_all(root);
         fs::remove(root.string() + ".figures");
     }

@@ -180,6 +180,7 @@ void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHan
         // Names that could not be stat'ed still count; nothing is known of them to hand on.
         TotalCount += listing.UnknownCount;
         frame.Entries = std::move(listing.Entries);
+        host_.EntriesListed(frame.Dir, frame.Entries);
     }
     if (anchor)
         frame.Anchor = std::move(dir);
@@ -198,8 +199,10 @@ bool TSearchWalk::Refill(TFrame& frame)
         case TWalkPrefetch::TBatch::Ready:
             TotalCount += unknown;
             frame.Next = 0;
-            if (!frame.Entries.empty())
+            if (!frame.Entries.empty()) {
+                host_.EntriesListed(frame.Dir, frame.Entries);
                 return true;
+            }
             break;
         case TWalkPrefetch::TBatch::End:
             return false;

@@ -16,6 +16,13 @@ public:
     virtual bool DirectoryPasses(const FileEntry& entry, const std::string& path) = 0;
     virtual bool FilePassesKrellers(const FileEntry& entry, const std::string& path) = 0;
     virtual void AddFoundFile(const FileEntry& entry, const std::string& path) = 0;
+    // The entries of dir (which ends in '/') the walk is about to take up, in the order it will,
+    // before any of them is: a chance to prepare for the files among them.
+    virtual void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
+    {
+        (void)dir;
+        (void)entries;
+    }
 };
 
 // Directories of a run that the walk meant to enter but could not open.

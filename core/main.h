@@ -303,6 +303,7 @@ private:
     bool DirectoryPasses(const FileEntry& entry, const std::string& path) override;
     bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override;
     void AddFoundFile(const FileEntry& entry, const std::string& path) override;
+    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override;
 
     void BuildLayout();
     void BuildMenus();

@@ -106,6 +106,7 @@ void TFmain::SB_runClick()
         const int count = LB_paths->count();
         for (int i = 0; i < count; ++i) {
             LoadKrellerConditions();
+            const TReadingAheadScope readingAhead(krellers_, DirsItem);  // its workers end with the scan
             Timer_refresh->start();
             walk_.ScanDirectory(StartPathAt(i));
             if (walk_.StopRequested)
@@ -219,6 +220,11 @@ bool TFmain::FilePassesKrellers(const FileEntry& entry, const std::string& path)
 void TFmain::AddFoundFile(const FileEntry& entry, const std::string& path)
 {
     found_->Append(entry, path);
+}
+
+void TFmain::EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
+{
+    krellers_.ReadAhead(dir, entries);
 }
 
 void TFmain::IgnoreCurrentFile()

@@ -4,6 +4,7 @@
 #include "plugins/text_limit.h"
 
 #include <string>
+#include <vector>
 
 class TNoxCrtr_ckreller;
 
@@ -28,6 +29,18 @@ public:
     virtual TConditionStrings* BoundStrings() const = 0;
     // Forgets the bound strings without touching them, for when their row goes away.
     virtual void UnbindStrings() = 0;
+
+    // Whether the answer depends on nothing but the entry and its path, reads no file and calls
+    // no plug-in, so that it may be asked ahead of the chain without changing anything.
+    virtual bool JudgesEntryAlone() const { return false; }
+
+    // Reading ahead: a kreller that can judge files on threads of its own, ahead of the chain,
+    // says so when asked to begin (after its condition was loaded), then is handed the paths of
+    // files that will reach it, in the order it will be asked for them, and is told when the run
+    // ends. The others do nothing.
+    virtual bool BeginReadingAhead() { return false; }
+    virtual void ReadAhead(const std::vector<std::string>& paths) { (void)paths; }
+    virtual void EndReadingAhead() {}
 
     virtual bool IsPluginKreller() const = 0;
     virtual void DetachPlugin() = 0;

@@ -56,6 +56,7 @@ bool TContextEngine::TestFile(const std::string& path, std::string_view expressi
 {
     const TTextClearer clearer(text_);
     lastTextLimit_ = TTextLimit::None;
+    lastIdentity_.reset();
     if (watch_.CurrentFileAbandoned())
         return false;
     try {
@@ -83,6 +84,7 @@ bool TContextEngine::TestText(const std::string& path, std::string_view expressi
 
 bool TContextEngine::TestContent(platform::TContentFile& file, std::string_view expression)
 {
+    lastIdentity_ = file.Identity();
     if (file.Kind() == platform::TContentFile::TKind::Unopenable)
         return false;
     if (file.SizeWhenOpened() > PiecesAbove)

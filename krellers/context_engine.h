@@ -3,6 +3,7 @@
 #include "conditions/Parser.h"
 #include "krellers/context_plan.h"
 #include "krellers/context_text.h"
+#include "platform/ContentFile.h"
 #include "plugins/text_limit.h"
 
 #include <chrono>
@@ -12,10 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-namespace platform {
-class TContentFile;
-}
 
 // What the engine asks of the search while it works through a file: letting pending window
 // events run (the user's chance to give the file up or stop the search), and whether the user did.
@@ -67,6 +64,8 @@ public:
     bool TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
     // Whether the last file's text was searched whole: a cartridge's may have been cut short.
     TTextLimit LastTextLimit() const { return lastTextLimit_; }
+    // The identity of the file the last test read, as it was opened; nothing when none was.
+    const std::optional<platform::TContentIdentity>& LastFileIdentity() const { return lastIdentity_; }
 
     // Events run at most and at least about this often while a file is handled.
     std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
@@ -105,5 +104,6 @@ private:
     std::optional<std::string> plannedExpression_;  // the condition plan_ belongs to, once there is one
     std::optional<TContextPlan> plan_;
     TTextLimit lastTextLimit_ = TTextLimit::None;
+    std::optional<platform::TContentIdentity> lastIdentity_;
     std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };

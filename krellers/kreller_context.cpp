@@ -4,6 +4,9 @@
 #include "plugins/plugin_host.h"
 
 #include <QEvent>
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -93,6 +96,7 @@ void TD_kreller_context::BuildPage()
 
 void TD_kreller_context::LoadCondition(TConditionStrings* strings)
 {
+    EndReadingAhead();  // the workers judge by the condition they were given
     TD_kreller::LoadCondition(strings);
     expression_.clear();
     LoadContextConditionLines(OClouds1->Diagram(), ConditionLines());
@@ -115,6 +119,9 @@ bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
     // Without a condition no file passes, and none needs to be read to tell.
     if (expression_.empty())
         return false;
+    if (ahead_)
+        if (const std::optional<bool> answer = AnswerReadAhead(path))
+            return *answer;
     struct TLimitNoted {
         TD_kreller_context& kreller;
         ~TLimitNoted() { kreller.lastTextLimit_ = kreller.engine_.LastTextLimit(); }
@@ -122,9 +129,70 @@ bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
     return engine_.TestFile(path, expression_, CartridgeText());
 }
 
+// The file given up is the one the chain is at, as when it is read here; an error of the workers'
+// test is raised here, so that it counts as it would have.
+std::optional<bool> TD_kreller_context::AnswerReadAhead(const std::string& path)
+{
+    if (Services().Abandoned())
+        return false;
+    TAheadAnswer answer;
+    const auto keepWaiting = [this] {
+        if (Services().ProcessEvents)
+            Services().ProcessEvents();
+        return !Services().Abandoned();
+    };
+    switch (ahead_->Take(path, keepWaiting, answer)) {
+    case TContextAhead::TTake::Answered:
+        if (answer.Failed)
+            throw std::runtime_error(answer.Error);
+        return answer.Passes;
+    case TContextAhead::TTake::GivenUp:
+        return false;
+    case TContextAhead::TTake::NotAhead:
+        break;
+    }
+    return std::nullopt;
+}
+
+unsigned TD_kreller_context::DefaultAheadWorkers()
+{
+    return std::clamp(std::thread::hardware_concurrency() + 1, 2u, 9u);
+}
+
+bool TD_kreller_context::BeginReadingAhead()
+{
+    EndReadingAhead();
+    if (AheadWorkers == 0 || CartridgesLoaded() || !TContextAhead::CanJudge(expression_))
+        return false;
+    TContextAhead::TLimits limits;
+    limits.Workers = AheadWorkers;
+    ahead_ = std::make_unique<TContextAhead>(expression_, limits);
+    lastAheadCounts_ = {};
+    return true;
+}
+
+void TD_kreller_context::ReadAhead(const std::vector<std::string>& paths)
+{
+    if (ahead_)
+        ahead_->Queue(paths);
+}
+
+void TD_kreller_context::EndReadingAhead()
+{
+    if (!ahead_)
+        return;
+    lastAheadCounts_ = ahead_->EndWorkers();
+    ahead_.reset();
+}
+
+bool TD_kreller_context::CartridgesLoaded() const
+{
+    return Services().Plugins && !Services().Plugins->Cartridges().empty();
+}
+
 TCartridgeText TD_kreller_context::CartridgeText() const
 {
-    if (!Services().Plugins || Services().Plugins->Cartridges().empty())
+    if (!CartridgesLoaded())
         return {};
     return FirstAcceptingCartridge(Services().Plugins->ContextCartridges());
 }

@@ -1,8 +1,10 @@
 #pragma once
+#include "krellers/context_ahead.h"
 #include "krellers/context_condition.h"
 #include "krellers/context_engine.h"
 #include "krellers/kreller.h"
 
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -27,6 +29,19 @@ public:
     bool TestFile(const FileEntry& entry, const std::string& path) override;
     TTextLimit LastTextLimit() const override { return lastTextLimit_; }
 
+    // Files are read and searched ahead on workers when the condition is one of keywords alone
+    // and no cartridge is loaded: a cartridge's text comes from a plug-in, which is asked on this
+    // thread only, and which file it takes is its to say.
+    bool BeginReadingAhead() override;
+    void ReadAhead(const std::vector<std::string>& paths) override;
+    void EndReadingAhead() override;
+    // Threads that read ahead; none reads nothing ahead.
+    unsigned AheadWorkers = DefaultAheadWorkers();
+    // What the workers did in the last run that read ahead.
+    const TAheadCounts& LastAheadCounts() const { return lastAheadCounts_; }
+    // One more than there are cores: reading a file partly waits for the disk.
+    static unsigned DefaultAheadWorkers();
+
     // "Add" when a keyword is typed, "Remove" when a cloud is current.
     virtual void UpdateActions();
     void AddKeyword();
@@ -49,11 +64,16 @@ private:
     void btn_cartridgesClick();
     // The first cartridge of the loaded plug-ins that accepts a file makes its text.
     TCartridgeText CartridgeText() const;
+    bool CartridgesLoaded() const;
+    // The answer of the workers for the file, when they have one; else nothing.
+    std::optional<bool> AnswerReadAhead(const std::string& path);
 
     TContextEngine engine_;
     std::string expression_;
     TCloudPlacement placement_;
     TTextLimit lastTextLimit_ = TTextLimit::None;
+    std::unique_ptr<TContextAhead> ahead_;
+    TAheadCounts lastAheadCounts_;
 
     QTabWidget* PageControl1;
     QLineEdit* Edit_kw;

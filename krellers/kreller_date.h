@@ -17,6 +17,7 @@ public:
     void LoadCondition(TConditionStrings* strings) override;
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    bool JudgesEntryAlone() const override { return !Plugin(); }
     std::string WhyRefused(const FileEntry& entry, const std::string& path) const override;
 
     const TDateCondition& Condition() const { return condition_; }

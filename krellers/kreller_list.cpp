@@ -2,6 +2,7 @@
 
 #include "plugins/crtr_ckreller.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -175,6 +176,65 @@ TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string&
     if (funnel)
         funnel->PartlySearched.Record(path, limit);
     return verdict;
+}
+
+void TKrellerList::BeginReadingAhead(const TKrellerRow* skipped)
+{
+    EndReadingAhead();
+    skippedAhead_ = skipped;
+    for (const auto& row : rows_) {
+        if (row.get() == skipped || !TakesPart(*row))
+            continue;
+        if (row->Kreller->BeginReadingAhead()) {
+            readingAhead_ = row.get();
+            return;
+        }
+        if (!row->Kreller->JudgesEntryAlone())
+            return;
+    }
+}
+
+namespace {
+
+// Whether row's kreller lets the file on; one that cannot tell does not.
+bool LetsOn(const TKrellerRow& row, const FileEntry& entry, const std::string& path)
+{
+    try {
+        return row.Kreller->TestFile(entry, path);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace
+
+void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry>& entries)
+{
+    if (!readingAhead_)
+        return;
+    const auto before = std::find_if(rows_.begin(), rows_.end(), [&](const auto& row) { return row.get() == readingAhead_; });
+    std::vector<std::string> paths;
+    for (const FileEntry& entry : entries) {
+        if (entry.IsDirectory() || entry.Name == "." || entry.Name == ".." ||
+            (nameFilter_.Active() && !nameFilter_.Matches(entry.Name)))
+            continue;
+        std::string path = dir + entry.Name;
+        const auto refuses = [&](const std::unique_ptr<TKrellerRow>& row) {
+            return row.get() != skippedAhead_ && TakesPart(*row) && !LetsOn(*row, entry, path);
+        };
+        if (std::none_of(rows_.begin(), before, refuses))
+            paths.push_back(std::move(path));
+    }
+    if (!paths.empty())
+        readingAhead_->Kreller->ReadAhead(paths);
+}
+
+void TKrellerList::EndReadingAhead()
+{
+    if (readingAhead_)
+        readingAhead_->Kreller->EndReadingAhead();
+    readingAhead_ = nullptr;
+    skippedAhead_ = nullptr;
 }
 
 TKrellerFunnel TKrellerList::StartFunnel(const TKrellerRow* directoriesRow) const

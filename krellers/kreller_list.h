@@ -95,6 +95,17 @@ public:
     // counts directories.
     TKrellerFunnel StartFunnel(const TKrellerRow* directoriesRow) const;
 
+    // Lets the first kreller of the chain (leaving out skipped) that can read ahead do so, when
+    // every checked kreller before it judges by the entry alone; a plug-in before it keeps the
+    // files from being read before the plug-in has had its say.
+    void BeginReadingAhead(const TKrellerRow* skipped);
+    // Hands that kreller the files among entries of dir that get past the name box and the
+    // krellers before it.
+    void ReadAhead(const std::string& dir, const std::vector<FileEntry>& entries);
+    void EndReadingAhead();
+    // The row reading ahead in this run; none when no kreller does.
+    const TKrellerRow* ReadingAhead() const { return readingAhead_; }
+
     // The name box's condition, asked about every file before any kreller; none when it is empty.
     void SetNameFilter(TNameFilter filter);
     const TNameFilter& NameFilter() const { return nameFilter_; }
@@ -111,6 +122,23 @@ private:
     std::vector<std::unique_ptr<TKrellerRow>> rows_;
     TNameFilter nameFilter_;
     TKrellerRow nameRow_;
+    const TKrellerRow* readingAhead_ = nullptr;
+    const TKrellerRow* skippedAhead_ = nullptr;
+};
+
+// Ends the reading ahead of a run whichever way the run ends.
+class TReadingAheadScope {
+public:
+    TReadingAheadScope(TKrellerList& krellers, const TKrellerRow* skipped) : krellers_(krellers)
+    {
+        krellers_.BeginReadingAhead(skipped);
+    }
+    ~TReadingAheadScope() { krellers_.EndReadingAhead(); }
+    TReadingAheadScope(const TReadingAheadScope&) = delete;
+    TReadingAheadScope& operator=(const TReadingAheadScope&) = delete;
+
+private:
+    TKrellerList& krellers_;
 };
 
 // The caption of the name box's row.

@@ -23,13 +23,34 @@ TContentFile::TKind KindOf(mode_t mode)
     return IsSpecialFile(mode) ? TContentFile::TKind::Special : TContentFile::TKind::Unopenable;
 }
 
+TContentIdentity IdentityOf(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev),
+            static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec,
+            static_cast<unsigned>(info.st_mode)};
+}
+
 } // namespace
+
+std::optional<TContentIdentity> ContentIdentityOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
 
 TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(path)
 {
     // The type is looked at before opening, so that a FIFO or a device is never opened at all.
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || (kind_ = KindOf(info.st_mode)) != TKind::Regular)
+    if (::stat(path.c_str(), &info) != 0)
+        return;
+    identity_ = IdentityOf(info);
+    if ((kind_ = KindOf(info.st_mode)) != TKind::Regular)
         return;
     // O_NONBLOCK: should a FIFO have taken the file's place since, the open does not wait on it.
     fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -37,6 +58,7 @@ TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(
         kind_ = TKind::Unopenable;
         return;
     }
+    identity_ = IdentityOf(info);
     if ((kind_ = KindOf(info.st_mode)) != TKind::Regular)
         return;
     const auto size = static_cast<std::uint64_t>(info.st_size);

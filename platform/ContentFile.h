@@ -1,9 +1,27 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
+
+// What tells one state of a file from another: a file replaced, rewritten or touched since has
+// another identity, as far as the file system's clock can tell.
+struct TContentIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedNs = 0;
+    std::int64_t ChangedNs = 0;
+    unsigned Mode = 0;
+
+    bool operator==(const TContentIdentity&) const = default;
+};
+
+// The identity of the file at path as it stands (links followed); nothing when it cannot be
+// stat'ed.
+std::optional<TContentIdentity> ContentIdentityOf(const std::string& path);
 
 // A file opened to read its content front to back. Only regular files are opened: FIFOs, sockets
 // and devices are left alone (opening a FIFO blocks, a device may never end) and have no content.
@@ -24,6 +42,9 @@ public:
     TKind Kind() const { return kind_; }
     // The size the file had when it was opened; 0 for anything but a regular file.
     std::uint64_t SizeWhenOpened() const { return size_; }
+    // The identity of what was opened (or, when it was not, of what was found at the path);
+    // nothing when the path could not be stat'ed.
+    const std::optional<TContentIdentity>& Identity() const { return identity_; }
 
     // Reads up to length bytes from where the last read stopped: fewer only at the end of the
     // file, 0 once there is nothing more. A failing read throws EFileError.
@@ -34,6 +55,7 @@ private:
     int fd_ = -1;
     TKind kind_ = TKind::Unopenable;
     std::uint64_t size_ = 0;
+    std::optional<TContentIdentity> identity_;
 };
 
 } // namespace platform

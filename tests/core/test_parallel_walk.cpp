@@ -14,6 +14,7 @@
 
 #include "ChildProcess.h"
 #include "TempTree.h"
+#include "ThreadCount.h"
 #include "core/SearchWalk.h"
 
 namespace {
@@ -174,17 +175,6 @@ TEST(ParallelWalk, GivesWhatTheSequentialWalkGivesOnHostileTrees)
     if (!answer)
         GTEST_SKIP() << "no user without privileges to run as";
     EXPECT_EQ(*answer, "same");
-}
-
-int ThreadCount()
-{
-    int count = 0;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (const dirent* entry = readdir(tasks))
-            count += entry->d_name[0] != '.';
-        closedir(tasks);
-    }
-    return count;
 }
 
 // Stops at, or throws from, the given file call.

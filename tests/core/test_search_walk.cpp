@@ -35,6 +35,8 @@ public:
     }
     bool FilePassesKrellers(const FileEntry&, const std::string& path) override { return filePasses(path); }
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.push_back(path); }
+    std::function<void(const std::string&, const std::vector<FileEntry>&)> listed = [](auto&, auto&) {};
+    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override { listed(dir, entries); }
 };
 
 // Every test runs without workers and with them: the walk's contract is the same.
@@ -114,6 +116,39 @@ TEST_P(WalkFixture, StopEndsAfterTheCurrentEntryAtEveryLevel)
     walk.ScanDirectory(tree.Root());
     ASSERT_EQ(host.found.size(), 1u);  // the entry being examined is still finished
     EXPECT_NE(host.found[0].find("/sub/f"), std::string::npos);
+}
+
+// Files listed a batch at a time are asked for in the order of a stack of batches: a batch listed
+// later first, each front to back; what the chain passes by is never asked for later.
+TEST_P(WalkFixture, ListsEveryFileBeforeItIsAskedForInTheOrderOfAStackOfBatches)
+{
+    for (int d = 0; d < 3; ++d) {
+        for (int f = 0; f < 150; ++f)
+            tree.File("d" + std::to_string(d) + "/f" + std::to_string(f));
+        tree.File("d" + std::to_string(d) + "/inner/deep/g");
+    }
+    std::vector<std::vector<std::string>> batches;
+    host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries) {
+        std::vector<std::string> files;
+        for (const FileEntry& entry : entries)
+            if (!entry.IsDirectory())
+                files.push_back(dir + entry.Name);
+        batches.push_back(std::move(files));
+    };
+    int asked = 0;
+    host.filePasses = [&](const std::string& path) {
+        ++asked;
+        while (!batches.empty() && std::find(batches.back().begin(), batches.back().end(), path) == batches.back().end())
+            batches.pop_back();
+        EXPECT_FALSE(batches.empty()) << path << " was not listed before it was asked for";
+        if (batches.empty())
+            return true;
+        std::vector<std::string>& top = batches.back();
+        top.erase(top.begin(), std::find(top.begin(), top.end(), path) + 1);
+        return true;
+    };
+    walk.ScanDirectory(tree.Root());
+    EXPECT_EQ(asked, 3 * 151);
 }
 
 TEST_P(WalkFixture, IgnoreCurrentIsClearedForEveryEntry)

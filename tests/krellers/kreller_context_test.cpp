@@ -306,6 +306,48 @@ TEST_F(ContextKreller, GivingUpTheFileFailsIt)
     EXPECT_TRUE(kreller.Engine().Text().Empty());
 }
 
+TEST_F(ContextKreller, FilesReadAheadGetTheVerdictsOfFilesReadHere)
+{
+    Type("invoice");
+    StoreAndLoad();
+    struct File { const char* name; std::string content; bool passes; };
+    const File files[] = {
+        {"plain", "an invoice", true},
+        {"upper", "INVOICE", true},
+        {"other", "nothing of the kind", false},
+        {"empty", "", false},
+        {"binary", std::string("\0inVoice\0", 9), true},
+    };
+    std::vector<std::string> paths;
+    for (const File& file : files)
+        paths.push_back(tree.File(file.name, file.content));
+    const std::string slow = tree.SizedFile("slow", std::int64_t{2} << 30);
+    paths.push_back(slow);
+    ASSERT_TRUE(kreller.BeginReadingAhead());
+    kreller.ReadAhead(paths);
+    for (std::size_t i = 0; i < std::size(files); ++i)
+        EXPECT_EQ(kreller.TestFile({}, paths[i]), files[i].passes) << files[i].name;
+    // Given up while a worker is at it (or, had none begun it, while it is read here).
+    TKrellerServices services = kreller.Services();
+    int events = 0;
+    services.ProcessEvents = [&] { abandoned = ++events >= 3; };
+    kreller.SetServices(services);
+    EXPECT_FALSE(kreller.TestFile({}, slow));
+    EXPECT_EQ(events, 3);
+    kreller.EndReadingAhead();
+    EXPECT_EQ(kreller.LastAheadCounts().Wasted, kreller.LastAheadCounts().Judged - kreller.LastAheadCounts().Used);
+}
+
+TEST_F(ContextKreller, NothingIsReadAheadWhileCartridgesAreLoaded)
+{
+    Type("converted");
+    StoreAndLoad();
+    std::vector<std::string> asked;
+    plugins.AddCartridge({"doc", "libdoc.so", std::make_unique<FakeCartridge>("doc", "converted", asked)});
+    EXPECT_FALSE(kreller.BeginReadingAhead());
+    EXPECT_TRUE(Passes("plain bytes"));
+}
+
 TEST_F(ContextKreller, CartridgeTextIsJudgedInsteadOfTheFile)
 {
     std::vector<std::string> asked;

@@ -270,4 +270,87 @@ TEST(KrellerBase, LoadStoreAndClearWorkOnTheBoundStrings)
     EXPECT_EQ(empty, (TConditionStrings{""})) << "strings no longer bound are left alone";
 }
 
+// ---- reading ahead ----
+
+// A kreller that judges by the entry alone: it lets on files of at least MinSize bytes.
+class EntryKreller : public ScriptedKreller {
+public:
+    explicit EntryKreller(std::int64_t minSize = 0)
+    {
+        test = [minSize](const FileEntry& entry) {
+            if (entry.Size < 0)
+                throw std::runtime_error("cannot tell");
+            return entry.Size >= minSize;
+        };
+    }
+    bool JudgesEntryAlone() const override { return true; }
+};
+
+// A kreller that reads ahead when it may, keeping what it is handed.
+class AheadKreller : public ScriptedKreller {
+public:
+    std::vector<std::string> handed;
+    bool reading = false;
+    bool BeginReadingAhead() override { return reading = true; }
+    void ReadAhead(const std::vector<std::string>& paths) override { handed.insert(handed.end(), paths.begin(), paths.end()); }
+    void EndReadingAhead() override { reading = false; }
+};
+
+FileEntry Named(const std::string& name, std::int64_t size, bool directory = false)
+{
+    FileEntry entry;
+    entry.Name = name;
+    entry.Size = size;
+    entry.Attributes = directory ? std::uint32_t{faDirectory} : 0u;
+    return entry;
+}
+
+TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
+{
+    const std::vector<FileEntry> entries = {Named(".", 0, true), Named("..", 0, true), Named("small_keep", 5),
+                                            Named("big_keep", 50),  Named("big", 60),         Named("sub_keep", 70, true),
+                                            Named("unknown_keep", -1)};
+    struct Case {
+        const char* what;
+        const char* nameBox;
+        bool sizeRowChecked;
+        bool plainRowChecked;  // a kreller that may read files or call a plug-in, before the reader
+        bool plainRowSkipped;  // and is the Directories row
+        std::vector<std::string> handed;
+        bool reading;
+    } cases[] = {
+        {"the reader alone", "", false, false, false, {"small_keep", "big_keep", "big", "unknown_keep"}, true},
+        {"after the size kreller", "", true, false, false, {"big_keep", "big"}, true},
+        {"after the name box too", "keep", true, false, false, {"big_keep"}, true},
+        {"after a kreller that is not checked", "", false, false, false, {"small_keep", "big_keep", "big", "unknown_keep"}, true},
+        {"after a plug-in", "", true, true, false, {}, false},
+        {"after the Directories row", "", false, true, true, {"small_keep", "big_keep", "big", "unknown_keep"}, true},
+    };
+    for (const Case& c : cases) {
+        EntryKreller size(10);
+        ScriptedKreller plain;
+        AheadKreller reader;
+        TKrellerList list;
+        TKrellerRow& sizeRow = list.AppendNativeRow("Size", &size);
+        TKrellerRow& plainRow = list.AppendNativeRow("Plain", &plain);
+        TKrellerRow& readerRow = list.AppendNativeRow("Reader", &reader);
+        sizeRow.Checked = c.sizeRowChecked;
+        plainRow.Checked = c.plainRowChecked;
+        readerRow.Checked = true;
+        list.SetNameFilter(TNameFilter(c.nameBox));
+        {
+            const TReadingAheadScope scope(list, c.plainRowSkipped ? &plainRow : nullptr);
+            EXPECT_EQ(list.ReadingAhead() == &readerRow, c.reading) << c.what;
+            list.ReadAhead("/dir/", entries);
+        }
+        EXPECT_FALSE(reader.reading) << c.what << ": the scope ends the reading";
+        EXPECT_EQ(list.ReadingAhead(), nullptr) << c.what;
+        std::vector<std::string> expected;
+        for (const std::string& name : c.handed)
+            expected.push_back("/dir/" + name);
+        EXPECT_EQ(reader.handed, expected) << c.what;
+        EXPECT_TRUE(plain.tested.empty()) << c.what << ": only krellers of the entry alone are asked ahead";
+    }
+}
+
 } // namespace

@@ -1,0 +1,254 @@
+#include "krellers/context_ahead.h"
+
+#include "krellers/context_engine.h"
+#include "krellers/context_plan.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+
+struct TContextAhead::TItem {
+    enum class TState { Waiting, Working, Done };
+
+    explicit TItem(std::string path) : Path(std::move(path)) {}
+
+    const std::string Path;
+    TState State = TState::Waiting;
+    std::atomic<bool> Abandoned = false;  // asked for no more: the worker may stop at once
+    TAheadAnswer Answer;
+    std::optional<platform::TContentIdentity> Read;  // what the worker judged
+};
+
+bool TContextAhead::CanJudge(std::string_view condition)
+{
+    return !condition.empty() && TContextPlan::Make(condition, ContextValuePasses).has_value();
+}
+
+TContextAhead::TContextAhead(std::string condition, TLimits limits)
+    : condition_(std::move(condition)),
+      limits_(limits),
+      room_(std::max<std::size_t>(1, limits.FilesAheadPerWorker) * std::max(1u, limits.Workers))
+{
+    const unsigned workers = std::max(1u, limits_.Workers);
+    workers_.reserve(workers);
+    for (unsigned i = 0; i < workers; ++i)
+        workers_.emplace_back([this] { Work(); });
+}
+
+TContextAhead::~TContextAhead()
+{
+    EndWorkers();
+}
+
+TAheadCounts TContextAhead::EndWorkers()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    workReady_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+    workers_.clear();
+    return Counts();
+}
+
+void TContextAhead::Queue(const std::vector<std::string>& paths)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        TBatch batch;
+        batch.Serial = nextSerial_++;
+        for (const std::string& path : paths) {
+            if (queued_ == limits_.QueuedPaths)
+                break;
+            // A path met again (a directory listed twice) keeps its first place.
+            if (!where_.try_emplace(path, batch.Serial, batch.Items.size()).second)
+                continue;
+            batch.Items.push_back(std::make_shared<TItem>(path));
+            ++queued_;
+        }
+        if (batch.Items.empty())
+            return;
+        batches_.push_back(std::move(batch));
+    }
+    workReady_.notify_all();
+}
+
+TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::function<bool()>& keepWaiting,
+                                         TAheadAnswer& answer)
+{
+    std::unique_lock lock(mutex_);
+    const auto found = where_.find(path);
+    if (found == where_.end())
+        return TTake::NotAhead;
+    const auto [serial, index] = found->second;
+    const std::optional<std::size_t> batchIndex = BatchIndexOf(serial);
+    if (!batchIndex)
+        return TTake::NotAhead;
+    DropBatchesAbove(*batchIndex);
+    TBatch& batch = batches_[*batchIndex];
+    for (std::size_t i = batch.Front; i < index; ++i) {
+        Drop(*batch.Items[i]);
+        batch.Items[i].reset();
+    }
+    const TItemPtr item = batch.Items[index];
+    batch.Items[index].reset();
+    batch.Front = index + 1;
+    batch.NextToStart = std::max(batch.NextToStart, batch.Front);
+    where_.erase(item->Path);
+    if (batch.Front == batch.Items.size())
+        batches_.erase(batches_.begin() + static_cast<std::ptrdiff_t>(*batchIndex));
+    workReady_.notify_all();  // a place ahead may have come free
+    if (item->State == TItem::TState::Waiting) {
+        --queued_;
+        return TTake::NotAhead;  // judged here sooner than a worker could get to it
+    }
+    --ahead_;
+    const TTake taken = WaitForAnswer(lock, item, keepWaiting);
+    if (taken != TTake::Answered)
+        return taken;
+    lock.unlock();
+    // The file as it stands now must be the one the worker judged.
+    if (platform::ContentIdentityOf(path) != item->Read) {
+        lock.lock();
+        ++counts_.Stale;
+        return TTake::NotAhead;
+    }
+    answer = item->Answer;
+    lock.lock();
+    ++counts_.Used;
+    return TTake::Answered;
+}
+
+TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
+                                                  const std::function<bool()>& keepWaiting)
+{
+    while (item->State != TItem::TState::Done) {
+        answerReady_.wait_for(lock, std::chrono::milliseconds(5));
+        if (item->State == TItem::TState::Done)
+            break;
+        lock.unlock();
+        const bool wait = !keepWaiting || keepWaiting();
+        lock.lock();
+        if (!wait) {
+            item->Abandoned = true;
+            ++counts_.Wasted;  // the worker's work on it is of no use now
+            return TTake::GivenUp;
+        }
+    }
+    return TTake::Answered;
+}
+
+// Called with the lock held.
+void TContextAhead::Drop(TItem& item)
+{
+    where_.erase(item.Path);
+    switch (item.State) {
+    case TItem::TState::Waiting:
+        --queued_;
+        return;
+    case TItem::TState::Working:
+        item.Abandoned = true;
+        break;
+    case TItem::TState::Done:
+        if (item.Read)
+            counts_.WastedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item.Read->Size, 0));
+        break;
+    }
+    --ahead_;
+    ++counts_.Wasted;
+}
+
+// Called with the lock held.
+void TContextAhead::DropBatchesAbove(std::size_t batchIndex)
+{
+    while (batches_.size() > batchIndex + 1) {
+        TBatch& batch = batches_.back();
+        for (std::size_t i = batch.Front; i < batch.Items.size(); ++i)
+            Drop(*batch.Items[i]);
+        batches_.pop_back();
+    }
+}
+
+// Called with the lock held.
+std::optional<std::size_t> TContextAhead::BatchIndexOf(std::uint64_t serial) const
+{
+    for (std::size_t i = batches_.size(); i-- > 0;) {
+        if (batches_[i].Serial == serial)
+            return i;
+    }
+    return std::nullopt;
+}
+
+// Every worker has an engine of its own for the whole run, so the condition is planned once; it
+// is told to stop by the flags of the file it is at.
+void TContextAhead::Work()
+{
+    const TItem* current = nullptr;
+    TContextEngine engine({[] {}, [this, &current] { return ending_ || current->Abandoned; }});
+    engine.PiecesAbove = limits_.PieceBytes;
+    engine.PieceBytes = limits_.PieceBytes;
+    for (;;) {
+        const TItemPtr item = NextToJudge();
+        if (!item)
+            return;
+        current = item.get();
+        try {
+            item->Answer.Passes = engine.TestFile(item->Path, condition_, {});
+        } catch (const std::exception& error) {
+            item->Answer = {false, true, error.what()};
+        } catch (...) {
+            item->Answer = {false, true, "unknown error"};
+        }
+        item->Read = engine.LastFileIdentity();
+        Finish(*item);
+    }
+}
+
+void TContextAhead::Finish(TItem& item)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        item.State = TItem::TState::Done;
+        ++counts_.Judged;
+        if (item.Abandoned && item.Read)
+            counts_.WastedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item.Read->Size, 0));
+    }
+    answerReady_.notify_all();
+}
+
+// The next file the chain will ask for that no worker has begun, once there is room ahead;
+// nothing when the workers are to end.
+TContextAhead::TItemPtr TContextAhead::NextToJudge()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (ending_)
+            return nullptr;
+        if (ahead_ < room_) {
+            for (auto batch = batches_.rbegin(); batch != batches_.rend(); ++batch) {
+                if (batch->NextToStart == batch->Items.size())
+                    continue;
+                TItemPtr item = batch->Items[batch->NextToStart++];
+                item->State = TItem::TState::Working;
+                --queued_;
+                ++ahead_;
+                counts_.PeakAhead = std::max(counts_.PeakAhead, ahead_);
+                return item;
+            }
+        }
+        workReady_.wait(lock);
+    }
+}
+
+TAheadCounts TContextAhead::Counts() const
+{
+    const std::lock_guard lock(mutex_);
+    return counts_;
+}
+
+std::size_t TContextAhead::BytesPerWorker() const
+{
+    return limits_.PieceBytes + std::size_t{64} * 1024;
+}

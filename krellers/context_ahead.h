@@ -1,0 +1,123 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ContentFile.h"
+
+// A worker's answer for one file, as the Context kreller would have given it.
+struct TAheadAnswer {
+    bool Passes = false;
+    bool Failed = false;  // the test raised an error; Error is its message
+    std::string Error;
+};
+
+// What the workers did during a run.
+struct TAheadCounts {
+    std::int64_t Judged = 0;        // files the workers finished
+    std::int64_t Used = 0;          // answers the chain took
+    std::int64_t Stale = 0;         // answers not used: the file had changed by the time it was asked for
+    std::int64_t Wasted = 0;        // files begun that the chain never asked for
+    std::uint64_t WastedBytes = 0;  // their sizes
+    std::size_t PeakAhead = 0;      // most files begun and not yet asked for at one moment
+};
+
+// Judges files by their text on worker threads ahead of the kreller chain, so that several files
+// are read and searched at once while the chain asks for them one at a time.
+//
+// Paths are queued a batch at a time, each batch in the order the chain will ask for its files;
+// a batch queued later is asked for before what is left of earlier ones, as a depth-first walk
+// does with a directory entered half-way through its parent. Asking for a file drops what was
+// queued before it and was not asked for (the chain refused it before it got here, or it was no
+// file), and every batch queued after its own.
+//
+// Only a condition that depends on nothing but the presence of its keywords is judged here: it
+// calls nothing a caller added, so no plug-in runs on a worker. Every worker has an engine of its
+// own. An answer is used only when the file still is what the worker read, so a file changed,
+// replaced or removed meanwhile is judged again where it is asked for.
+class TContextAhead {
+public:
+    struct TLimits {
+        unsigned Workers = 2;
+        // Files begun and not yet asked for, per worker: what bounds work done in vain.
+        std::size_t FilesAheadPerWorker = 4;
+        // Paths waiting; further ones are not queued (their files are judged where asked for).
+        std::size_t QueuedPaths = 8192;
+        // A file above this size is searched a piece of this size at a time, so that a worker
+        // holds at most about this much text.
+        std::size_t PieceBytes = std::size_t{8} << 20;
+    };
+
+    // Whether condition can be judged by the workers.
+    static bool CanJudge(std::string_view condition);
+
+    // Starts the workers; condition is one CanJudge accepts.
+    TContextAhead(std::string condition, TLimits limits);
+    // Gives up all work and ends the workers.
+    ~TContextAhead();
+    TContextAhead(const TContextAhead&) = delete;
+    TContextAhead& operator=(const TContextAhead&) = delete;
+
+    // Queues the files at paths, in the order they will be asked for.
+    void Queue(const std::vector<std::string>& paths);
+
+    enum class TTake {
+        Answered,  // answer holds the worker's answer
+        NotAhead,  // nothing usable was ahead for the file: it is to be judged where asked
+        GivenUp,   // keepWaiting said no while a worker was at the file
+    };
+    // The answer for the file at path. While a worker is at it, keepWaiting is called every few
+    // milliseconds; when it says no, the file is given up.
+    TTake Take(const std::string& path, const std::function<bool()>& keepWaiting, TAheadAnswer& answer);
+
+    TAheadCounts Counts() const;
+    // Gives up all work, ends the workers and gives the counts of the run; nothing is asked of it
+    // afterwards.
+    TAheadCounts EndWorkers();
+    // The most text a worker holds at once.
+    std::size_t BytesPerWorker() const;
+
+private:
+    struct TItem;
+    using TItemPtr = std::shared_ptr<TItem>;
+    struct TBatch {
+        std::uint64_t Serial = 0;
+        std::vector<TItemPtr> Items;
+        std::size_t Front = 0;        // items before it were asked for or dropped
+        std::size_t NextToStart = 0;  // items before it were begun, asked for or dropped
+    };
+
+    void Work();
+    TItemPtr NextToJudge();
+    void Finish(TItem& item);
+    void Drop(TItem& item);
+    void DropBatchesAbove(std::size_t batchIndex);
+    std::optional<std::size_t> BatchIndexOf(std::uint64_t serial) const;
+    TTake WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
+                        const std::function<bool()>& keepWaiting);
+
+    const std::string condition_;
+    const TLimits limits_;
+    const std::size_t room_;  // files begun and not yet asked for, at most
+    mutable std::mutex mutex_;
+    std::condition_variable workReady_;
+    std::condition_variable answerReady_;
+    std::vector<TBatch> batches_;  // the last one is asked for first
+    std::unordered_map<std::string, std::pair<std::uint64_t, std::size_t>> where_;  // serial, index
+    std::uint64_t nextSerial_ = 0;
+    std::size_t queued_ = 0;  // paths waiting, not yet begun
+    std::size_t ahead_ = 0;   // files begun and not yet asked for or dropped
+    TAheadCounts counts_;
+    std::atomic<bool> ending_ = false;
+    std::vector<std::thread> workers_;
+};

@@ -1,0 +1,232 @@
+// The workers' answers against the engine's own on the same files: the same verdicts, files
+// changed after they were read judged again, what the chain skips dropped, the work ahead
+// bounded, and no thread left once the object is gone.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <dirent.h>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "TempTree.h"
+#include "ThreadCount.h"
+#include "krellers/context_ahead.h"
+#include "krellers/context_engine.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits until the workers have finished count files; false when they do not within seconds.
+bool WaitForJudged(const TContextAhead& ahead, std::int64_t count)
+{
+    const auto until = std::chrono::steady_clock::now() + 20s;
+    while (ahead.Counts().Judged < count) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+bool Sequential(const std::string& path, const std::string& condition)
+{
+    TContextEngine engine({[] {}, [] { return false; }});
+    return engine.TestFile(path, condition, {});
+}
+
+const std::function<bool()> kKeepWaiting = [] { return true; };
+
+// Files of every kind the walk may hand on, each named by what it is.
+std::vector<std::string> VariedFiles(const TempTree& tree)
+{
+    const std::string filler(5000, 'x');
+    std::vector<std::string> paths = {
+        tree.File("empty"),
+        tree.File("start", "zephyr and more"),
+        tree.File("end", filler + " ZEPHYR"),
+        tree.File("mixed_case", "ZePhYr marmalade"),
+        tree.File("both", "zephyr marmalade obsidian"),
+        tree.File("across_pieces", std::string(4090, 'y') + "zephyr" + filler),
+        tree.File("binary", std::string("\0\x01zephyr\xff\xfe", 11) + std::string(3, '\0')),
+        tree.File("broken_utf8", "\xe2\x82 marmalade \xc3"),
+        tree.File("unicode", "Größe marmalade"),
+        tree.File("unreadable", "zephyr"),
+        tree.Path("missing"),
+        tree.Dir("a_directory"),
+        tree.Path("fifo"),
+        tree.Path("link_to_file"),
+        tree.Path("dangling_link"),
+    };
+    chmod(tree.Path("unreadable").c_str(), 0);
+    mkfifo(tree.Path("fifo").c_str(), 0644);  // no writer: opening it would wait for ever
+    symlink(tree.Path("start").c_str(), tree.Path("link_to_file").c_str());
+    symlink("nowhere", tree.Path("dangling_link").c_str());
+    return paths;
+}
+
+TContextAhead::TLimits RoomFor(std::size_t files, unsigned workers = 3)
+{
+    TContextAhead::TLimits limits;
+    limits.Workers = workers;
+    limits.FilesAheadPerWorker = files;
+    limits.PieceBytes = 4096;  // larger files are searched piece by piece
+    return limits;
+}
+
+TEST(ContextAhead, GivesTheEngineVerdictsOnFilesOfEveryKind)
+{
+    TempTree tree;
+    const std::vector<std::string> paths = VariedFiles(tree);
+    const char* const conditions[] = {
+        "EXISTS('ZEPHYR')",
+        "!EXISTS('ZEPHYR')",
+        "EXISTS('ZEPHYR') && EXISTS('MARMALADE') && !EXISTS('OBSIDIAN')",
+        "EXISTS('GRÖSSE') || EXISTS('MARMALADE')",
+        "EXISTS('ZEPHYR') || !EXISTS('MARMALADE')",
+    };
+    for (const char* condition : conditions) {
+        ASSERT_TRUE(TContextAhead::CanJudge(condition)) << condition;
+        TContextAhead ahead(condition, RoomFor(paths.size()));
+        ahead.Queue(paths);
+        ASSERT_TRUE(WaitForJudged(ahead, static_cast<std::int64_t>(paths.size())));
+        for (const std::string& path : paths) {
+            TAheadAnswer answer;
+            ASSERT_EQ(ahead.Take(path, kKeepWaiting, answer), TContextAhead::TTake::Answered) << path;
+            EXPECT_FALSE(answer.Failed) << path << ": " << answer.Error;
+            EXPECT_EQ(answer.Passes, Sequential(path, condition)) << condition << " on " << path;
+        }
+        EXPECT_EQ(ahead.Counts().Used, static_cast<std::int64_t>(paths.size()));
+        EXPECT_EQ(ahead.Counts().Wasted, 0);
+    }
+}
+
+TEST(ContextAhead, JudgesOnlyConditionsOfKeywordsAlone)
+{
+    EXPECT_FALSE(TContextAhead::CanJudge(""));
+    EXPECT_FALSE(TContextAhead::CanJudge("EXISTS("));           // does not parse
+    EXPECT_FALSE(TContextAhead::CanJudge("DATE() > 0"));        // not the text alone
+    EXPECT_FALSE(TContextAhead::CanJudge("PLUGIN_CALL('X')"));  // nothing a caller added
+    EXPECT_TRUE(TContextAhead::CanJudge("EXISTS('A') && !EXISTS('B')"));
+}
+
+TEST(ContextAhead, JudgesAgainAFileChangedSinceItWasRead)
+{
+    struct Change {
+        const char* what;
+        std::function<void(const TempTree&, const std::string&)> make;
+    };
+    const Change changes[] = {
+        {"rewritten", [](const TempTree& tree, const std::string&) { tree.File("f", "no keyword, longer now"); }},
+        {"replaced", [](const TempTree& tree, const std::string& path) {
+             std::filesystem::rename(tree.File("other", "zephyr"), path);
+         }},
+        {"removed", [](const TempTree&, const std::string& path) { std::filesystem::remove(path); }},
+        {"made a FIFO", [](const TempTree&, const std::string& path) {
+             std::filesystem::remove(path);
+             mkfifo(path.c_str(), 0644);
+         }},
+    };
+    for (const Change& change : changes) {
+        TempTree tree;
+        const std::string path = tree.File("f", "zephyr");
+        TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(4));
+        ahead.Queue({path});
+        ASSERT_TRUE(WaitForJudged(ahead, 1));
+        change.make(tree, path);
+        TAheadAnswer answer;
+        EXPECT_EQ(ahead.Take(path, kKeepWaiting, answer), TContextAhead::TTake::NotAhead) << change.what;
+        EXPECT_EQ(ahead.Counts().Stale, 1) << change.what;
+    }
+}
+
+TEST(ContextAhead, DropsWhatTheChainPassedBy)
+{
+    TempTree tree;
+    std::vector<std::string> parent, child;
+    for (const char* name : {"a", "b", "c", "d"})
+        parent.push_back(tree.File(std::string("p/") + name, "zephyr"));
+    for (const char* name : {"x", "y"})
+        child.push_back(tree.File(std::string("p/sub/") + name, "zephyr"));
+    TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(6));
+    ahead.Queue(parent);
+    ahead.Queue(child);  // entered on the way through the parent: asked for before its rest
+    ASSERT_TRUE(WaitForJudged(ahead, 6));
+    TAheadAnswer answer;
+    EXPECT_EQ(ahead.Take(child[0], kKeepWaiting, answer), TContextAhead::TTake::Answered);
+    EXPECT_EQ(ahead.Take(parent[2], kKeepWaiting, answer), TContextAhead::TTake::Answered);
+    // Passed by: y (its directory was left), a and b (refused before they got here).
+    for (const std::string& gone : {child[1], parent[0], parent[1], child[0]})
+        EXPECT_EQ(ahead.Take(gone, kKeepWaiting, answer), TContextAhead::TTake::NotAhead) << gone;
+    EXPECT_EQ(ahead.Take(parent[3], kKeepWaiting, answer), TContextAhead::TTake::Answered);
+    const TAheadCounts counts = ahead.Counts();
+    EXPECT_EQ(counts.Used, 3);
+    EXPECT_EQ(counts.Wasted, 3);
+    EXPECT_EQ(counts.WastedBytes, 3u * 6u);
+}
+
+TEST(ContextAhead, BeginsNoMoreFilesThanItsRoomAhead)
+{
+    TempTree tree;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i)
+        paths.push_back(tree.File("f" + std::to_string(i), "zephyr"));
+    TContextAhead::TLimits limits = RoomFor(2, 2);
+    limits.QueuedPaths = 30;
+    TContextAhead ahead("EXISTS('ZEPHYR')", limits);
+    ahead.Queue(paths);
+    ASSERT_TRUE(WaitForJudged(ahead, 4));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(ahead.Counts().Judged, 4);  // two workers, two files each, until the chain asks
+    TAheadAnswer answer;
+    for (int i = 0; i < 30; ++i)
+        ahead.Take(paths[i], kKeepWaiting, answer);
+    EXPECT_LE(ahead.Counts().PeakAhead, 4u);
+    // Paths beyond what may wait were never queued.
+    EXPECT_EQ(ahead.Take(paths[35], kKeepWaiting, answer), TContextAhead::TTake::NotAhead);
+    EXPECT_EQ(ahead.Counts().Wasted, 0);
+}
+
+// A sparse file of this size takes a worker a while even from memory.
+constexpr std::int64_t kSlowFileSize = std::int64_t{4} << 30;
+
+TEST(ContextAhead, GivesUpAFileAWorkerIsAtWhenAskedTo)
+{
+    TempTree tree;
+    const std::string slow = tree.SizedFile("slow", kSlowFileSize);
+    TContextAhead ahead("!EXISTS('ZEPHYR')", RoomFor(1, 1));
+    ahead.Queue({slow});
+    while (ahead.Counts().PeakAhead == 0)
+        std::this_thread::sleep_for(1ms);
+    int asked = 0;
+    TAheadAnswer answer;
+    EXPECT_EQ(ahead.Take(slow, [&] { return ++asked < 3; }, answer), TContextAhead::TTake::GivenUp);
+    EXPECT_EQ(asked, 3);
+    ASSERT_TRUE(WaitForJudged(ahead, 1));  // the worker stops at the file at once
+    EXPECT_EQ(ahead.Counts().Wasted, 1);
+}
+
+TEST(ContextAhead, LeavesNoThreadWhenEndedWhileWorkersAreBusy)
+{
+    TempTree tree;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i)
+        paths.push_back(tree.SizedFile("slow" + std::to_string(i), kSlowFileSize));
+    { TContextAhead warmUp("EXISTS('A')", RoomFor(1, 1)); }  // a sanitizer may start a thread of its own
+    const int before = ThreadCount();
+    {
+        TContextAhead ahead("!EXISTS('ZEPHYR')", RoomFor(1, 3));
+        ahead.Queue(paths);
+        while (ahead.Counts().PeakAhead < 3)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(ThreadCount(), before + 3);
+    }
+    EXPECT_EQ(ThreadCount(), before);
+}
+
+} // namespace
