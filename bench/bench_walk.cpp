@@ -5,8 +5,9 @@
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read, with the memory the workers held ahead.
 //
-//   bench_walk [rounds] [--cold] [--mount DIR]
+//   bench_walk [rounds] [--cold] [--mount DIR] [--live]
 //
+// --live times only the run with found rows shown against the run without, on the generated tree.
 // --mount DIR compares the tools on DIR alone (/usr, or a network mount); --cold drops the page
 // cache before every timed run (as root only). A mount with a cost per request, of a local folder
 // over the loopback with caching off, each command on one line (sshfs and openssh-server come with scripts/deps.sh; a
@@ -95,6 +96,13 @@ void MakeWideDirectory(const fs::path& dir, int entries)
         close(openat(fd, name, O_WRONLY | O_CREAT, 0644));
     }
     close(fd);
+}
+
+// A path in the temporary folder that only this process uses, so that two runs of the
+// benchmark at once neither share nor remove each other's trees.
+fs::path OwnTempPath(const std::string& stem)
+{
+    return fs::temp_directory_path() / (stem + "_" + std::to_string(getpid()));
 }
 
 // Removes what std::filesystem cannot: a path far longer than one call takes.
@@ -311,10 +319,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int rounds = 5;
     std::string mount;
+    bool liveOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--cold")
             coldRuns = true;
+        else if (arg == "--live")
+            liveOnly = true;
         else if (arg == "--mount" && i + 1 < argc)
             mount = argv[++i];
         else
@@ -333,7 +344,7 @@ int main(int argc, char** argv)
         return 0;
     }
     // One tree per process: benchmarks of other checkouts may run at the same time.
-    const fs::path root = fs::temp_directory_path() / ("fk_bench_tree_" + std::to_string(getpid()));
+    const fs::path root = OwnTempPath("fk_bench_tree");
     fs::remove_all(root);
     // 1 + 8 + 64 + 512 directories with 350 files each: about 205,000 files and 585 directories.
     const std::int64_t entries = MakeTree(root, 3, 8, 350);
@@ -342,6 +353,11 @@ int main(int argc, char** argv)
     TFmain window;
     window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
     window.FormActivate();
+    if (liveOnly) {
+        CompareLiveRows(window, root, std::max(rounds, 6));
+        fs::remove_all(root);
+        return 0;
+    }
     CompareWithFind(window, root, rounds, "wide tree");
     CompareLiveRows(window, root, std::max(rounds, 6));
     CompareWorkers(root, rounds);
@@ -350,14 +366,14 @@ int main(int argc, char** argv)
     fs::remove_all(root);
 
     for (const int levels : {3000, 6000}) {
-        const fs::path deep = fs::temp_directory_path() / "fk_bench_deep";
+        const fs::path deep = OwnTempPath("fk_bench_deep");
         RemoveWithRm(deep);
         MakeDeepChain(deep, levels);
         CompareWithFind(window, deep, rounds, (std::to_string(levels) + " levels deep").c_str());
         RemoveWithRm(deep);
     }
 
-    const fs::path wide = fs::temp_directory_path() / "fk_bench_wide";
+    const fs::path wide = OwnTempPath("fk_bench_wide");
     fs::remove_all(wide);
     MakeWideDirectory(wide, 1000000);
     GapHost host;

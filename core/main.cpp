@@ -337,20 +337,31 @@ bool TFmain::AddTypedStartPath(const std::string& typed)
     return true;
 }
 
+TStartPathChecks TFmain::AddCheckedStartPaths(const std::vector<std::string>& texts)
+{
+    TStartPathChecks checks = CheckStartPaths(texts, platform::HomeDirectory());
+    for (const std::string& path : checks.Paths)
+        AddStartPath(path);
+    if (!checks.Refusal.empty())
+        Tell(checks.Refusal);
+    return checks;
+}
+
 void TFmain::AddDroppedStartPaths(const QMimeData& data)
+{
+    if (!Searching)
+        AddCheckedStartPaths(DroppedStartPaths(data));
+}
+
+void TFmain::AddPastedStartPaths(const std::vector<std::string>& lines)
 {
     if (Searching)
         return;
-    std::string refusals;
-    for (const std::string& dropped : DroppedStartPaths(data)) {
-        const TStartPathCheck check = CheckStartPath(dropped, platform::HomeDirectory());
-        if (!check.Path.empty())
-            AddStartPath(check.Path);
-        else if (!check.Refusal.empty())
-            refusals += (refusals.empty() ? "" : "\n") + check.Refusal;
-    }
-    if (!refusals.empty())
-        Tell(refusals);
+    const TStartPathChecks checks = AddCheckedStartPaths(lines);
+    if (checks.RefusedTexts.empty())
+        CMB_path->ClearTypedText();
+    else
+        CMB_path->SetTypedTextForCorrection(checks.RefusedTexts.front());
 }
 
 std::vector<std::string> TFmain::RecentStartPaths() const

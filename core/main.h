@@ -12,6 +12,7 @@
 #include "core/refresh_pacing.h"
 #include "core/run_status.h"
 #include "core/saved_search.h"
+#include "core/start_path_entry.h"
 #include "krellers/kreller_funnel.h"
 #include "krellers/kreller_list.h"
 #include "krellers/native_krellers.h"
@@ -198,9 +199,12 @@ public:
     // Enter in the path field: the folder the text names is added, or the message says why not,
     // the text staying for correction. False when nothing was added.
     bool AddTypedStartPath(const std::string& typed);
-    // Folders dropped onto the start paths or the path field, or pasted: each one is added;
-    // one message names those refused.
+    // Folders dropped onto the start paths or the path field: each one is added; one message
+    // names those refused.
     void AddDroppedStartPaths(const QMimeData& data);
+    // Several lines pasted into the path field: each names a start path, checked as a typed one
+    // is; one message names those refused, and the first of them stays in the field.
+    void AddPastedStartPaths(const std::vector<std::string>& lines);
     // The drop-down's start paths, newest first: those added and those searched.
     std::vector<std::string> RecentStartPaths() const;
     TStartPathBox& StartPathBox() { return *CMB_path; }
@@ -307,6 +311,8 @@ private:
 
     void BuildLayout();
     void BuildMenus();
+    // Adds the folders the texts name; one message names those refused.
+    TStartPathChecks AddCheckedStartPaths(const std::vector<std::string>& texts);
     // main_found_tools.cpp
     // A failure or a notice in the message dialog.
     void Tell(const std::string& text);

@@ -67,6 +67,8 @@ void TFmain::BuildLayout()
     connect(CMB_path, &TStartPathBox::PathEntered, this, [this](const std::string& typed) { AddTypedStartPath(typed); });
     connect(CMB_path, &TStartPathBox::RecentPathPicked, this, [this](const std::string& path) { AddTypedStartPath(path); });
     connect(CMB_path, &TStartPathBox::PathsDropped, this, [this](const QMimeData& data) { AddDroppedStartPaths(data); });
+    connect(CMB_path, &TStartPathBox::PathsPasted, this,
+            [this](const std::vector<std::string>& lines) { AddPastedStartPaths(lines); });
     AcceptFolderDrops(LB_paths->viewport(), [this](const QMimeData& data) { AddDroppedStartPaths(data); });
     SB_add_path = ToolButton("Add to list", "SB_add_path", &TFmain::SB_add_pathClick);
     SB_del_path = ToolButton("Delete from list", "SB_del_path", &TFmain::SB_del_pathClick);

@@ -84,7 +84,7 @@ TStartPathBox::TStartPathBox(const std::string& home, QWidget* parent) : QComboB
     completer_->setCaseSensitivity(Qt::CaseInsensitive);
     edit->setCompleter(completer_);
     // Before the line edit asks the completer, so that it shows the names for the new text.
-    connect(edit, &QLineEdit::textEdited, this, &TStartPathBox::OfferFoldersFor);
+    connect(edit, &QLineEdit::textEdited, this, &TStartPathBox::TextEdited);
     connect(this, &QComboBox::activated, this, [this](int index) {
         emit RecentPathPicked(itemData(index, kPathBytesRole).toByteArray().toStdString());
     });
@@ -109,6 +109,12 @@ void TStartPathBox::ClearTypedText()
     offered_->setStringList({});
     // An open list, even an empty one, would take the next click meant for another control.
     completer_->popup()->hide();
+}
+
+void TStartPathBox::SetTypedTextForCorrection(const std::string& text)
+{
+    lineEdit()->setText(QString::fromStdString(text));
+    SelectTypedText();
 }
 
 std::vector<std::string> TStartPathBox::RecentPaths() const
@@ -145,6 +151,24 @@ void TStartPathBox::RememberRecentPath(const std::string& path)
 QStringList TStartPathBox::OfferedFolders() const
 {
     return offered_->stringList();
+}
+
+void TStartPathBox::TextEdited(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
+        OfferFoldersFor(text);
+        return;
+    }
+    // The field shows one line; the lines read as the field holds them, the text around the
+    // paste included.
+    const std::vector<std::string> lines = StartPathLines(text.toStdString());
+    if (lines.size() > 1) {
+        emit PathsPasted(lines);
+        return;
+    }
+    // One line with a line break around it: the line alone, for Enter as when typed.
+    lineEdit()->setText(lines.empty() ? QString() : QString::fromStdString(lines.front()));
+    OfferFoldersFor(lineEdit()->text());
 }
 
 void TStartPathBox::OfferFoldersFor(const QString& text)

@@ -22,6 +22,8 @@ public:
     // After a refusal: the text stays, selected, for correction.
     void SelectTypedText();
     void ClearTypedText();
+    // Puts text in the field, selected, as a refused text is left for correction.
+    void SetTypedTextForCorrection(const std::string& text);
 
     // The recent start paths, newest first; the drop-down shows them.
     std::vector<std::string> RecentPaths() const;
@@ -40,6 +42,8 @@ signals:
     void RecentPathPicked(const std::string& path);
     // Something was dropped onto the field that may name folders.
     void PathsDropped(const QMimeData& data);
+    // Text of several lines was pasted into the field: its lines, trimmed, the blank ones left out.
+    void PathsPasted(const std::vector<std::string>& lines);
 
 protected:
     // The arrow keys and the wheel open the drop-down instead of stepping through it: each step
@@ -48,6 +52,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // A paste is the only edit that brings a line break into the field.
+    void TextEdited(const QString& text);
     void OfferFoldersFor(const QString& text);
 
     TFolderCompletion folders_;

@@ -44,13 +44,7 @@ std::string WithoutEmptyParts(const std::string& path)
 
 std::vector<std::string> NonBlankLines(const QByteArray& text)
 {
-    std::vector<std::string> lines;
-    for (const QByteArray& line : text.split('\n')) {
-        std::string trimmed = platform::Trimmed(line.toStdString());
-        if (!trimmed.empty())
-            lines.push_back(std::move(trimmed));
-    }
-    return lines;
+    return StartPathLines(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
 }
 
 bool IsValidUtf8(const std::string& text)
@@ -80,6 +74,35 @@ TStartPathCheck CheckStartPath(std::string_view typed, const std::string& home)
     if (platform::LookupEntry(path))
         return {{}, "\"" + path + "\" is not a folder: a start path must be a folder."};
     return {{}, "The folder \"" + path + "\" does not exist."};
+}
+
+TStartPathChecks CheckStartPaths(const std::vector<std::string>& texts, const std::string& home)
+{
+    TStartPathChecks checks;
+    for (const std::string& text : texts) {
+        TStartPathCheck check = CheckStartPath(text, home);
+        if (!check.Path.empty()) {
+            checks.Paths.push_back(std::move(check.Path));
+        } else if (!check.Refusal.empty()) {
+            checks.RefusedTexts.push_back(text);
+            checks.Refusal += (checks.Refusal.empty() ? "" : "\n") + check.Refusal;
+        }
+    }
+    return checks;
+}
+
+std::vector<std::string> StartPathLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        std::string trimmed = platform::Trimmed(text.substr(start, end - start));
+        if (!trimmed.empty())
+            lines.push_back(std::move(trimmed));
+        start = end + 1;  // CR LF leaves an empty line between, which is dropped
+    }
+    return lines;
 }
 
 std::vector<std::string> DroppedStartPaths(const QMimeData& data)

@@ -25,6 +25,19 @@ struct TStartPathCheck {
 };
 TStartPathCheck CheckStartPath(std::string_view typed, const std::string& home);
 
+// Several texts checked as one typed text is: the folders accepted, in order, and one message
+// naming every refused text's reason, a line each (empty when none was refused).
+struct TStartPathChecks {
+    std::vector<std::string> Paths;
+    std::vector<std::string> RefusedTexts;
+    std::string Refusal;
+};
+TStartPathChecks CheckStartPaths(const std::vector<std::string>& texts, const std::string& home);
+
+// The lines of a pasted or dropped text, each trimmed, the blank ones left out. A line ends at
+// LF, CR or CR LF, as texts copied from other programs end their lines.
+std::vector<std::string> StartPathLines(std::string_view text);
+
 // What a drop or a paste holds, unchecked and in order: the paths of a text/uri-list's local
 // file URLs (with their exact bytes), else each non-blank line of its plain text.
 std::vector<std::string> DroppedStartPaths(const QMimeData& data);

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
 #include <QCompleter>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -100,6 +101,45 @@ TEST(StartPathEntry, DropsGiveTheirLocalFileUrlsElseTheirLinesOfText)
     picture.setData("image/png", "\x89PNG");
     EXPECT_FALSE(MayHoldStartPaths(picture));
     EXPECT_TRUE(DroppedStartPaths(picture).empty());
+}
+
+TEST(StartPathEntry, PastedTextGivesEachLineTrimmedAndLeavesOutTheBlankOnes)
+{
+    const struct {
+        std::string pasted;
+        Paths lines;
+    } cases[] = {
+        {"", {}},
+        {"\n\r\n \t\n", {}},
+        {"/one", {"/one"}},
+        {"/one\n", {"/one"}},
+        {"/one\n/two", {"/one", "/two"}},
+        {"/one\r\n/two\r\n", {"/one", "/two"}},     // copied from a program that ends lines with CR LF
+        {"/one\r/two", {"/one", "/two"}},             // CR alone ends a line too
+        {"  /one \n\n\t~/two\t\n", {"/one", "~/two"}},
+        {"/with space/x\nfile:///a%20b", {"/with space/x", "file:///a%20b"}},
+        {"/not\xff utf8\n/b", {"/not\xff utf8", "/b"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StartPathLines(c.pasted), c.lines) << c.pasted;
+}
+
+TEST(StartPathEntry, SeveralTextsAreEachCheckedAsTypedAndTheRefusalsToldTogether)
+{
+    TempTree tree;
+    const std::string home = tree.Dir("home");
+    tree.Dir("home/Music");
+    const std::string photos = tree.Dir("photos");
+    const std::string file = tree.File("notes.txt");
+
+    const TStartPathChecks checks =
+        CheckStartPaths({"~/Music", "~/Musik", platform::FileUrl(photos), file, "  "}, home);
+    EXPECT_EQ(checks.Paths, (Paths{home + "/Music/", photos + "/"}));
+    EXPECT_EQ(checks.RefusedTexts, (Paths{"~/Musik", file}));
+    EXPECT_EQ(checks.Refusal, CheckStartPath("~/Musik", home).Refusal + "\n" + CheckStartPath(file, home).Refusal);
+
+    const TStartPathChecks accepted = CheckStartPaths({"~/Music"}, home);
+    EXPECT_TRUE(accepted.Refusal.empty() && accepted.RefusedTexts.empty());
 }
 
 TEST(StartPathEntry, CompletionOffersTheSubfoldersThatFitCaseBlind)
@@ -259,6 +299,42 @@ TEST_F(StartPathWindow, FoldersDroppedOnTheListOrTheFieldAreAddedAndTheRestNamed
     QMimeData picture;
     picture.setData("image/png", "\x89PNG");
     EXPECT_FALSE(Drop(List()->viewport(), picture));
+}
+
+// Pastes text from the clipboard into the field at its cursor, with the keyboard.
+void Paste(QLineEdit* edit, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    PressKey(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+TEST_F(StartPathWindow, EachLinePastedIsAStartPathAndTheRefusedAreToldInOneMessage)
+{
+    window.SetStartPaths({}, -1);
+    const std::string a = tree.Dir("a b");
+    const std::string b = tree.Dir("b");
+    const std::string file = tree.File("file.txt");
+    window.show();
+    Edit()->setFocus();
+
+    const QString lines = QString::fromStdString(a + "\r\n\n  " + platform::FileUrl(b) + "\n" + tree.Path("gone") +
+                                                 "\n" + file + "\n");
+    const std::string told = MessageOf([&] { Paste(Edit(), lines); });
+    EXPECT_EQ(window.StartPaths(), (Paths{a + "/", b + "/"}));
+    EXPECT_EQ(told, "The folder \"" + tree.Path("gone") + "\" does not exist.\n" +
+                        CheckStartPath(file, "/").Refusal) << "one message names every refused line";
+    EXPECT_EQ(Edit()->text().toStdString(), tree.Path("gone")) << "the first refused line stays for correction";
+    EXPECT_EQ(Edit()->selectedText(), Edit()->text());
+
+    Edit()->clear();
+    EXPECT_EQ(MessageOf([&] { Paste(Edit(), QString::fromStdString(b + "\n" + a)); }), "");
+    EXPECT_EQ(window.StartPaths(), (Paths{a + "/", b + "/", b + "/", a + "/"}));
+    EXPECT_TRUE(Edit()->text().isEmpty()) << "nothing refused, nothing left";
+
+    // One line with its line break is typed text: it waits for Enter.
+    EXPECT_EQ(MessageOf([&] { Paste(Edit(), QString::fromStdString(a + "\n")); }), "");
+    EXPECT_EQ(Edit()->text().toStdString(), a);
+    EXPECT_EQ(window.StartPaths().size(), 4u);
 }
 
 TEST_F(StartPathWindow, TheDropDownHoldsTheLastTenPathsUsedNewestFirstAndAddsThePicked)
