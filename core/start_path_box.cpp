@@ -1,5 +1,6 @@
 #include "core/start_path_box.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -106,6 +107,8 @@ void TStartPathBox::ClearTypedText()
     setCurrentIndex(-1);
     lineEdit()->clear();
     offered_->setStringList({});
+    // An open list, even an empty one, would take the next click meant for another control.
+    completer_->popup()->hide();
 }
 
 void TStartPathBox::SetTypedTextForCorrection(const std::string& text)

@@ -260,6 +260,23 @@ TEST_F(StartPathWindow, TypingOffersFolderNamesAndTheArrowKeysAddNothing)
     window.StartPathBox().hidePopup();
 }
 
+TEST_F(StartPathWindow, AddingAFolderClosesTheListOfOfferedNames)
+{
+    // A list left open, even an empty one, takes the next click meant for another control.
+    const std::string movies = tree.Dir("movies");
+    window.SetStartPaths({}, -1);
+    window.show();
+    Edit()->setFocus();
+    QWidget* offered = window.StartPathBox().FolderCompleter()->popup();
+    TypeText(Box(), QString::fromStdString(tree.Path("mov")));
+    ASSERT_TRUE(offered->isVisible());
+    Edit()->setText(QString::fromStdString(movies));
+    PressKey(Box(), Qt::Key_Return);
+    EXPECT_EQ(window.StartPaths(), Paths{movies + "/"});
+    EXPECT_TRUE(Edit()->text().isEmpty());
+    EXPECT_FALSE(offered->isVisible());
+}
+
 TEST_F(StartPathWindow, FoldersDroppedOnTheListOrTheFieldAreAddedAndTheRestNamed)
 {
     window.SetStartPaths({}, -1);
