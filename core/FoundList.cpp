@@ -205,6 +205,14 @@ QString TFoundListModel::DateText(std::uint64_t fileTime)
     return QString::fromStdString(platform::FormatShortDate(platform::FileTimeToUtcDate(fileTime)));
 }
 
+QStringList TFoundListModel::SampleDateTexts()
+{
+    QStringList texts;
+    for (int month = 1; month <= 12; ++month)
+        texts << DateText(platform::UtcDateToFileTime({2000, month, 28}));
+    return texts;
+}
+
 QVariant TFoundListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= shown_)

@@ -71,6 +71,8 @@ public:
     // The size text of the largest file listed: the widest the Size column has to show.
     QString WidestSizeText() const;
     static QString DateText(std::uint64_t fileTime);
+    // A date of each month, with a two-digit day: the widest of them is the widest a date shows.
+    static QStringList SampleDateTexts();
 
 signals:
     void Changed();  // rows were added or the list was emptied

@@ -649,13 +649,23 @@ void TFmain::ShowLoadedList(const TFoundListLoad& load)
 
 void TFmain::FitSizeColumn()
 {
+    const QFontMetrics metrics = LV_found->fontMetrics();
+    FitColumnToText(TFoundListModel::ColSize,
+                    metrics.horizontalAdvance(found_->WidestSizeText()) + TSizeCellDelegate::Gap);
+    int widestDate = 0;
+    for (const QString& date : TFoundListModel::SampleDateTexts())
+        widestDate = std::max(widestDate, metrics.horizontalAdvance(date));
+    FitColumnToText(TFoundListModel::ColDate, widestDate);
+}
+
+void TFmain::FitColumnToText(int column, int textWidth)
+{
     constexpr int kCellMargins = 12;  // the style's padding on both sides of a cell's text
-    const int cells = LV_found->fontMetrics().horizontalAdvance(found_->WidestSizeText()) + TSizeCellDelegate::Gap + kCellMargins;
     QHeaderView* header = LV_found->header();
     // The caption keeps room for the sort arrow beside it.
-    const int needed = std::max(cells, header->sectionSizeHint(TFoundListModel::ColSize));
-    if (needed > header->sectionSize(TFoundListModel::ColSize))
-        header->resizeSection(TFoundListModel::ColSize, needed);
+    const int needed = std::max(textWidth + kCellMargins, header->sectionSizeHint(column));
+    if (needed > header->sectionSize(column))
+        header->resizeSection(column, needed);
 }
 
 void TFmain::LV_foundColumnClick(int column, Qt::SortOrder order)

@@ -353,8 +353,10 @@ private:
     void ShowRunStatus(const TRunStatus& status);
     void EndRunStatus();
     void RememberNameInHistory(const std::string& text);
-    // Widens the Size column when the largest size would not fit it; it never narrows it.
+    // Widens the Size column when the largest size would not fit it, and the Date column when a
+    // date would not; neither is ever narrowed.
     void FitSizeColumn();
+    void FitColumnToText(int column, int textWidth);
     void CopySelected(std::string (*part)(const TFoundRow&));
     std::string StartPathAt(int row) const;
     QListWidgetItem* AppendStartPathItem(const std::string& path);

@@ -100,6 +100,18 @@ TEST_F(FoundListCommands, TheSizeColumnWidensToShowTheLargestSizeWhole)
     EXPECT_EQ(header->sectionSize(TFoundListModel::ColSize), widened);
 }
 
+// A date of any month shows whole in the Date column, whatever width it had before.
+TEST_F(FoundListCommands, TheDateColumnShowsAWholeDate)
+{
+    QHeaderView* header = View()->header();
+    header->resizeSection(TFoundListModel::ColDate, 20);
+    tree.File("a.txt", "x");
+    window.SB_runClick();
+    for (const QString& date : TFoundListModel::SampleDateTexts())
+        EXPECT_GT(header->sectionSize(TFoundListModel::ColDate), View()->fontMetrics().horizontalAdvance(date))
+            << date.toStdString();
+}
+
 TEST_F(FoundListCommands, DuringARunRowsStayInFoundOrderAndTheChosenOrderComesAtTheEnd)
 {
     for (const char* name : {"c.txt", "a.txt", "b.txt", "d.txt"})
