@@ -24,7 +24,7 @@ struct FoundNames {
     }
     // The rows found one after the other until the search goes round the end (or finds nothing);
     // Last is the answer that ended it.
-    FoundNamesFindResult Last;
+    FoundNamesFindResult Last{};
     std::vector<int> RowsUntilWrap(const std::string& key, FindDirection direction)
     {
         std::vector<int> rows;

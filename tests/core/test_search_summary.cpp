@@ -38,7 +38,7 @@ TEST(SearchSummary, UnreadableDirectoriesAreToldOnce)
     mask.Refused = 34;
     funnel.Stages.push_back(mask);
     for (const Case& c : cases) {
-        TRunOutcome outcome{3, c.interrupted, 40, {}};
+        TRunOutcome outcome{3, c.interrupted, 40, {}, {}};
         for (int error : c.errors)
             outcome.Unread.Count(error);
         const std::string text = SearchResultText(outcome, funnel);
