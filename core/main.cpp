@@ -609,7 +609,7 @@ void TFmain::LoadFoundListChosenBy(const std::function<std::optional<std::string
             if (window.progress_)
                 window.progress_->ResetProgress();
             window.found_->ApplyOrder();
-            window.FitSizeColumn();
+            window.FitSizeAndDateColumns();
             window.UpdateCommands();
             if (window.closePending_)
                 QTimer::singleShot(0, &window, &QWidget::close);
@@ -647,7 +647,7 @@ void TFmain::ShowLoadedList(const TFoundListLoad& load)
     statusPanels_[2]->setToolTip(QString::fromUtf8(MissingPathsText(load)));
 }
 
-void TFmain::FitSizeColumn()
+void TFmain::FitSizeAndDateColumns()
 {
     const QFontMetrics metrics = LV_found->fontMetrics();
     FitColumnToText(TFoundListModel::ColSize,

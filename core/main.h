@@ -355,7 +355,7 @@ private:
     void RememberNameInHistory(const std::string& text);
     // Widens the Size column when the largest size would not fit it, and the Date column when a
     // date would not; neither is ever narrowed.
-    void FitSizeColumn();
+    void FitSizeAndDateColumns();
     void FitColumnToText(int column, int textWidth);
     void CopySelected(std::string (*part)(const TFoundRow&));
     std::string StartPathAt(int row) const;

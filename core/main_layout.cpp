@@ -169,7 +169,7 @@ void TFmain::BuildLayout()
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
-    FitSizeColumn();
+    FitSizeAndDateColumns();
     connect(header, &QHeaderView::sortIndicatorChanged, this,
             [this](int column, Qt::SortOrder order) { LV_foundColumnClick(column, order); });
     LV_found->installEventFilter(this);

@@ -121,7 +121,7 @@ void TFmain::SB_runClick()
     FindIndex = SelectedFoundRow();
     LV_found->setUpdatesEnabled(true);
     ShowRunCounts();
-    FitSizeColumn();
+    FitSizeAndDateColumns();
     if (progress_) {
         if (progress_->ShownFlag)
             progress_->close();
