@@ -5,16 +5,18 @@
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read, with the memory the workers held ahead.
 //
-//   bench_walk [rounds] [--cold] [--mount DIR] [--live]
+//   bench_walk [rounds] [--cold] [--mount DIR] [--live] [--wide]
 //
+// --wide reads only the directory of a million files.
 // --live times only the run with found rows shown against the run without, on the generated tree.
 // --mount DIR compares the tools on DIR alone (/usr, or a network mount); --cold drops the page
 // cache before every timed run (as root only). A mount with a cost per request, of a local folder
 // over the loopback with caching off, each command on one line (sshfs and openssh-server come with scripts/deps.sh; a
-// server of its own on a spare port needs no system service, and FUSE needs /dev/fuse):
+// server of its own on a spare port needs no system service nor its configuration, and FUSE needs
+// /dev/fuse):
 //   mkdir -p /tmp/loop-ssh /mnt/loop /run/sshd; cd /tmp/loop-ssh
 //   ssh-keygen -q -t ed25519 -N '' -f hostkey; ssh-keygen -q -t ed25519 -N '' -f id; cp id.pub keys
-//   /usr/sbin/sshd -o Port=2233 -o ListenAddress=127.0.0.1 -o HostKey=$PWD/hostkey
+//   /usr/sbin/sshd -f /dev/null -o Port=2233 -o ListenAddress=127.0.0.1 -o HostKey=$PWD/hostkey
 //       -o AuthorizedKeysFile=$PWD/keys -o StrictModes=no -o "Subsystem sftp internal-sftp"
 //   sshfs -o IdentityFile=$PWD/id,port=2233,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null
 //       -o cache=no,dir_cache=no,attr_timeout=0,entry_timeout=0,negative_timeout=0
@@ -188,26 +190,34 @@ void CompareWithFind(TFmain& window, const fs::path& root, int rounds, const cha
                     Median(ours) / Median(theirs[t]));
 }
 
-// Files walked with no kreller, by the walk alone: without workers against with them.
+// Files walked with no kreller, by the walk alone: without workers, with them started when the
+// walk waits (as the program runs), and with them from the start.
 void CompareWorkers(const fs::path& root, int rounds)
 {
-    std::vector<double> times[2];
+    using TLookAhead = TSearchWalk::TLookAhead;
+    struct TSetup { unsigned workers; TLookAhead start; };
+    const TSetup setups[] = {{0, TLookAhead::AtOnce}, {TSearchWalk::DefaultWorkers(), TLookAhead::WhenWaiting},
+                             {TSearchWalk::DefaultWorkers(), TLookAhead::AtOnce}};
+    std::vector<double> times[3];
     std::size_t heldAhead = 0;
     for (int i = 0; i < rounds; ++i) {
-        for (const unsigned workers : {0u, TSearchWalk::DefaultWorkers()}) {
+        for (std::size_t s = 0; s < 3; ++s) {
             TCountingHost host;
             TSearchWalk walk(host);
-            walk.Workers = workers;
+            walk.Workers = setups[s].workers;
+            walk.LookAhead = setups[s].start;
             DropCaches();
-            times[workers == 0 ? 0 : 1].push_back(Seconds([&] { walk.ScanDirectory(root.string()); }));
+            times[s].push_back(Seconds([&] { walk.ScanDirectory(root.string()); }));
             heldAhead = std::max(heldAhead, walk.PeakLookAheadBytes);
         }
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("  walk alone, no workers: %.3f s; %u workers: %.3f s (ratio %.2f); at most %.1f MB held ahead,"
-                " peak RSS %.0f MB\n", Median(times[0]), TSearchWalk::DefaultWorkers(), Median(times[1]),
-                Median(times[1]) / Median(times[0]), static_cast<double>(heldAhead) / 1e6,
+    std::printf("  walk alone, no workers: %.3f s; %u workers started when waiting: %.3f s (ratio %.2f),"
+                " from the start: %.3f s (ratio %.2f)\n", Median(times[0]), TSearchWalk::DefaultWorkers(),
+                Median(times[1]), Median(times[1]) / Median(times[0]), Median(times[2]),
+                Median(times[2]) / Median(times[0]));
+    std::printf("  at most %.1f MB held ahead, peak RSS %.0f MB\n", static_cast<double>(heldAhead) / 1e6,
                 static_cast<double>(usage.ru_maxrss) / 1e3);
 }
 
@@ -316,6 +326,31 @@ void CompareLiveRows(TFmain& window, const fs::path& root, int rounds)
     window.hide();
 }
 
+// One directory of a million files read by the walk, the workers started as the program starts
+// them and from the start: the time and the longest stretch without events.
+void TimeWideDirectory()
+{
+    const fs::path wide = OwnTempPath("fk_bench_wide");
+    fs::remove_all(wide);
+    MakeWideDirectory(wide, 1000000);
+    for (const auto start : {TSearchWalk::TLookAhead::WhenWaiting, TSearchWalk::TLookAhead::AtOnce}) {
+        GapHost host;
+        TSearchWalk walk(host);
+        walk.LookAhead = start;
+        walk.ScanDirectory(wide.string());  // warms the cache
+        host.longest = {};
+        const double seconds = Seconds([&] { walk.ScanDirectory(wide.string()); });
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("one directory of 1,000,000 files, workers %s: walked in %.2f s, longest gap between event"
+                    " rounds %.1f ms,\n  at most %.1f MB held ahead by the workers, peak RSS of the process %.0f MB\n",
+                    start == TSearchWalk::TLookAhead::AtOnce ? "from the start" : "started when waiting", seconds,
+                    std::chrono::duration<double, std::milli>(host.longest).count(),
+                    static_cast<double>(walk.PeakLookAheadBytes) / 1e6, static_cast<double>(usage.ru_maxrss) / 1e3);
+    }
+    fs::remove_all(wide);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -325,12 +360,15 @@ int main(int argc, char** argv)
     int rounds = 5;
     std::string mount;
     bool liveOnly = false;
+    bool wideOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--cold")
             coldRuns = true;
         else if (arg == "--live")
             liveOnly = true;
+        else if (arg == "--wide")
+            wideOnly = true;
         else if (arg == "--mount" && i + 1 < argc)
             mount = argv[++i];
         else
@@ -339,6 +377,10 @@ int main(int argc, char** argv)
     if (coldRuns && geteuid() != 0) {
         std::printf("--cold drops the page cache, which takes root\n");
         return 1;
+    }
+    if (wideOnly) {
+        TimeWideDirectory();
+        return 0;
     }
     if (!mount.empty()) {
         TFmain window;
@@ -378,20 +420,6 @@ int main(int argc, char** argv)
         RemoveWithRm(deep);
     }
 
-    const fs::path wide = OwnTempPath("fk_bench_wide");
-    fs::remove_all(wide);
-    MakeWideDirectory(wide, 1000000);
-    GapHost host;
-    TSearchWalk walk(host);
-    walk.ScanDirectory(wide.string());  // warms the cache
-    host.longest = {};
-    const double seconds = Seconds([&] { walk.ScanDirectory(wide.string()); });
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("one directory of 1,000,000 files: walked in %.2f s, longest gap between event rounds %.1f ms,\n"
-                "  at most %.1f MB held ahead by the workers, peak RSS of the process %.0f MB\n",
-                seconds, std::chrono::duration<double, std::milli>(host.longest).count(),
-                static_cast<double>(walk.PeakLookAheadBytes) / 1e6, static_cast<double>(usage.ru_maxrss) / 1e3);
-    fs::remove_all(wide);
+    TimeWideDirectory();
     return 0;
 }

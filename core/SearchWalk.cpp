@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -16,24 +17,33 @@ bool IsDotEntry(const std::string& name)
 
 } // namespace
 
-// One directory being walked. Without workers its entries are read completely before the walk
-// descends; with them they arrive a batch at a time. Only every AnchorSpacing-th level keeps its
-// handle, so a deep tree stays far from the limit of open files.
+// One directory being walked. The walk reads its entries a part at a time, or the workers hand
+// them over a batch at a time. Only every AnchorSpacing-th level keeps its handle for opening
+// deeper levels, so a deep tree stays far from the limit of open files.
 struct TSearchWalk::TFrame {
     std::string Dir;  // with a trailing '/'
     std::vector<FileEntry> Entries;
     std::size_t Next = 0;
-    platform::TDirectoryHandle Anchor;  // open on anchor levels only
+    platform::TDirectoryHandle Handle;  // open on anchor levels, and while the walk reads names itself
+    bool Anchor = false;
+    bool NamesLeft = false;  // the walk reads its names itself and has not reached their end
+    bool AheadAsked = false;  // listed by the walk itself, its subdirectories were given to the workers
     std::shared_ptr<TWalkPrefetch::TNode> Listing;  // where further entries come from, with workers
 };
 
-// The workers of one scan: they end before the scan's frames are let go, whatever way it ends.
+// The workers of one scan, whenever they start: they end before the scan's frames are let go,
+// whatever way it ends.
 class TSearchWalk::TPrefetchScope {
 public:
     explicit TPrefetchScope(TSearchWalk& walk) : walk_(walk)
     {
-        if (walk.Workers > 0)
-            walk.prefetch_ = std::make_unique<TWalkPrefetch>(walk.Workers, walk.LookAheadBytes);
+        walk.PeakLookAheadBytes = 0;
+        walk.readingAlone_ = 0;
+        walk.lookingAhead_ = walk.Workers > 0 && walk.LookAhead == TLookAhead::AtOnce;
+        if (walk.lookingAhead_)
+            walk.StartWorkers();
+        else
+            walk.WaitWatch.Restart(std::chrono::steady_clock::now());
     }
     ~TPrefetchScope()
     {
@@ -55,6 +65,22 @@ TSearchWalk::~TSearchWalk() = default;
 unsigned TSearchWalk::DefaultWorkers()
 {
     return std::clamp(std::thread::hardware_concurrency() * 2, 4u, 16u);
+}
+
+void TSearchWalk::StartWorkers()
+{
+    if (Workers > 0 && !prefetch_)
+        prefetch_ = std::make_unique<TWalkPrefetch>(Workers, LookAheadBytes);
+}
+
+// Directories entered from now on are read ahead; those the walk is in stay its own to read.
+void TSearchWalk::LookAheadWhenWaiting()
+{
+    if (lookingAhead_ || Workers == 0 || LookAhead != TLookAhead::WhenWaiting
+        || !WaitWatch.Waiting(std::chrono::steady_clock::now()))
+        return;
+    lookingAhead_ = true;
+    StartWorkers();
 }
 
 void TUnreadDirectories::Count(int error, const std::string& path)
@@ -149,47 +175,127 @@ void TSearchWalk::EnterPending(std::vector<TFrame>& frames, const std::string& n
 void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
                             const std::string* name)
 {
-    TWalkPrefetch::TNode* parent = frames.empty() ? nullptr : frames.back().Listing.get();
+    LookAheadWhenWaiting();
+    if (lookingAhead_ && !frames.empty() && !frames.back().Listing && !frames.back().AheadAsked)
+        ReadSubdirectoriesAhead(frames);
+    TFrame* parent = frames.empty() ? nullptr : &frames.back();
     if (!dir.IsOpen()) {
         Unread.Count(dir.Error(), path);
-        if (parent)
-            prefetch_->Skip(*parent, *name);
+        if (parent && parent->Listing)
+            prefetch_->Skip(*parent->Listing, *name);
         return;
     }
-    const bool anchor = frames.size() % AnchorSpacing == 0;
-    TFrame frame{std::move(path), {}, 0, {}, nullptr};
-    if (prefetch_) {
-        platform::TDirectoryHandle forWorkers = anchor ? dir.Duplicate() : std::move(dir);
-        if (forWorkers.IsOpen() && parent) {
-            frame.Listing = prefetch_->Enter(*parent, *name, std::move(forWorkers), [this] {
-                if (StopRequested)
-                    return false;  // a stop seen while the entry was taken up needs no more events
-                LetEventsRunWhenDue();
-                return !StopRequested;
-            });
-            if (!frame.Listing)
-                return;  // stopped meanwhile
-        } else if (forWorkers.IsOpen()) {
-            frame.Listing = prefetch_->Adopt(std::move(forWorkers));
-        } else if (parent) {
-            prefetch_->Skip(*parent, *name);
-        }
-    }
+    TFrame frame;
+    frame.Dir = std::move(path);
+    frame.Anchor = frames.size() % AnchorSpacing == 0;
+    frame.Handle = std::move(dir);
+    if ((lookingAhead_ || (parent && parent->Listing)) && !TakeListingFromWorkers(frame, parent, name))
+        return;  // stopped while a worker was opening it
     if (!frame.Listing) {
-        platform::TDirectoryListing listing = ReadListing(dir);
-        // Names that could not be stat'ed still count; nothing is known of them to hand on.
-        TotalCount += listing.UnknownCount;
-        frame.Entries = std::move(listing.Entries);
-        host_.EntriesListed(frame.Dir, frame.Entries);
+        ReadAlone(frame, readingAlone_ < kReadingAloneFrames ? NamesReadAlone : SIZE_MAX);
+        if (frame.NamesLeft)
+            HandRestToWorkers(frame);
     }
-    if (anchor)
-        frame.Anchor = std::move(dir);
+    if (!frame.Anchor && !frame.NamesLeft)
+        frame.Handle = {};
     frames.push_back(std::move(frame));
 }
 
-// The next entries of a directory the workers read; false at its end or when the run stops.
+// A directory the walk listed itself before the workers started: its subdirectories from the
+// one being entered on are read ahead, below a handle of its own, as the workers would have.
+void TSearchWalk::ReadSubdirectoriesAhead(std::vector<TFrame>& frames)
+{
+    TFrame& frame = frames.back();
+    frame.AheadAsked = true;
+    if (frame.NamesLeft || frame.Next == 0)
+        return;
+    std::vector<std::string> subdirectories;
+    for (std::size_t i = frame.Next - 1; i < frame.Entries.size(); ++i) {
+        const FileEntry& entry = frame.Entries[i];
+        if (entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotEntry(entry.Name))
+            subdirectories.push_back(entry.Name);
+    }
+    std::string path = frame.Dir;
+    path.pop_back();
+    platform::TDirectoryHandle dir = frame.Anchor ? frame.Handle.Duplicate() : OpenSubdirectory(frames, path);
+    // Each subdirectory is still opened by the walk and its listing taken only when it is the
+    // one the workers read, so a directory swapped meanwhile is read as without them.
+    if (dir.IsOpen())
+        frame.Listing = prefetch_->AdoptListed(std::move(dir), subdirectories);
+}
+
+// The frame's listing from the workers: the one they read ahead when its parent's listing was
+// theirs, else one they begin now. False when the run stopped while a worker was opening it.
+bool TSearchWalk::TakeListingFromWorkers(TFrame& frame, TFrame* parent, const std::string* name)
+{
+    TWalkPrefetch::TNode* parentListing = parent ? parent->Listing.get() : nullptr;
+    platform::TDirectoryHandle forWorkers = frame.Anchor ? frame.Handle.Duplicate() : std::move(frame.Handle);
+    if (!forWorkers.IsOpen()) {
+        if (parentListing)
+            prefetch_->Skip(*parentListing, *name);
+        return true;  // the walk reads it itself
+    }
+    if (!parentListing) {
+        frame.Listing = prefetch_->Adopt(std::move(forWorkers));
+        return true;
+    }
+    frame.Listing = prefetch_->Enter(*parentListing, *name, std::move(forWorkers), [this] {
+        if (StopRequested)
+            return false;  // a stop seen while the entry was taken up needs no more events
+        LetEventsRunWhenDue();
+        return !StopRequested;
+    });
+    return frame.Listing != nullptr;
+}
+
+// The next names of the frame's directory, read and stat'ed on the walk's own thread.
+void TSearchWalk::ReadAlone(TFrame& frame, std::size_t names)
+{
+    platform::TDirectoryListing listing = platform::ReadDirectoryPart(frame.Handle, names, [this] {
+        LetEventsRunWhenDue();
+        return !StopRequested;
+    });
+    // Names that could not be stat'ed still count; nothing is known of them to hand on.
+    TotalCount += listing.UnknownCount;
+    frame.Entries = std::move(listing.Entries);
+    frame.Next = 0;
+    if (listing.NamesLeft != frame.NamesLeft)
+        readingAlone_ += listing.NamesLeft ? 1 : -1;
+    frame.NamesLeft = listing.NamesLeft;
+    if (!frame.Entries.empty())
+        host_.EntriesListed(frame.Dir, frame.Entries);
+}
+
+// A directory longer than the walk reads itself: the workers list and stat the rest of it from
+// the handle the walk has read so far, and read its subdirectories ahead.
+void TSearchWalk::HandRestToWorkers(TFrame& frame)
+{
+    if (Workers == 0)
+        return;
+    platform::TDirectoryHandle forWorkers = frame.Anchor ? frame.Handle.Duplicate() : std::move(frame.Handle);
+    if (!forWorkers.IsOpen())
+        return;  // the walk goes on reading it itself
+    StartWorkers();
+    frame.Listing = prefetch_->Adopt(std::move(forWorkers));
+    StopReadingAlone(frame);
+}
+
+void TSearchWalk::StopReadingAlone(TFrame& frame)
+{
+    if (frame.NamesLeft)
+        --readingAlone_;
+    frame.NamesLeft = false;
+}
+
+// The next entries of the frame's directory; false at its end or when the run stops.
 bool TSearchWalk::Refill(TFrame& frame)
 {
+    if (frame.NamesLeft) {
+        ReadAlone(frame, 1);
+        if (!frame.NamesLeft && !frame.Anchor)
+            frame.Handle = {};
+        return frame.NamesLeft || !frame.Entries.empty();
+    }
     if (!frame.Listing)
         return false;
     const auto wait = std::max<std::chrono::steady_clock::duration>(EventInterval, std::chrono::milliseconds(1));
@@ -217,25 +323,19 @@ bool TSearchWalk::Refill(TFrame& frame)
 
 void TSearchWalk::PopFrame(std::vector<TFrame>& frames)
 {
-    if (frames.back().Listing)
-        prefetch_->Release(frames.back().Listing);
+    TFrame& frame = frames.back();
+    StopReadingAlone(frame);
+    if (frame.Listing)
+        prefetch_->Release(frame.Listing);
     frames.pop_back();
-}
-
-platform::TDirectoryListing TSearchWalk::ReadListing(const platform::TDirectoryHandle& dir)
-{
-    return platform::ReadDirectory(dir, [this] {
-        LetEventsRunWhenDue();
-        return !StopRequested;
-    });
 }
 
 platform::TDirectoryHandle TSearchWalk::OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const
 {
     // The nearest open ancestor; the start directory at the bottom of the stack always is one.
     for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
-        if (frame->Anchor.IsOpen())
-            return frame->Anchor.OpenBelow(path.substr(frame->Dir.size()));
+        if (frame->Anchor && frame->Handle.IsOpen())
+            return frame->Handle.OpenBelow(path.substr(frame->Dir.size()));
     }
     return {};
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/walk_wait_watch.h"
 #include "platform/FileSystem.h"
 
 // What the walk asks of the one who runs it: the main window in the program, a stand-in in tests.
@@ -82,9 +83,19 @@ public:
 
     // Threads that read directories ahead of the walk; none reads them on the walk's own thread.
     unsigned Workers = DefaultWorkers();
+    // When they start: at the start of every scan, or once the walk finds itself waiting for the
+    // file system (a cold disk, a network mount). A warm cache answers every request at once, and
+    // handing entries from thread to thread then costs more than it saves.
+    enum class TLookAhead { AtOnce, WhenWaiting };
+    TLookAhead LookAhead = TLookAhead::WhenWaiting;
+    TWaitWatch WaitWatch;
+    // Names of a directory the walk reads itself before the workers take over the rest: so a
+    // huge directory is read in parts, costing neither a long stretch without events nor the
+    // memory of all its entries at once, and by all workers even when the walk does not wait.
+    std::size_t NamesReadAlone = 4096;
     // What they hold ahead of the walk at most, in bytes of names and entries.
     std::size_t LookAheadBytes = std::size_t{64} << 20;
-    // The most they held ahead during the last directory scanned.
+    // The most they held ahead during the last directory scanned (none when they did not start).
     std::size_t PeakLookAheadBytes = 0;
 
     // A few more threads than cores: reading directories mostly waits for the disk or the network.
@@ -94,18 +105,29 @@ private:
     struct TFrame;
     class TPrefetchScope;
 
+    void StartWorkers();
+    void LookAheadWhenWaiting();
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
-    platform::TDirectoryListing ReadListing(const platform::TDirectoryHandle& dir);
     void EnterPending(std::vector<TFrame>& frames, const std::string& name);
     void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
                    const std::string* name);
+    void ReadSubdirectoriesAhead(std::vector<TFrame>& frames);
+    bool TakeListingFromWorkers(TFrame& frame, TFrame* parent, const std::string* name);
+    void ReadAlone(TFrame& frame, std::size_t names);
+    void HandRestToWorkers(TFrame& frame);
+    void StopReadingAlone(TFrame& frame);
     bool Refill(TFrame& frame);
     void PopFrame(std::vector<TFrame>& frames);
     platform::TDirectoryHandle OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const;
 
     TWalkHost& host_;
-    std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan with workers
+    std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan, once workers are needed
+    bool lookingAhead_ = false;  // every directory entered from now on is read by the workers
+    int readingAlone_ = 0;       // frames holding a handle to read the rest of their names
+    // Frames that hold their handles while the walk reads their names itself; deeper ones are
+    // read whole, so a deep tree of huge directories cannot exhaust the open files.
+    static constexpr int kReadingAloneFrames = 64;
     std::chrono::steady_clock::time_point lastEvents_{};
     bool eventsEverRan_ = false;
     std::string pendingDirectory_;  // the subdirectory the entry just taken up asks to enter

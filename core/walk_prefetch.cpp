@@ -114,6 +114,24 @@ TWalkPrefetch::TNodePtr TWalkPrefetch::Adopt(platform::TDirectoryHandle dir)
     return node;
 }
 
+TWalkPrefetch::TNodePtr TWalkPrefetch::AdoptListed(platform::TDirectoryHandle dir,
+                                                   const std::vector<std::string>& subdirectories)
+{
+    auto node = std::make_shared<TNode>();
+    node->State = TNode::TState::Open;
+    node->NamesDone = true;
+    const std::shared_ptr<platform::TDirectoryHandle> held = Hold(std::move(dir));
+    std::vector<TTask> tasks;
+    for (const std::string& name : subdirectories) {
+        tasks.push_back(ChildTask(held, name));
+        node->Children[name] = tasks.back().Node;
+    }
+    const std::lock_guard lock(mutex_);
+    roots_.push_back(node);
+    Queue(std::move(tasks), false);
+    return node;
+}
+
 TWalkPrefetch::TNodePtr TWalkPrefetch::Enter(TNode& parent, const std::string& name, platform::TDirectoryHandle dir,
                                              const std::function<bool()>& waiting)
 {
@@ -362,14 +380,20 @@ TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
     }
     stated.Bytes = BytesOf(stated.Entries);
     for (const FileEntry& entry : stated.Entries) {
-        if (!entry.IsDirectory() || entry.IsSymbolicLink || IsDotName(entry.Name))
-            continue;
-        auto child = std::make_shared<TNode>();
-        child->Parent = dir;
-        child->Name = entry.Name;
-        stated.Subdirectories.push_back({std::move(child), TTask::TKind::ListNames, 0});
+        if (entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotName(entry.Name))
+            stated.Subdirectories.push_back(ChildTask(dir, entry.Name));
     }
     return stated;
+}
+
+// The work of reading the subdirectory name of dir ahead, to be opened below dir.
+TWalkPrefetch::TTask TWalkPrefetch::ChildTask(const std::shared_ptr<platform::TDirectoryHandle>& dir,
+                                              const std::string& name)
+{
+    auto child = std::make_shared<TNode>();
+    child->Parent = dir;
+    child->Name = name;
+    return {std::move(child), TTask::TKind::ListNames, 0};
 }
 
 // Stats one batch of names.

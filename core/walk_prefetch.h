@@ -35,6 +35,9 @@ public:
 
     // The listing of a directory the walk opened, read by the workers from that handle.
     TNodePtr Adopt(platform::TDirectoryHandle dir);
+    // A directory the walk has listed itself, whose subdirectories it is yet to enter: the
+    // workers read those ahead, opened below dir.
+    TNodePtr AdoptListed(platform::TDirectoryHandle dir, const std::vector<std::string>& subdirectories);
     // The listing of the subdirectory name of parent, which the walk opened as dir: the one read
     // ahead when it is that directory, else one read from dir. waiting is called while a worker
     // is still opening it; when it says no, nothing is given.
@@ -71,6 +74,7 @@ private:
     void ListNames(TTask& task, std::unique_lock<std::mutex>& lock);
     void StatBatch(TTask& task, std::unique_lock<std::mutex>& lock);
     static std::vector<TBatchData> SplitIntoBatches(std::vector<std::string> names);
+    static TTask ChildTask(const std::shared_ptr<platform::TDirectoryHandle>& dir, const std::string& name);
     static TStated StatNames(const TNodePtr& node, const std::shared_ptr<platform::TDirectoryHandle>& dir,
                              const std::vector<std::string>& names);
     void Deliver(TNode& node, std::size_t batchIndex, TStated stated);

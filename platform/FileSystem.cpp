@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -242,12 +243,21 @@ std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::str
 
 TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function<bool()>& keepGoing)
 {
+    return ReadDirectoryPart(dir, SIZE_MAX, keepGoing);
+}
+
+TDirectoryListing ReadDirectoryPart(const TDirectoryHandle& dir, std::size_t names,
+                                    const std::function<bool()>& keepGoing)
+{
     TDirectoryListing listing;
-    std::vector<std::string> names;
-    while (ReadNameBatch(dir, names)) {
-        for (const std::string& name : names) {
+    std::vector<std::string> batch;
+    std::size_t read = 0;
+    while (read < names && (listing.NamesLeft = ReadNameBatch(dir, batch))) {
+        read += batch.size();
+        for (const std::string& name : batch) {
             if (!keepGoing()) {
                 listing.Interrupted = true;
+                listing.NamesLeft = false;
                 return listing;
             }
             if (auto entry = StatEntryIn(dir, name))
@@ -255,7 +265,7 @@ TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function
             else
                 ++listing.UnknownCount;
         }
-        names.clear();
+        batch.clear();
     }
     return listing;
 }

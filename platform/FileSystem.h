@@ -82,6 +82,7 @@ struct TDirectoryListing {
     // may be listed but not searched. They count as entries but nothing is known of them.
     std::int64_t UnknownCount = 0;
     bool Interrupted = false;  // keepGoing said no before the end
+    bool NamesLeft = false;    // a part was read: the directory may have names not yet read
 };
 
 // The next names of the open directory, in the order the file system returns them, appended to
@@ -96,6 +97,10 @@ std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::str
 // Every entry of the open directory, "." and ".." included. keepGoing is asked before every
 // entry, so that a huge directory lets events run and can be given up.
 TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function<bool()>& keepGoing);
+// The same for the directory's next names only: whole requests of names until at least names
+// were read or the directory ended. The handle keeps its place for the next part.
+TDirectoryListing ReadDirectoryPart(const TDirectoryHandle& dir, std::size_t names,
+                                    const std::function<bool()>& keepGoing);
 
 // Every entry of dir, "." and ".." included, in the order the file system returns them.
 // An unreadable or missing directory gives no entries; an entry that vanishes before its stat is

@@ -154,6 +154,7 @@ TEST_F(EverydayFixture, TheEventLoopRunsThroughoutALongRun)
     window.SetStartPaths({tree.Root()}, 0);
     for (const unsigned workers : {0u, TSearchWalk::DefaultWorkers()}) {
         window.Walk().Workers = workers;
+        window.Walk().LookAhead = TSearchWalk::TLookAhead::AtOnce;
         std::vector<std::int64_t> examinedAtTicks;
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&] { examinedAtTicks.push_back(window.TotalCount()); });

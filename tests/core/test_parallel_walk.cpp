@@ -115,7 +115,21 @@ private:
 struct WalkSetup {
     unsigned workers;
     std::size_t lookAhead;
+    int startAtLook = 0;  // the workers start when the walk looks for waits this often; 0: at once
+    bool neverWaits = false;  // the walk never sees itself waiting ...
+    std::size_t readAlone = 4096;  // ... and reads this many names of a directory itself
 };
+
+// Has the walk see its thread waiting at the given look and never before: the workers then
+// start in the middle of the scan, below directories the walk reads itself.
+void StartWorkersAtLook(TSearchWalk& walk, int look)
+{
+    walk.LookAhead = TSearchWalk::TLookAhead::WhenWaiting;
+    walk.WaitWatch.Every = std::chrono::nanoseconds(1);
+    walk.WaitWatch.Sleeps = [look, looks = 0]() mutable -> std::int64_t {
+        return ++looks > look ? std::int64_t{1} << 50 : 0;
+    };
+}
 
 // Everything one run shows: its calls and its counts.
 std::string RunOnce(unsigned seed, WalkSetup setup)
@@ -146,6 +160,14 @@ std::string RunOnce(unsigned seed, WalkSetup setup)
     TSearchWalk walk(host);
     walk.Workers = setup.workers;
     walk.LookAheadBytes = setup.lookAhead;
+    walk.LookAhead = TSearchWalk::TLookAhead::AtOnce;
+    if (setup.startAtLook > 0)
+        StartWorkersAtLook(walk, setup.startAtLook);
+    if (setup.neverWaits) {
+        walk.LookAhead = TSearchWalk::TLookAhead::WhenWaiting;
+        walk.WaitWatch.Sleeps = [] { return std::int64_t{0}; };
+    }
+    walk.NamesReadAlone = setup.readAlone;
     walk.ScanDirectory(tree.Root());
     host.log << walk.TotalCount << ' ' << walk.FoundCount << ' ' << UnreadDirectoriesText(walk.Unread) << '\n';
     return host.log.str();
@@ -158,13 +180,17 @@ TEST(ParallelWalk, GivesWhatTheSequentialWalkGivesOnHostileTrees)
         // by the same user, so that they can be changed and removed.
         if (!DropPrivileges())
             return std::nullopt;
-        const WalkSetup setups[] = {{4, std::size_t{64} << 20}, {2, 2048}, {1, 100}};
+        // At once, with little room ahead, started part way, taking over the rest of directories
+        // longer than the walk reads itself, and without workers reading in parts.
+        const WalkSetup setups[] = {{4, std::size_t{64} << 20}, {2, 2048}, {1, 100}, {2, std::size_t{64} << 20, 3},
+                                    {3, 4096, 6}, {2, std::size_t{64} << 20, 0, true, 3}, {0, 0, 0, true, 2}};
         for (unsigned seed = 1; seed <= 25; ++seed) {
             const std::string expected = RunOnce(seed, {0, 0});
             for (const WalkSetup& setup : setups) {
                 const std::string got = RunOnce(seed, setup);
                 if (got != expected) {
-                    return "seed " + std::to_string(seed) + ", " + std::to_string(setup.workers) + " workers, "
+                    return "seed " + std::to_string(seed) + ", setup " + std::to_string(&setup - setups) + ", "
+                           + std::to_string(setup.workers) + " workers, "
                            + std::to_string(setup.lookAhead) + " bytes ahead:\n" + got + "\nwithout workers:\n"
                            + expected;
                 }
@@ -175,6 +201,29 @@ TEST(ParallelWalk, GivesWhatTheSequentialWalkGivesOnHostileTrees)
     if (!answer)
         GTEST_SKIP() << "no user without privileges to run as";
     EXPECT_EQ(*answer, "same");
+}
+
+TEST(WaitWatch, SeesWaitingOnlyAtARateOfEnoughSleeps)
+{
+    using namespace std::chrono_literals;
+    struct Case { std::chrono::milliseconds after; std::int64_t slept; bool waiting; };
+    // Enough is 4 sleeps per 10 ms.
+    const Case cases[] = {
+        {10ms, 3, false}, {10ms, 4, true},  {100ms, 10, false}, {100ms, 40, true},
+        {5ms, 100, false},  // too soon to look: the sleeps are kept for the next look
+        {10ms, 0, true},    // ... which sees them
+        {10ms, 0, false},
+    };
+    std::int64_t sleeps = 0;
+    TWaitWatch watch;
+    watch.Sleeps = [&] { return sleeps; };
+    auto now = TWaitWatch::Clock::time_point{} + 1h;
+    watch.Restart(now);
+    for (const Case& c : cases) {
+        now += c.after;
+        sleeps += c.slept;
+        EXPECT_EQ(watch.Waiting(now), c.waiting) << c.after.count() << " ms, " << c.slept << " sleeps";
+    }
 }
 
 // Stops at, or throws from, the given file call.
@@ -200,6 +249,7 @@ TEST(ParallelWalk, LeavesNoThreadWhenStoppedOrWhenTheHostThrows)
     EndingHost host;
     TSearchWalk walk(host);
     walk.Workers = 4;
+    walk.LookAhead = TSearchWalk::TLookAhead::AtOnce;
     walk.ScanDirectory(tree.Root());  // a sanitizer may start a thread of its own with the first
     const int before = ThreadCount();
     int files = 0;
@@ -229,6 +279,7 @@ TEST(ParallelWalk, HoldsNoMoreThanItsLimitAhead)
     EndingHost host;
     TSearchWalk walk(host);
     walk.Workers = 2;
+    walk.LookAhead = TSearchWalk::TLookAhead::AtOnce;
     walk.LookAheadBytes = 16 << 10;
     walk.ScanDirectory(tree.Root());
     EXPECT_EQ(walk.TotalCount, 10000 + 2 + 3);

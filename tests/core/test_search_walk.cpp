@@ -49,6 +49,7 @@ struct WalkFixture : ::testing::TestWithParam<unsigned> {
     {
         walk.EventInterval = {};  // events at every entry, as the walk's points are tested
         walk.Workers = GetParam();
+        walk.LookAhead = TSearchWalk::TLookAhead::AtOnce;  // the workers' part of the contract
     }
     std::vector<std::string> SortedFound() const
     {
@@ -274,6 +275,7 @@ TEST_P(WalkFixture, ADirectorySwappedForALinkIsNeverEntered)
         TSearchWalk swapping{swapper};
         swapping.EventInterval = {};
         swapping.Workers = GetParam();
+        swapping.LookAhead = walk.LookAhead;
         bool swapped = false;
         swapper.onEvents = [&] {
             if (swapped || swapping.CurrentPath != inside.Path(c.takenUp))
