@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/walk_prefetch.h"
@@ -39,6 +40,7 @@ public:
     {
         walk.PeakLookAheadBytes = 0;
         walk.readingAlone_ = 0;
+        walk.askedWorkers_ = false;
         walk.lookingAhead_ = walk.Workers > 0 && walk.LookAhead == TLookAhead::AtOnce;
         if (walk.lookingAhead_)
             walk.StartWorkers();
@@ -67,6 +69,14 @@ unsigned TSearchWalk::DefaultWorkers()
     return std::clamp(std::thread::hardware_concurrency() * 2, 4u, 16u);
 }
 
+// The workers, noted as asked: the walk may have to wait for them, which the wait watch must
+// not take for waiting on the file system.
+TWalkPrefetch& TSearchWalk::Prefetch()
+{
+    askedWorkers_ = true;
+    return *prefetch_;
+}
+
 void TSearchWalk::StartWorkers()
 {
     if (Workers > 0 && !prefetch_)
@@ -76,8 +86,14 @@ void TSearchWalk::StartWorkers()
 // Directories entered from now on are read ahead; those the walk is in stay its own to read.
 void TSearchWalk::LookAheadWhenWaiting()
 {
-    if (lookingAhead_ || Workers == 0 || LookAhead != TLookAhead::WhenWaiting
-        || !WaitWatch.Waiting(std::chrono::steady_clock::now()))
+    if (lookingAhead_ || Workers == 0 || LookAhead != TLookAhead::WhenWaiting)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (std::exchange(askedWorkers_, false)) {
+        WaitWatch.Restart(now);  // the walk may have slept for the workers of a long directory
+        return;
+    }
+    if (!WaitWatch.Waiting(now))
         return;
     lookingAhead_ = true;
     StartWorkers();
@@ -158,7 +174,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
         if (!pendingDirectory_.empty())
             EnterPending(frames, entry.Name);
         else if (frame.Listing && entry.IsDirectory())
-            prefetch_->Skip(*frame.Listing, entry.Name);  // refused: what was read of it goes
+            Prefetch().Skip(*frame.Listing, entry.Name);  // refused: what was read of it goes
     }
 }
 
@@ -182,7 +198,7 @@ void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHan
     if (!dir.IsOpen()) {
         Unread.Count(dir.Error(), path);
         if (parent && parent->Listing)
-            prefetch_->Skip(*parent->Listing, *name);
+            Prefetch().Skip(*parent->Listing, *name);
         return;
     }
     TFrame frame;
@@ -221,7 +237,7 @@ void TSearchWalk::ReadSubdirectoriesAhead(std::vector<TFrame>& frames)
     // Each subdirectory is still opened by the walk and its listing taken only when it is the
     // one the workers read, so a directory swapped meanwhile is read as without them.
     if (dir.IsOpen())
-        frame.Listing = prefetch_->AdoptListed(std::move(dir), subdirectories);
+        frame.Listing = Prefetch().AdoptListed(std::move(dir), subdirectories);
 }
 
 // The frame's listing from the workers: the one they read ahead when its parent's listing was
@@ -232,14 +248,14 @@ bool TSearchWalk::TakeListingFromWorkers(TFrame& frame, TFrame* parent, const st
     platform::TDirectoryHandle forWorkers = frame.Anchor ? frame.Handle.Duplicate() : std::move(frame.Handle);
     if (!forWorkers.IsOpen()) {
         if (parentListing)
-            prefetch_->Skip(*parentListing, *name);
+            Prefetch().Skip(*parentListing, *name);
         return true;  // the walk reads it itself
     }
     if (!parentListing) {
-        frame.Listing = prefetch_->Adopt(std::move(forWorkers));
+        frame.Listing = Prefetch().Adopt(std::move(forWorkers));
         return true;
     }
-    frame.Listing = prefetch_->Enter(*parentListing, *name, std::move(forWorkers), [this] {
+    frame.Listing = Prefetch().Enter(*parentListing, *name, std::move(forWorkers), [this] {
         if (StopRequested)
             return false;  // a stop seen while the entry was taken up needs no more events
         LetEventsRunWhenDue();
@@ -276,7 +292,7 @@ void TSearchWalk::HandRestToWorkers(TFrame& frame)
     if (!forWorkers.IsOpen())
         return;  // the walk goes on reading it itself
     StartWorkers();
-    frame.Listing = prefetch_->Adopt(std::move(forWorkers));
+    frame.Listing = Prefetch().Adopt(std::move(forWorkers));
     StopReadingAlone(frame);
 }
 
@@ -301,7 +317,7 @@ bool TSearchWalk::Refill(TFrame& frame)
     const auto wait = std::max<std::chrono::steady_clock::duration>(EventInterval, std::chrono::milliseconds(1));
     for (;;) {
         std::int64_t unknown = 0;
-        switch (prefetch_->NextBatch(*frame.Listing, frame.Entries, unknown, wait)) {
+        switch (Prefetch().NextBatch(*frame.Listing, frame.Entries, unknown, wait)) {
         case TWalkPrefetch::TBatch::Ready:
             TotalCount += unknown;
             frame.Next = 0;
@@ -326,7 +342,7 @@ void TSearchWalk::PopFrame(std::vector<TFrame>& frames)
     TFrame& frame = frames.back();
     StopReadingAlone(frame);
     if (frame.Listing)
-        prefetch_->Release(frame.Listing);
+        Prefetch().Release(frame.Listing);
     frames.pop_back();
 }
 

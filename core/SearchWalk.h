@@ -105,6 +105,7 @@ private:
     struct TFrame;
     class TPrefetchScope;
 
+    TWalkPrefetch& Prefetch();
     void StartWorkers();
     void LookAheadWhenWaiting();
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
@@ -123,6 +124,7 @@ private:
 
     TWalkHost& host_;
     std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan, once workers are needed
+    bool askedWorkers_ = false;  // since the wait watch last looked
     bool lookingAhead_ = false;  // every directory entered from now on is read by the workers
     int readingAlone_ = 0;       // frames holding a handle to read the rest of their names
     // Frames that hold their handles while the walk reads their names itself; deeper ones are

@@ -1,11 +1,9 @@
 #include "core/walk_wait_watch.h"
 
-#include <algorithm>
-
 void TWaitWatch::Restart(Clock::time_point now)
 {
     lastLook_ = now;
-    lastSleeps_ = Sleeps();
+    last_ = Sample();
 }
 
 bool TWaitWatch::Waiting(Clock::time_point now)
@@ -13,10 +11,10 @@ bool TWaitWatch::Waiting(Clock::time_point now)
     const Clock::duration elapsed = now - lastLook_;
     if (elapsed < Every)
         return false;
-    const std::int64_t sleeps = Sleeps();
-    const std::int64_t slept = sleeps - lastSleeps_;
+    const platform::TThreadWaits sample = Sample();
+    const std::int64_t slept = sample.Sleeps - last_.Sleeps;
+    const auto running = sample.Running - last_.Running;
     lastLook_ = now;
-    lastSleeps_ = sleeps;
-    // A rate, so that a long stretch between two looks does not add up rare sleeps.
-    return slept * Every.count() >= Enough * std::max<Clock::rep>(elapsed.count(), 1);
+    last_ = sample;
+    return slept >= MinSleeps && running * 2 <= elapsed;
 }

@@ -126,8 +126,8 @@ void StartWorkersAtLook(TSearchWalk& walk, int look)
 {
     walk.LookAhead = TSearchWalk::TLookAhead::WhenWaiting;
     walk.WaitWatch.Every = std::chrono::nanoseconds(1);
-    walk.WaitWatch.Sleeps = [look, looks = 0]() mutable -> std::int64_t {
-        return ++looks > look ? std::int64_t{1} << 50 : 0;
+    walk.WaitWatch.Sample = [look, looks = 0]() mutable {
+        return platform::TThreadWaits{++looks > look ? std::int64_t{1} << 50 : 0, {}};
     };
 }
 
@@ -165,7 +165,7 @@ std::string RunOnce(unsigned seed, WalkSetup setup)
         StartWorkersAtLook(walk, setup.startAtLook);
     if (setup.neverWaits) {
         walk.LookAhead = TSearchWalk::TLookAhead::WhenWaiting;
-        walk.WaitWatch.Sleeps = [] { return std::int64_t{0}; };
+        walk.WaitWatch.Sample = [] { return platform::TThreadWaits{}; };
     }
     walk.NamesReadAlone = setup.readAlone;
     walk.ScanDirectory(tree.Root());
@@ -203,26 +203,31 @@ TEST(ParallelWalk, GivesWhatTheSequentialWalkGivesOnHostileTrees)
     EXPECT_EQ(*answer, "same");
 }
 
-TEST(WaitWatch, SeesWaitingOnlyAtARateOfEnoughSleeps)
+TEST(WaitWatch, SeesWaitingWhenTheThreadSleptAndRanForAtMostHalfTheTime)
 {
     using namespace std::chrono_literals;
-    struct Case { std::chrono::milliseconds after; std::int64_t slept; bool waiting; };
-    // Enough is 4 sleeps per 10 ms.
+    struct Case { std::chrono::milliseconds after; std::int64_t slept; std::chrono::milliseconds ran; bool waiting; };
     const Case cases[] = {
-        {10ms, 3, false}, {10ms, 4, true},  {100ms, 10, false}, {100ms, 40, true},
-        {5ms, 100, false},  // too soon to look: the sleeps are kept for the next look
-        {10ms, 0, true},    // ... which sees them
-        {10ms, 0, false},
+        {10ms, 0, 10ms, false},   // a warm cache: running all the time
+        {10ms, 0, 2ms, false},    // run off the processor by other work, no sleep of its own
+        {10ms, 1, 1ms, false},    // one sleep is not enough
+        {10ms, 5, 6ms, false},    // slept, but ran for most of the time
+        {10ms, 5, 5ms, true},     // a cold disk
+        {900ms, 2, 1ms, true},    // a slow network mount: few requests, each waited for long
+        {5ms, 100, 0ms, false},   // too soon to look: what happened is kept for the next look
+        {10ms, 0, 0ms, true},     // ... which sees it
     };
-    std::int64_t sleeps = 0;
+    platform::TThreadWaits done;
     TWaitWatch watch;
-    watch.Sleeps = [&] { return sleeps; };
+    watch.Sample = [&] { return done; };
     auto now = TWaitWatch::Clock::time_point{} + 1h;
     watch.Restart(now);
     for (const Case& c : cases) {
         now += c.after;
-        sleeps += c.slept;
-        EXPECT_EQ(watch.Waiting(now), c.waiting) << c.after.count() << " ms, " << c.slept << " sleeps";
+        done.Sleeps += c.slept;
+        done.Running += c.ran;
+        EXPECT_EQ(watch.Waiting(now), c.waiting) << c.after.count() << " ms, " << c.slept << " sleeps, ran "
+                                                 << c.ran.count() << " ms";
     }
 }
 
