@@ -295,7 +295,8 @@ void TFmain::UpdateCommands()
     };
     // While a search runs the Run button is its Stop button.
     SB_run->setText(idle ? "Run (F9)" : "Stop");
-    SB_run->setIcon(platform::CommandIcon(idle ? "media-playback-start" : "media-playback-stop"));
+    // In colour whatever the theme draws: a grey start icon reads as a disabled button.
+    SB_run->setIcon(platform::CommandIconInColour(idle ? "media-playback-start" : "media-playback-stop"));
     enable({SB_add_path, N_Adddirectory, N_Startsearch, SB_exit, N_Exit, N_Loadfoundfileslist,
             P_Loadfoundfileslist, N_Settings}, idle);
     enable({SB_del_path, N_Deletedirectory, SB_save_path}, idle && pathSelected);
