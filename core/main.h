@@ -99,6 +99,10 @@ private:
 
 // Posted to the main window to close it (the settings dialog asks for it when the kreller set changed).
 void PostCloseRequest(QWidget* mainWindow);
+// The program is asked to end from outside (its session, the system, a terminal): the dialogs
+// open over the main window are dismissed as with Escape, innermost first, and then the main
+// window closes as when the user closes it, keeping what it remembers.
+void CloseMainWindowFromOutside(QWidget* mainWindow);
 
 // The main window: start paths, the kreller list, the search run and the found list.
 class TFmain : public QMainWindow, private TWalkHost, public TProgressHost {

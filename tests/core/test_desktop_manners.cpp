@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QRegularExpression>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -231,6 +233,27 @@ TEST_F(WindowTest, TheRunButtonKeepsItsIconInColourAfterARun)
     EXPECT_EQ(run->text(), "Run (F9)");
     EXPECT_FALSE(colourless());
     QIcon::setThemeName(savedTheme);
+}
+
+TEST_F(WindowTest, AnEndAskedFromOutsideDismissesTheOpenDialogsThenClosesTheWindow)
+{
+    window.show();
+    QDialog outer(&window);
+    QDialog inner(&outer);
+    int outerAnswer = -1;
+    int innerAnswer = -1;
+    QTimer::singleShot(0, &outer, [&] {
+        QTimer::singleShot(0, &inner, [&] { CloseMainWindowFromOutside(&window); });
+        innerAnswer = inner.exec();
+    });
+    outerAnswer = outer.exec();
+    EXPECT_EQ(innerAnswer, QDialog::Rejected);
+    EXPECT_EQ(outerAnswer, QDialog::Rejected);
+    QElapsedTimer clock;
+    clock.start();
+    while (window.isVisible() && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)
