@@ -65,7 +65,7 @@ double LiveRun(TFmain& window, QTreeView* view, TShowing showing, int tickRows)
     entry.CreationTime = 133000000000000000ULL;
     window.FoundList().Clear();
     QCoreApplication::processEvents();
-    TRefreshPacing pacing(TFmain::LiveRowsShare);
+    TRefreshPacing pacing(TFmain::LiveRowsShare, TFmain::LiveRowsLongestWait);
     return Milliseconds([&] {
         window.FoundList().HoldOrder(true);
         view->setUpdatesEnabled(showing != TShowing::AtEnd);
@@ -78,8 +78,8 @@ double LiveRun(TFmain& window, QTreeView* view, TShowing showing, int tickRows)
                 continue;
             window.FoundList().Flush();
             view->viewport()->repaint();
-            QCoreApplication::processEvents();
             pacing.Done(std::chrono::steady_clock::now() - start, std::chrono::steady_clock::now());
+            QCoreApplication::processEvents();
         }
         window.FoundList().HoldOrder(false);
         view->setUpdatesEnabled(true);

@@ -11,6 +11,7 @@
 #include "core/text_view.h"
 #include "krellers/native_krellers.h"
 #include "platform/Icons.h"
+#include "platform/TerminationRequests.h"
 #include "settings_ui/settings_user.h"
 
 // Every window is created once, in a fixed order, and reused until the program ends.
@@ -51,5 +52,6 @@ int main(int argc, char** argv)
     if (const QScreen* screen = mainWindow.screen())
         mainWindow.setGeometry(screen->availableGeometry());
     mainWindow.ShowAsRemembered();
+    const platform::TTerminationRequests endRequests([&mainWindow] { CloseMainWindowFromOutside(&mainWindow); });
     return app.exec();
 }

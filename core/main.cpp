@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -78,6 +79,33 @@ TMemorySettings& FallbackSettings()
 void PostCloseRequest(QWidget* mainWindow)
 {
     QCoreApplication::postEvent(mainWindow, new QEvent(CloseRequestEvent));
+}
+
+namespace {
+
+// A dialog's own loop has to unwind before the window under it closes, so each one dismissed is
+// given a moment; one that will not go is left after a second and the window closes anyway.
+void DismissDialogsThenClose(QPointer<QWidget> mainWindow, int triesLeft)
+{
+    if (!mainWindow)
+        return;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || triesLeft == 0) {
+        PostCloseRequest(mainWindow);
+        return;
+    }
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else
+        modal->close();
+    QTimer::singleShot(10, mainWindow, [mainWindow, triesLeft] { DismissDialogsThenClose(mainWindow, triesLeft - 1); });
+}
+
+} // namespace
+
+void CloseMainWindowFromOutside(QWidget* mainWindow)
+{
+    DismissDialogsThenClose(mainWindow, 100);
 }
 
 TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&FallbackSettings())

@@ -99,6 +99,10 @@ private:
 
 // Posted to the main window to close it (the settings dialog asks for it when the kreller set changed).
 void PostCloseRequest(QWidget* mainWindow);
+// The program is asked to end from outside (its session, the system, a terminal): the dialogs
+// open over the main window are dismissed as with Escape, innermost first, and then the main
+// window closes as when the user closes it, keeping what it remembers.
+void CloseMainWindowFromOutside(QWidget* mainWindow);
 
 // The main window: start paths, the kreller list, the search run and the found list.
 class TFmain : public QMainWindow, private TWalkHost, public TProgressHost {
@@ -156,8 +160,9 @@ public:
     // empty on screen until the run ends.
     bool LiveResults = true;
     // Showing them takes at most this share of the run: as the list grows, so does the time
-    // between two refreshes of it.
+    // between two refreshes of it, up to LiveRowsLongestWait.
     static constexpr double LiveRowsShare = 0.03;
+    static constexpr std::chrono::milliseconds LiveRowsLongestWait{2000};
     // The start paths as left at exit are those of the next start; off, the default path is.
     bool RememberPaths = true;
 
@@ -388,7 +393,7 @@ private:
     QLabel* Label_found_stat = nullptr;
     TRunStatus runStatus_;
     std::chrono::steady_clock::time_point runStart_;
-    TRefreshPacing livePacing_{LiveRowsShare};
+    TRefreshPacing livePacing_{LiveRowsShare, LiveRowsLongestWait};
     QLabel* statusPanels_[3] = {};
     QMenu* PopupMenu_found = nullptr;
 

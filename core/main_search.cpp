@@ -192,12 +192,13 @@ void TFmain::Timer_refreshTimer()
         walk_.StopRequested = !progress_->ReportProgress(walk_.FoundCount, walk_.TotalCount);
     // Off, the rows wait for the end of the run, as the view does not paint meanwhile.
     if (LiveResults && livePacing_.Due(std::chrono::steady_clock::now())) {
+        // Only the list's own work is timed: the other windows' events (the progress window's
+        // first painting, say) would put the next refresh off for seconds.
         const auto start = std::chrono::steady_clock::now();
         found_->Flush();
-        QCoreApplication::processEvents();  // where the view lays the new rows out and paints them
+        LV_found->viewport()->repaint();  // where the view lays the new rows out and paints them
         const auto end = std::chrono::steady_clock::now();
         livePacing_.Done(end - start, end);
-        return;
     }
     QCoreApplication::processEvents();
 }
@@ -294,7 +295,8 @@ void TFmain::UpdateCommands()
     };
     // While a search runs the Run button is its Stop button.
     SB_run->setText(idle ? "Run (F9)" : "Stop");
-    SB_run->setIcon(platform::CommandIcon(idle ? "media-playback-start" : "media-playback-stop"));
+    // In colour whatever the theme draws: a grey start icon reads as a disabled button.
+    SB_run->setIcon(platform::CommandIconInColour(idle ? "media-playback-start" : "media-playback-stop"));
     enable({SB_add_path, N_Adddirectory, N_Startsearch, SB_exit, N_Exit, N_Loadfoundfileslist,
             P_Loadfoundfileslist, N_Settings}, idle);
     enable({SB_del_path, N_Deletedirectory, SB_save_path}, idle && pathSelected);

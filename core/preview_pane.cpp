@@ -260,6 +260,7 @@ void TO_preview::Deliver(std::uint64_t id, const std::string& path, TDelivery de
     if (id != request_)
         return;
     const bool sameFile = shownRequest_ == id;
+    const bool hitWasShown = sameFile && !shown_.Hits.empty();
     shownRequest_ = id;
     complete_ = delivery.Final;
     shownPath_ = path;
@@ -267,7 +268,7 @@ void TO_preview::Deliver(std::uint64_t id, const std::string& path, TDelivery de
     picture_ = std::move(delivery.Picture);
     switch (shown_.Kind) {
     case TPreviewKind::Text:
-        ShowText(delivery, sameFile);
+        ShowText(delivery, sameFile, hitWasShown);
         ShowHeadline(path, FirstPartNote(shown_));
         break;
     case TPreviewKind::Picture:
@@ -288,10 +289,13 @@ void TO_preview::Deliver(std::uint64_t id, const std::string& path, TDelivery de
     emit HitsChanged();
 }
 
-void TO_preview::ShowText(TDelivery& delivery, bool sameFile)
+void TO_preview::ShowText(TDelivery& delivery, bool sameFile, bool hitWasShown)
 {
-    // The whole text follows its first screen: the reader keeps the place and the hit.
+    // The whole text follows its first screen: the reader keeps the place and the hit, unless the
+    // first screen had no hit to show and the reader has not scrolled: then the first hit, which
+    // came with the rest, is brought into view.
     const int scrolled = sameFile ? Memo_preview->verticalScrollBar()->value() : 0;
+    const bool keepPlace = sameFile && (hitWasShown || scrolled != 0);
     if (!sameFile)
         currentHit_ = 0;
     currentHit_ = std::min(currentHit_, shown_.Hits.empty() ? 0 : shown_.Hits.size() - 1);
@@ -306,8 +310,8 @@ void TO_preview::ShowText(TDelivery& delivery, bool sameFile)
         Label_note->setText("The file is empty.");
         Pages_preview->setCurrentWidget(Label_note);
     }
-    ShowCurrentHit(!sameFile);
-    if (sameFile)
+    ShowCurrentHit(!keepPlace);
+    if (keepPlace)
         Memo_preview->verticalScrollBar()->setValue(scrolled);
 }
 

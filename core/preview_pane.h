@@ -91,7 +91,7 @@ private:
     // Hands a delivery to the window's thread.
     void Post(std::uint64_t id, const std::string& path, TDelivery delivery);
     void Deliver(std::uint64_t id, const std::string& path, TDelivery delivery);
-    void ShowText(TDelivery& delivery, bool sameFile);
+    void ShowText(TDelivery& delivery, bool sameFile, bool hitWasShown);
     // The view shows document, which the pane owns from now on.
     void InstallDocument(QTextDocument* document);
     void ShowHeadline(const std::string& path, const QString& note);

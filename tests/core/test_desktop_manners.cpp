@@ -10,6 +10,10 @@
 #include <QTreeWidget>
 #include <QRegularExpression>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -32,6 +36,7 @@
 #include "krellers/kreller_context.h"
 #include "krellers/kreller_date.h"
 #include "krellers/kreller_dirs.h"
+#include "platform/Icons.h"
 #include "krellers/kreller_mask.h"
 #include "krellers/kreller_size.h"
 #include "platform/EmptyViewHint.h"
@@ -197,6 +202,58 @@ TEST_F(WindowTest, TheRoundResultIndicatorShowsWhenItHasTheFocus)
     const QImage focused = look(indicator);
     ASSERT_TRUE(indicator->hasFocus());
     EXPECT_NE(focused, unfocused);
+}
+
+// An icon theme whose start and stop icons are drawn in greys, as some themes draw them.
+void InstallGreyIconTheme(TempTree& tree)
+{
+    tree.File("icons/grey/index.theme",
+              "[Icon Theme]\nName=grey\nDirectories=32x32/actions\n\n[32x32/actions]\nSize=32\nType=Fixed\n");
+    QImage grey(32, 32, QImage::Format_ARGB32);
+    grey.fill(QColor(150, 150, 150));
+    tree.Dir("icons/grey/32x32/actions");
+    for (const char* name : {"media-playback-start", "media-playback-stop"})
+        grey.save(QString::fromStdString(tree.Path("icons/grey/32x32/actions/")) + name + ".png");
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QString::fromStdString(tree.Path("icons")));
+    QIcon::setThemeName("grey");
+}
+
+TEST_F(WindowTest, TheRunButtonKeepsItsIconInColourAfterARun)
+{
+    const QString savedTheme = QIcon::themeName();
+    InstallGreyIconTheme(work);
+    ASSERT_TRUE(platform::LooksColourless(QIcon::fromTheme("media-playback-start").pixmap(32, 32).toImage()));
+    TFmain fresh;  // lays its commands out with the grey theme in place
+    fresh.FormActivate();
+    fresh.SetStartPaths({work.Root()}, 0);
+    auto* run = fresh.findChild<QToolButton*>("SB_run");
+    const auto colourless = [run] { return platform::LooksColourless(run->icon().pixmap(32, 32).toImage()); };
+    EXPECT_FALSE(colourless());
+    fresh.SB_runClick();
+    EXPECT_EQ(run->text(), "Run (F9)");
+    EXPECT_FALSE(colourless());
+    QIcon::setThemeName(savedTheme);
+}
+
+TEST_F(WindowTest, AnEndAskedFromOutsideDismissesTheOpenDialogsThenClosesTheWindow)
+{
+    window.show();
+    QDialog outer(&window);
+    QDialog inner(&outer);
+    int outerAnswer = -1;
+    int innerAnswer = -1;
+    QTimer::singleShot(0, &outer, [&] {
+        QTimer::singleShot(0, &inner, [&] { CloseMainWindowFromOutside(&window); });
+        innerAnswer = inner.exec();
+    });
+    outerAnswer = outer.exec();
+    EXPECT_EQ(innerAnswer, QDialog::Rejected);
+    EXPECT_EQ(outerAnswer, QDialog::Rejected);
+    QElapsedTimer clock;
+    clock.start();
+    while (window.isVisible() && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)

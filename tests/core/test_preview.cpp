@@ -366,6 +366,17 @@ TEST_F(PreviewPane, ALongTextComesWholeAfterItsFirstScreen)
     EXPECT_EQ(pane.findChild<QPlainTextEdit*>("Memo_preview")->textCursor().position(), 60);
 }
 
+TEST_F(PreviewPane, AFirstHitBeyondTheFirstScreenIsBroughtIntoViewWhenItComes)
+{
+    std::string text(100, 'x');
+    text.replace(70, 3, "KEY");
+    pane.FirstScreenBytes = 20;
+    pane.ShowFile(tree.File("late.txt", text), {"KEY"});
+    pane.WaitShown();
+    EXPECT_EQ(HitsLabel(), "hit 1 of 1");
+    EXPECT_EQ(pane.findChild<QPlainTextEdit*>("Memo_preview")->textCursor().position(), 70);
+}
+
 TEST_F(PreviewPane, APictureIsDecodedToFitThePane)
 {
     QImage image(2000, 1000, QImage::Format_RGB32);

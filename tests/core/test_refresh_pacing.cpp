@@ -19,12 +19,15 @@ TEST(RefreshPacing, ACostlyRefreshWaitsSoThatRefreshingKeepsItsShareOfTheTime)
         {1ms, 250ms, true},     // a small list: every tick of the timer
         {10ms, 250ms, false},   // 10 ms at 3 % wants 323 ms between refreshes
         {10ms, 324ms, true},
-        {100ms, 3s, false},     // a list of a million rows is refreshed every few seconds
-        {100ms, 3300ms, true},
+        {50ms, 1500ms, false},  // a list of a million rows is refreshed every second or two
+        {50ms, 1700ms, true},
+        {100ms, 1900ms, false}, // however costly, what is shown is at most two seconds old
+        {100ms, 2s, true},
+        {10s, 2s, true},
         {0ms, 0ms, true},
     };
     for (const auto& c : cases) {
-        TRefreshPacing pacing(0.03);
+        TRefreshPacing pacing(0.03, 2s);
         EXPECT_TRUE(pacing.Due(t0)) << "the first refresh is due at once";
         pacing.Done(c.cost, t0 + 1s);
         EXPECT_EQ(pacing.Due(t0 + 1s + c.askedAfter), c.due)
