@@ -84,8 +84,9 @@ public:
     // Threads that read directories ahead of the walk; none reads them on the walk's own thread.
     unsigned Workers = DefaultWorkers();
     // When they start: at the start of every scan, or once the walk finds itself waiting for the
-    // file system (a cold disk, a network mount). A warm cache answers every request at once, and
-    // handing entries from thread to thread then costs more than it saves.
+    // file system (a cold disk, a network mount). A warm cache answers every request at once;
+    // handing entries from thread to thread then saves little, and costs more than it saves when
+    // other work keeps the cores busy.
     enum class TLookAhead { AtOnce, WhenWaiting };
     TLookAhead LookAhead = TLookAhead::WhenWaiting;
     TWaitWatch WaitWatch;
