@@ -10,7 +10,6 @@
 #include <QTreeWidget>
 #include <QRegularExpression>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QIcon>
 #include <QImage>
@@ -26,6 +25,7 @@
 #include <map>
 #include <memory>
 
+#include "RunEvents.h"
 #include "TempTree.h"
 #include "conditions/LCEdit.h"
 #include "core/about.h"
@@ -249,11 +249,7 @@ TEST_F(WindowTest, AnEndAskedFromOutsideDismissesTheOpenDialogsThenClosesTheWind
     outerAnswer = outer.exec();
     EXPECT_EQ(innerAnswer, QDialog::Rejected);
     EXPECT_EQ(outerAnswer, QDialog::Rejected);
-    QElapsedTimer clock;
-    clock.start();
-    while (window.isVisible() && clock.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(RunEventsUntil([this] { return !window.isVisible(); }));
 }
 
 TEST(SmallDialogs, ConfirmationAndMessageKeepTheSizeOfTheirContentsAndShowIcons)

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QLabel>
@@ -13,6 +12,7 @@
 #include <map>
 
 #include "ModalDriver.h"
+#include "RunEvents.h"
 #include "TempTree.h"
 #include "TestPlugins.h"
 #include "core/FoundList.h"
@@ -237,11 +237,7 @@ TEST_F(MainWindowFixture, ProgressDialogShowsOnlyForRunsLongerThanOneTick)
     EXPECT_FALSE(shown);
 
     probe.test = [&](const std::string&) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 400 && !window.ProgressDialog()->ShownFlag)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        shown = window.ProgressDialog()->ShownFlag;
+        shown = RunEventsUntil([&] { return window.ProgressDialog()->ShownFlag; }, 400);
         return true;
     };
     window.SB_runClick();

@@ -2,22 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <csignal>
 
+#include "RunEvents.h"
 #include "platform/TerminationRequests.h"
 
 namespace {
-
-// Lets the event loop run until done says so, for at most two seconds.
-bool RunEventsUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 void (*HandlerOf(int signal))(int)
 {
