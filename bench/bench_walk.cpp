@@ -20,7 +20,7 @@
 //       -o AuthorizedKeysFile=$PWD/keys -o StrictModes=no -o "Subsystem sftp internal-sftp"
 //   sshfs -o IdentityFile=$PWD/id,port=2233,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null
 //       -o cache=no,dir_cache=no,attr_timeout=0,entry_timeout=0,negative_timeout=0
-//       $USER@127.0.0.1:/usr/share/doc /mnt/loop
+//       $(id -un)@127.0.0.1:/usr/share/doc /mnt/loop
 //   bench_walk --mount /mnt/loop; fusermount -u /mnt/loop
 // Run by hand: see README.
 #include "bench_timing.h"

@@ -183,7 +183,37 @@ void TSearchWalk::EnterPending(std::vector<TFrame>& frames, const std::string& n
     const std::string path = std::move(pendingDirectory_);
     const std::string entryName = name;  // frames may move when the new one is pushed
     pendingDirectory_.clear();
-    PushFrame(frames, OpenSubdirectory(frames, path), platform::WithTrailingSlash(path), &entryName);
+    if (!EnterReadAhead(frames, path, entryName))
+        PushFrame(frames, OpenSubdirectory(frames, path), platform::WithTrailingSlash(path), &entryName);
+}
+
+// A subdirectory that the workers opened and read ahead is entered without the walk opening it
+// again, when its path still leads to that very directory: one request in place of three, each a
+// round trip on a network mount. True when that settled it (entered, or stopped meanwhile).
+bool TSearchWalk::EnterReadAhead(std::vector<TFrame>& frames, const std::string& path, const std::string& name)
+{
+    if (!frames.back().Listing || frames.size() % AnchorSpacing == 0)
+        return false;  // an anchor level needs a handle of the walk's own
+    LookAheadWhenWaiting();
+    bool stopped = false;
+    std::shared_ptr<TWalkPrefetch::TNode> listing = Prefetch().EnterOpened(
+        *frames.back().Listing, name, [&] { return IdentityOf(frames, path); }, [this] { return KeepWaiting(); },
+        stopped);
+    if (!listing)
+        return stopped;
+    TFrame& frame = frames.emplace_back();
+    frame.Dir = platform::WithTrailingSlash(path);
+    frame.Listing = std::move(listing);
+    return true;
+}
+
+// Whether to go on waiting for a worker, letting events run meanwhile.
+bool TSearchWalk::KeepWaiting()
+{
+    if (StopRequested)
+        return false;  // a stop seen while the entry was taken up needs no more events
+    LetEventsRunWhenDue();
+    return !StopRequested;
 }
 
 // The walk opens every directory itself, as without workers, so that the same ones are entered
@@ -255,12 +285,7 @@ bool TSearchWalk::TakeListingFromWorkers(TFrame& frame, TFrame* parent, const st
         frame.Listing = Prefetch().Adopt(std::move(forWorkers));
         return true;
     }
-    frame.Listing = Prefetch().Enter(*parentListing, *name, std::move(forWorkers), [this] {
-        if (StopRequested)
-            return false;  // a stop seen while the entry was taken up needs no more events
-        LetEventsRunWhenDue();
-        return !StopRequested;
-    });
+    frame.Listing = Prefetch().Enter(*parentListing, *name, std::move(forWorkers), [this] { return KeepWaiting(); });
     return frame.Listing != nullptr;
 }
 
@@ -346,14 +371,26 @@ void TSearchWalk::PopFrame(std::vector<TFrame>& frames)
     frames.pop_back();
 }
 
-platform::TDirectoryHandle TSearchWalk::OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const
+// The nearest open ancestor; the start directory at the bottom of the stack always is one.
+const TSearchWalk::TFrame* TSearchWalk::NearestAnchor(const std::vector<TFrame>& frames)
 {
-    // The nearest open ancestor; the start directory at the bottom of the stack always is one.
     for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
         if (frame->Anchor && frame->Handle.IsOpen())
-            return frame->Handle.OpenBelow(path.substr(frame->Dir.size()));
+            return &*frame;
     }
-    return {};
+    return nullptr;
+}
+
+platform::TDirectoryHandle TSearchWalk::OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const
+{
+    const TFrame* anchor = NearestAnchor(frames);
+    return anchor ? anchor->Handle.OpenBelow(path.substr(anchor->Dir.size())) : platform::TDirectoryHandle{};
+}
+
+std::optional<platform::TFileIdentity> TSearchWalk::IdentityOf(const std::vector<TFrame>& frames, const std::string& path)
+{
+    const TFrame* anchor = NearestAnchor(frames);
+    return anchor ? anchor->Handle.IdentityBelow(path.substr(anchor->Dir.size())) : std::nullopt;
 }
 
 void TSearchWalk::TakeUpEntry(const FileEntry& entry, const std::string& dir)

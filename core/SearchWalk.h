@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,8 @@ private:
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
     void EnterPending(std::vector<TFrame>& frames, const std::string& name);
+    bool EnterReadAhead(std::vector<TFrame>& frames, const std::string& path, const std::string& name);
+    bool KeepWaiting();
     void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
                    const std::string* name);
     void ReadSubdirectoriesAhead(std::vector<TFrame>& frames);
@@ -122,6 +125,8 @@ private:
     bool Refill(TFrame& frame);
     void PopFrame(std::vector<TFrame>& frames);
     platform::TDirectoryHandle OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const;
+    static const TFrame* NearestAnchor(const std::vector<TFrame>& frames);
+    static std::optional<platform::TFileIdentity> IdentityOf(const std::vector<TFrame>& frames, const std::string& path);
 
     TWalkHost& host_;
     std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan, once workers are needed

@@ -146,18 +146,8 @@ TWalkPrefetch::TNodePtr TWalkPrefetch::Enter(TNode& parent, const std::string& n
     if (!child)
         return Adopt(std::move(dir));
     std::unique_lock lock(mutex_);
-    while (child->State == TNode::TState::Opening) {
-        batchReady_.wait_for(lock, kOpeningWait);
-        if (child->State != TNode::TState::Opening)
-            break;
-        lock.unlock();
-        const bool goOn = waiting();
-        lock.lock();
-        if (!goOn) {
-            DropTree(child);
-            return nullptr;
-        }
-    }
+    if (!AwaitOpening(child, lock, waiting))
+        return nullptr;
     if (child->State == TNode::TState::Waiting) {
         // Not begun: it is read from the walk's own handle, with nothing to compare.
         child->Parent.reset();
@@ -178,6 +168,57 @@ TWalkPrefetch::TNodePtr TWalkPrefetch::Enter(TNode& parent, const std::string& n
     DropTree(child);
     lock.unlock();
     return Adopt(std::move(dir));
+}
+
+TWalkPrefetch::TNodePtr TWalkPrefetch::EnterOpened(TNode& parent, const std::string& name,
+                                                   const std::function<std::optional<platform::TFileIdentity>()>& identityNow,
+                                                   const std::function<bool()>& waiting, bool& stopped)
+{
+    stopped = false;
+    std::unique_lock lock(mutex_);
+    const auto found = parent.Children.find(name);
+    if (found == parent.Children.end())
+        return nullptr;
+    const TNodePtr child = found->second;
+    if (!AwaitOpening(child, lock, waiting)) {
+        parent.Children.erase(name);
+        stopped = true;
+        return nullptr;
+    }
+    if (child->State == TNode::TState::Waiting)
+        return nullptr;  // not begun: Enter has it read from the walk's own handle
+    parent.Children.erase(name);
+    if (child->State == TNode::TState::Open) {
+        const std::optional<platform::TFileIdentity> opened = child->Identity;
+        lock.unlock();
+        const std::optional<platform::TFileIdentity> now = identityNow();
+        lock.lock();
+        if (now && now == opened) {
+            roots_.push_back(child);
+            return child;
+        }
+    }
+    DropTree(child);
+    return nullptr;
+}
+
+// Waits while a worker is opening child; false, with child dropped, when waiting says no.
+bool TWalkPrefetch::AwaitOpening(const TNodePtr& child, std::unique_lock<std::mutex>& lock,
+                                 const std::function<bool()>& waiting)
+{
+    while (child->State == TNode::TState::Opening) {
+        batchReady_.wait_for(lock, kOpeningWait);
+        if (child->State != TNode::TState::Opening)
+            break;
+        lock.unlock();
+        const bool goOn = waiting();
+        lock.lock();
+        if (!goOn) {
+            DropTree(child);
+            return false;
+        }
+    }
+    return true;
 }
 
 void TWalkPrefetch::Skip(TNode& parent, const std::string& name)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,6 +44,14 @@ public:
     // is still opening it; when it says no, nothing is given.
     TNodePtr Enter(TNode& parent, const std::string& name, platform::TDirectoryHandle dir,
                    const std::function<bool()>& waiting);
+    // The listing of the subdirectory name of parent that a worker opened and read ahead, when
+    // identityNow (asked once the worker has opened it) tells that the name still leads to that
+    // very directory; so the walk need not open it itself. Nothing when it was not read ahead,
+    // could not be opened or is another directory now: the walk then opens it and calls Enter.
+    // stopped is set when waiting said no while a worker was opening it.
+    TNodePtr EnterOpened(TNode& parent, const std::string& name,
+                         const std::function<std::optional<platform::TFileIdentity>()>& identityNow,
+                         const std::function<bool()>& waiting, bool& stopped);
     // The subdirectory name of parent will not be entered: what was read of it is dropped.
     void Skip(TNode& parent, const std::string& name);
     // The walk is done with node and everything below it.
@@ -68,6 +77,7 @@ private:
     struct TBatchData;
     struct TStated;
 
+    bool AwaitOpening(const TNodePtr& child, std::unique_lock<std::mutex>& lock, const std::function<bool()>& waiting);
     void Work();
     bool TakeTask(std::unique_lock<std::mutex>& lock, TTask& task);
     bool Runnable(const TTask& task) const;

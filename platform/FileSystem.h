@@ -67,6 +67,10 @@ public:
     TDirectoryHandle Duplicate() const;
     // The directory's identity; nothing when it is not open or cannot be asked.
     std::optional<TFileIdentity> Identity() const;
+    // The identity of what relative names below this directory now (a link is not followed at
+    // its end); nothing when it names nothing. Cheaper than opening it: on a network mount one
+    // lookup a component, with no request for the attributes.
+    std::optional<TFileIdentity> IdentityBelow(const std::string& relative) const;
 
 private:
     TDirectoryHandle(int fd, int error) : fd_(fd), error_(error) {}
@@ -91,7 +95,8 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names)
 
 // What the walk knows of the entry name of the open directory, or nothing when it vanished or
 // cannot be stat'ed. A link to a directory is marked as a directory and keeps its own data; a link
-// to a file reports its target; a dangling link reports itself.
+// to a file reports its target; a dangling link reports itself. "." and ".." are known to be
+// directories without asking: their sizes, times and modes are left empty.
 std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::string& name);
 
 // Every entry of the open directory, "." and ".." included. keepGoing is asked before every

@@ -118,6 +118,30 @@ TEST(LookupEntry, FindsFilesAndDirectoriesButNotMissingPaths)
     EXPECT_TRUE(dir->IsDirectory());
 }
 
+// The walk takes a directory read ahead only when its path still leads to the very directory read.
+TEST(DirectoryHandle, IdentityBelowNamesWhatThePathLeadsToNow)
+{
+    TempTree tree;
+    tree.Dir("a/b");
+    tree.Dir("c");
+    ASSERT_EQ(symlink("c", tree.Path("link").c_str()), 0);
+    const auto root = platform::TDirectoryHandle::Open(tree.Root());
+    const auto b = root.OpenBelow("a/b").Identity();
+    ASSERT_TRUE(b);
+    EXPECT_EQ(root.IdentityBelow("a/b"), b);
+    EXPECT_NE(root.IdentityBelow("a"), b);
+    EXPECT_EQ(root.OpenBelow("a").IdentityBelow("b"), b);
+    EXPECT_NE(root.IdentityBelow("link"), root.OpenBelow("c").Identity());  // the link itself
+    EXPECT_FALSE(root.IdentityBelow("missing"));
+    EXPECT_FALSE(root.IdentityBelow(""));
+
+    ASSERT_EQ(rename(tree.Path("a/b").c_str(), tree.Path("moved").c_str()), 0);
+    ASSERT_EQ(mkdir(tree.Path("a/b").c_str(), 0755), 0);
+    EXPECT_NE(root.IdentityBelow("a/b"), b);  // another directory of the same name
+    EXPECT_EQ(root.IdentityBelow("moved"), b);
+    EXPECT_FALSE(platform::TDirectoryHandle().IdentityBelow("a"));
+}
+
 TEST(Paths, TrailingSlashAndNamePart)
 {
     EXPECT_EQ(platform::WithTrailingSlash("/a/b"), "/a/b/");
