@@ -264,6 +264,7 @@ struct TOptions {
     bool keep = false;
     bool cold = false;
     std::string tree;
+    unsigned workers = 0;  // 0: as the program has them
     std::vector<std::string> keywords = {kKeywordA, kKeywordB, kKeywordC};
 };
 
@@ -278,6 +279,8 @@ TOptions ParseOptions(int argc, char** argv)
             options.cold = true;
         else if (argument == "--tree" && i + 1 < argc)
             options.tree = argv[++i];
+        else if (argument == "--workers" && i + 1 < argc)
+            options.workers = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
         else if (argument == "--keywords" && i + 1 < argc) {
             options.keywords.clear();
             std::istringstream list(argv[++i]);
@@ -327,7 +330,7 @@ int main(int argc, char** argv)
     TBenchHost host(krellers);
     TSearchWalk walk(host);
     walkOfRun = &walk;
-    const unsigned workers = kreller.AheadWorkers;
+    const unsigned workers = options.workers > 0 ? options.workers : kreller.AheadWorkers;
     auto search = [&](const TConditionStrings& condition, unsigned aheadWorkers) {
         row.Strings = condition;
         row.Checked = true;

@@ -184,7 +184,7 @@ std::optional<bool> TContextEngine::PieceByPieceVerdict(platform::TContentFile& 
     std::uint32_t known = 0, present = 0;
     std::uint64_t left = file.SizeWhenOpened();
     std::size_t kept = 0;     // bytes carried over to the front of the buffer
-    std::size_t pending = 0;  // of them, the last ones not yet upper-cased: a character cut short
+    std::size_t rawFrom = 0;  // where the bytes not yet upper-cased begin
     for (;;) {
         if (const std::optional<bool> verdict = plan.Verdict(known, present))
             return verdict;
@@ -196,12 +196,15 @@ std::optional<bool> TContextEngine::PieceByPieceVerdict(platform::TContentFile& 
         const bool atEnd = *got < wanted || left == 0;
         const std::size_t end = kept + *got;
         const std::size_t ready = atEnd ? end : EndOfWholeCharacters(buffer, end);
-        if (!UpperCaseSteps(buffer, kept - pending, ready))
-            return std::nullopt;
         const std::string_view text(buffer, ready);
         for (std::size_t i = 0; i < keywords.size(); ++i) {
             const std::uint32_t bit = std::uint32_t{1} << i;
-            if (!(known & bit) && ContainsBytes(text, keywords[i])) {
+            if (known & bit)
+                continue;
+            const std::optional<bool> found = PieceContains(buffer, text, rawFrom, keywords[i]);
+            if (!found)
+                return std::nullopt;
+            if (*found) {
                 known |= bit;
                 present |= bit;
             }
@@ -211,8 +214,26 @@ std::optional<bool> TContextEngine::PieceByPieceVerdict(platform::TContentFile& 
         const std::size_t from = ready - std::min(overlap, ready);
         std::memmove(buffer, buffer + from, end - from);
         kept = end - from;
-        pending = end - ready;
+        rawFrom = rawFrom > from ? rawFrom - from : 0;
     }
+}
+
+// Whether the piece text (which starts at buffer) holds keyword. As in a whole text, ASCII
+// keywords are first looked for case-blind in the bytes as read, and the piece is upper-cased
+// only when that cannot tell; rawFrom is where its bytes not yet upper-cased begin (those carried
+// over from the piece before may be). Nothing when the search was given up.
+std::optional<bool> TContextEngine::PieceContains(char* buffer, std::string_view text, std::size_t& rawFrom,
+                                                  const std::string& keyword)
+{
+    if (rawFrom >= text.size())
+        return ContainsBytes(text, keyword);
+    // Case-blind for ASCII, the search is as good over bytes upper-cased already as over raw ones.
+    if (const std::optional<bool> found = ContainsInUpperCased(text, keyword))
+        return found;
+    if (!UpperCaseSteps(buffer, rawFrom, text.size()))
+        return std::nullopt;
+    rawFrom = text.size();
+    return ContainsBytes(text, keyword);
 }
 
 bool TContextEngine::UpperCaseAll()

@@ -90,6 +90,7 @@ private:
     std::optional<bool> PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan);
     bool UpperCaseAll();
     bool UpperCaseSteps(char* text, std::size_t from, std::size_t until);
+    std::optional<bool> PieceContains(char* buffer, std::string_view text, std::size_t& rawFrom, const std::string& keyword);
     // Whether the loaded text passes expression: keyword by keyword through the condition's plan
     // while its keywords decide it, else by evaluating it.
     bool Judge(std::string_view expression);

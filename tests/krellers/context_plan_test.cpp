@@ -172,6 +172,35 @@ TEST(ContextPieces, PieceByPieceGivesTheVerdictOfTheWholeText)
     EXPECT_GT(failed, 100);
 }
 
+// As in a whole text, ASCII keywords are found case-blind in the bytes as read: a big file's
+// pieces are upper-cased only for a keyword beyond ASCII. The engine lets events run once a step
+// of reading or of upper-casing, so the rounds tell which work was done.
+TEST(ContextPieces, PiecesAreUpperCasedOnlyForKeywordsBeyondAscii)
+{
+    TempTree tree;
+    int rounds = 0;
+    TContextEngine engine{{[&] { ++rounds; }, [] { return false; }}};
+    engine.PiecesAbove = 0;
+    engine.PieceBytes = 64;
+    engine.StepBytes = 16;
+    engine.EventInterval = std::chrono::steady_clock::duration::zero();
+    const auto noCartridge = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    std::string text;
+    while (text.size() < 4096)
+        text += "abc größe ";
+    const std::string file = tree.File("big", text);
+    const auto roundsFor = [&](const std::string& condition, bool expected) {
+        rounds = 0;
+        EXPECT_EQ(engine.TestFile(file, condition, noCartridge), expected) << condition;
+        return rounds;
+    };
+    const int ascii = roundsFor("EXISTS('NEEDLE')", false);
+    const int beyondAscii = roundsFor("EXISTS('NÉEDLE')", false);
+    EXPECT_GE(ascii, 4096 / 16);  // every step read
+    EXPECT_LT(ascii * 3 / 2, beyondAscii);
+    EXPECT_TRUE(engine.TestFile(file, "EXISTS('NEEDLE') || EXISTS('GRÖ')", noCartridge));
+}
+
 TEST(ContextPieces, AConditionWithoutAPlanReadsTheWholeFileAndAGivenUpFileFails)
 {
     TempTree tree;
