@@ -86,6 +86,7 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
     const std::optional<std::size_t> batchIndex = BatchIndexOf(serial);
     if (!batchIndex)
         return TTake::NotAhead;
+    const std::size_t aheadBefore = ahead_;
     DropBatchesAbove(*batchIndex);
     TBatch& batch = batches_[*batchIndex];
     for (std::size_t i = batch.Front; i < index; ++i) {
@@ -99,12 +100,13 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
     where_.erase(item->Path);
     if (batch.Front == batch.Items.size())
         batches_.erase(batches_.begin() + static_cast<std::ptrdiff_t>(*batchIndex));
-    workReady_.notify_all();  // a place ahead may have come free
     if (item->State == TItem::TState::Waiting) {
         --queued_;
+        WakeForRoom(aheadBefore);
         return TTake::NotAhead;  // judged here sooner than a worker could get to it
     }
     --ahead_;
+    WakeForRoom(aheadBefore);
     const TTake taken = WaitForAnswer(lock, item, keepWaiting);
     if (taken != TTake::Answered)
         return taken;
@@ -138,6 +140,18 @@ TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& 
         }
     }
     return TTake::Answered;
+}
+
+// As many workers woken as places ahead came free since ahead_ was aheadBefore: waking them all
+// for one place has the others fight for the lock and sleep again, a switch of threads each.
+// Called with the lock held.
+void TContextAhead::WakeForRoom(std::size_t aheadBefore)
+{
+    const std::size_t freed = aheadBefore - ahead_;
+    if (freed == 1)
+        workReady_.notify_one();
+    else if (freed > 1)
+        workReady_.notify_all();
 }
 
 // Called with the lock held.

@@ -100,6 +100,7 @@ private:
     void Work();
     TItemPtr NextToJudge();
     void Finish(TItem& item);
+    void WakeForRoom(std::size_t aheadBefore);
     void Drop(TItem& item);
     void DropBatchesAbove(std::size_t batchIndex);
     std::optional<std::size_t> BatchIndexOf(std::uint64_t serial) const;
