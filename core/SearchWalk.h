@@ -85,11 +85,12 @@ public:
     // Threads that read directories ahead of the walk; none reads them on the walk's own thread.
     unsigned Workers = DefaultWorkers();
     // When they start: at the start of every scan, or once the walk finds itself waiting for the
-    // file system (a cold disk, a network mount). A warm cache answers every request at once;
-    // handing entries from thread to thread then saves little, and costs more than it saves when
-    // other work keeps the cores busy.
+    // file system (a cold disk, a network mount). From the start pays on a warm cache too, since
+    // the walk enters what they read without opening it again: on 2 cores /usr is walked in 0.66
+    // of the time without them, and in 0.46 while three other programs keep the cores busy (more
+    // threads, a larger share of the processors).
     enum class TLookAhead { AtOnce, WhenWaiting };
-    TLookAhead LookAhead = TLookAhead::WhenWaiting;
+    TLookAhead LookAhead = TLookAhead::AtOnce;
     TWaitWatch WaitWatch;
     // Names of a directory the walk reads itself before the workers take over the rest: so a
     // huge directory is read in parts, costing neither a long stretch without events nor the
