@@ -117,24 +117,25 @@ int OpenDirectoryPath(const std::string& dir)
     return fd < 0 && errno == ENAMETOOLONG ? OpenLongDirectoryPath(dir) : fd;
 }
 
-// relative below base in one call, with no link followed at any component.
-int OpenBelowAtOnce(int base, const std::string& relative)
+// relative below base in one call, with no link followed at any component. extraFlags: O_PATH
+// to find the directory without opening it for reading.
+int OpenBelowAtOnce(int base, const std::string& relative, int extraFlags)
 {
     open_how how{};
-    how.flags = kBelowFlags;
+    how.flags = static_cast<std::uint64_t>(kBelowFlags | extraFlags);
     how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
     return static_cast<int>(syscall(SYS_openat2, base, relative.c_str(), &how, sizeof how));
 }
 
 // The same one component at a time, for kernels without openat2 and paths too long for one call.
-int OpenBelowStepwise(int base, const std::string& relative)
+int OpenBelowStepwise(int base, const std::string& relative, int extraFlags)
 {
     int fd = fcntl(base, F_DUPFD_CLOEXEC, 0);
     std::size_t start = 0;
     while (fd >= 0 && start < relative.size()) {
         const std::size_t end = std::min(relative.find('/', start), relative.size());
         if (end > start) {
-            const int next = openat(fd, relative.substr(start, end - start).c_str(), kBelowFlags);
+            const int next = openat(fd, relative.substr(start, end - start).c_str(), kBelowFlags | extraFlags);
             const int error = errno;
             close(fd);
             errno = error;
@@ -149,6 +150,12 @@ bool OpenAtOnceUnavailable(int error)
 {
     // ENOSYS: an old kernel; EPERM: a sandbox that refuses the call; the others: a path too long.
     return error == ENOSYS || error == EPERM || error == ENAMETOOLONG || error == E2BIG;
+}
+
+int OpenBelow(int base, const std::string& relative, int extraFlags)
+{
+    const int fd = OpenBelowAtOnce(base, relative, extraFlags);
+    return fd < 0 && OpenAtOnceUnavailable(errno) ? OpenBelowStepwise(base, relative, extraFlags) : fd;
 }
 
 // The entries of one getdents64 buffer, handed to visit until it says no.
@@ -220,20 +227,25 @@ std::optional<TFileIdentity> TDirectoryHandle::Identity() const
     return IdentityAt(fd_, "", AT_EMPTY_PATH);
 }
 
+// Found as OpenBelow finds it, but only as a place in the tree (O_PATH): a network mount is not
+// asked to open the directory nor to close it again.
 std::optional<TFileIdentity> TDirectoryHandle::IdentityBelow(const std::string& relative) const
 {
     if (fd_ < 0 || relative.empty())
         return std::nullopt;
-    return IdentityAt(fd_, relative.c_str(), AT_SYMLINK_NOFOLLOW);
+    const int fd = platform::OpenBelow(fd_, relative, O_PATH);
+    if (fd < 0)
+        return std::nullopt;
+    const std::optional<TFileIdentity> identity = IdentityAt(fd, "", AT_EMPTY_PATH);
+    close(fd);
+    return identity;
 }
 
 TDirectoryHandle TDirectoryHandle::OpenBelow(const std::string& relative) const
 {
     if (fd_ < 0)
         return {-1, error_ != 0 ? error_ : EBADF};
-    int fd = OpenBelowAtOnce(fd_, relative);
-    if (fd < 0 && OpenAtOnceUnavailable(errno))
-        fd = OpenBelowStepwise(fd_, relative);
+    const int fd = platform::OpenBelow(fd_, relative, 0);
     return {fd, fd < 0 ? errno : 0};
 }
 

@@ -67,9 +67,9 @@ public:
     TDirectoryHandle Duplicate() const;
     // The directory's identity; nothing when it is not open or cannot be asked.
     std::optional<TFileIdentity> Identity() const;
-    // The identity of what relative names below this directory now (a link is not followed at
-    // its end); nothing when it names nothing. Cheaper than opening it: on a network mount one
-    // lookup a component, with no request for the attributes.
+    // The identity of the directory that relative leads to below this one now, found as
+    // OpenBelow finds it (no component a link); nothing when it leads to none. Cheaper than
+    // opening it: a network mount is asked one lookup a component and nothing more.
     std::optional<TFileIdentity> IdentityBelow(const std::string& relative) const;
 
 private:

@@ -131,7 +131,12 @@ TEST(DirectoryHandle, IdentityBelowNamesWhatThePathLeadsToNow)
     EXPECT_EQ(root.IdentityBelow("a/b"), b);
     EXPECT_NE(root.IdentityBelow("a"), b);
     EXPECT_EQ(root.OpenBelow("a").IdentityBelow("b"), b);
-    EXPECT_NE(root.IdentityBelow("link"), root.OpenBelow("c").Identity());  // the link itself
+    EXPECT_TRUE(root.IdentityBelow("c"));
+    EXPECT_FALSE(root.IdentityBelow("link"));  // a link is never followed, at the end ...
+    ASSERT_EQ(symlink("a", tree.Path("to_a").c_str()), 0);
+    EXPECT_FALSE(root.IdentityBelow("to_a/b"));  // ... nor on the way
+    tree.File("a/file");
+    EXPECT_FALSE(root.IdentityBelow("a/file"));
     EXPECT_FALSE(root.IdentityBelow("missing"));
     EXPECT_FALSE(root.IdentityBelow(""));
 
