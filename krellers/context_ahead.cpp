@@ -126,6 +126,7 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
 TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
                                                   const std::function<bool()>& keepWaiting)
 {
+    awaited_ = item.get();
     while (item->State != TItem::TState::Done) {
         answerReady_.wait_for(lock, std::chrono::milliseconds(5));
         if (item->State == TItem::TState::Done)
@@ -134,11 +135,13 @@ TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& 
         const bool wait = !keepWaiting || keepWaiting();
         lock.lock();
         if (!wait) {
+            awaited_ = nullptr;
             item->Abandoned = true;
             ++counts_.Wasted;  // the worker's work on it is of no use now
             return TTake::GivenUp;
         }
     }
+    awaited_ = nullptr;
     return TTake::Answered;
 }
 
@@ -220,16 +223,21 @@ void TContextAhead::Work()
     }
 }
 
+// Only the answer the chain waits for wakes it: the others would wake it to find its own not yet
+// there, a switch of threads each.
 void TContextAhead::Finish(TItem& item)
 {
+    bool awaited = false;
     {
         const std::lock_guard lock(mutex_);
+        awaited = awaited_ == &item;
         item.State = TItem::TState::Done;
         ++counts_.Judged;
         if (item.Abandoned && item.Read)
             counts_.WastedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item.Read->Size, 0));
     }
-    answerReady_.notify_all();
+    if (awaited)
+        answerReady_.notify_all();
 }
 
 // The next file the chain will ask for that no worker has begun, once there is room ahead;

@@ -113,6 +113,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable answerReady_;
+    const TItem* awaited_ = nullptr;  // the file the chain waits for, while it waits
     std::vector<TBatch> batches_;  // the last one is asked for first
     std::unordered_map<std::string, std::pair<std::uint64_t, std::size_t>> where_;  // serial, index
     std::uint64_t nextSerial_ = 0;
