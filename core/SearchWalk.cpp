@@ -188,8 +188,9 @@ void TSearchWalk::EnterPending(std::vector<TFrame>& frames, const std::string& n
 }
 
 // A subdirectory that the workers opened and read ahead is entered without the walk opening it
-// again, when its path still leads to that very directory: one request in place of three, each a
-// round trip on a network mount. True when that settled it (entered, or stopped meanwhile).
+// again, when its path, followed as an open would follow it, still leads to that very directory:
+// a network mount is then asked only to look the names up, not to open the directory, tell its
+// attributes and close it. True when that settled it (entered, or stopped meanwhile).
 bool TSearchWalk::EnterReadAhead(std::vector<TFrame>& frames, const std::string& path, const std::string& name)
 {
     if (!frames.back().Listing || frames.size() % AnchorSpacing == 0)
