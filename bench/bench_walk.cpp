@@ -191,7 +191,7 @@ void CompareWithFind(TFmain& window, const fs::path& root, int rounds, const cha
 }
 
 // Files walked with no kreller, by the walk alone: without workers, with them started when the
-// walk waits (as the program runs), and with them from the start.
+// walk waits, and with them from the start (as the program runs).
 void CompareWorkers(const fs::path& root, int rounds)
 {
     using TLookAhead = TSearchWalk::TLookAhead;
@@ -326,8 +326,8 @@ void CompareLiveRows(TFmain& window, const fs::path& root, int rounds)
     window.hide();
 }
 
-// One directory of a million files read by the walk, the workers started as the program starts
-// them and from the start: the time and the longest stretch without events.
+// One directory of a million files read by the walk, the workers started when the walk waits
+// and from the start (as the program runs): the time and the longest stretch without events.
 void TimeWideDirectory()
 {
     const fs::path wide = OwnTempPath("fk_bench_wide");
