@@ -145,15 +145,13 @@ TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& 
     return TTake::Answered;
 }
 
-// As many workers woken as places ahead came free since ahead_ was aheadBefore: waking them all
-// for one place has the others fight for the lock and sleep again, a switch of threads each.
-// Called with the lock held.
+// Workers that filled the room ahead sleep until half of it is free again, then all go on:
+// waking one for every place that frees would cost a switch of threads for every file, or more
+// when several are woken for one place and fight over it. Called with the lock held.
 void TContextAhead::WakeForRoom(std::size_t aheadBefore)
 {
-    const std::size_t freed = aheadBefore - ahead_;
-    if (freed == 1)
-        workReady_.notify_one();
-    else if (freed > 1)
+    const std::size_t lowWater = room_ / 2;
+    if (aheadBefore > lowWater && ahead_ <= lowWater)
         workReady_.notify_all();
 }
 
