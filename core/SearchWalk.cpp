@@ -9,15 +9,6 @@
 
 #include "core/walk_prefetch.h"
 
-namespace {
-
-bool IsDotEntry(const std::string& name)
-{
-    return name == "." || name == "..";
-}
-
-} // namespace
-
 // One directory being walked. The walk reads its entries a part at a time, or the workers hand
 // them over a batch at a time. Only every AnchorSpacing-th level keeps its handle for opening
 // deeper levels, so a deep tree stays far from the limit of open files.
@@ -259,7 +250,7 @@ void TSearchWalk::ReadSubdirectoriesAhead(std::vector<TFrame>& frames)
     std::vector<std::string> subdirectories;
     for (std::size_t i = frame.Next - 1; i < frame.Entries.size(); ++i) {
         const FileEntry& entry = frame.Entries[i];
-        if (entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotEntry(entry.Name))
+        if (platform::IsSubdirectoryToWalk(entry))
             subdirectories.push_back(entry.Name);
     }
     std::string path = frame.Dir;
@@ -398,7 +389,7 @@ void TSearchWalk::TakeUpEntry(const FileEntry& entry, const std::string& dir)
 {
     IgnoreCurrent = false;
     ++TotalCount;
-    if (IsDotEntry(entry.Name))
+    if (platform::IsDotName(entry.Name))
         return;
     CurrentPath.assign(dir).append(entry.Name);  // its buffer is reused from entry to entry
     LetEventsRunWhenDue();

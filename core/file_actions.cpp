@@ -58,7 +58,7 @@ std::string RenameRefusal(const std::string& path, const std::string& newName,
         return "A file name cannot hold \"/\".";
     if (newName.find('\0') != std::string::npos)
         return "A file name cannot hold a NUL character.";
-    if (newName == "." || newName == "..")
+    if (platform::IsDotName(newName))
         return Quoted(newName) + " is not a file name.";
     if (newName == platform::FileNamePart(path))
         return {};

@@ -6,11 +6,6 @@
 
 namespace {
 
-bool IsDotName(const std::string& name)
-{
-    return name == "." || name == "..";
-}
-
 std::size_t BytesOf(const std::vector<std::string>& names)
 {
     std::size_t bytes = 0;
@@ -421,7 +416,7 @@ TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
     }
     stated.Bytes = BytesOf(stated.Entries);
     for (const FileEntry& entry : stated.Entries) {
-        if (entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotName(entry.Name))
+        if (platform::IsSubdirectoryToWalk(entry))
             stated.Subdirectories.push_back(ChildTask(dir, entry.Name));
     }
     return stated;

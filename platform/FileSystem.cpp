@@ -171,6 +171,28 @@ bool VisitNames(const char* buffer, std::size_t length, Visit&& visit)
     return true;
 }
 
+// Device and inode never change for an inode, so the attributes are not fetched anew for them
+// (AT_STATX_DONT_SYNC): a network mount without caching would otherwise ask its server each time.
+std::optional<TFileIdentity> IdentityAt(int fd, const char* relative, int flags)
+{
+    struct statx st;
+    if (statx(fd, relative, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_INO, &st) != 0)
+        return std::nullopt;
+    return TFileIdentity{static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)),
+                         static_cast<std::uint64_t>(st.stx_ino)};
+}
+
+// "." and ".." of a listing are the directory and its parent: counted by the walk and never taken
+// up, so what a stat would tell of them is not worth a request each (a sixth of a tree's stats).
+FileEntry DotEntry(const std::string& name)
+{
+    FileEntry entry;
+    entry.Name = name;
+    entry.Attributes = faDirectory;
+    entry.Mode = S_IFDIR;
+    return entry;
+}
+
 } // namespace
 
 TDirectoryHandle TDirectoryHandle::Open(const std::string& path)
@@ -207,17 +229,6 @@ TDirectoryHandle TDirectoryHandle::Duplicate() const
         return {-1, error_ != 0 ? error_ : EBADF};
     const int fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
     return {fd, fd < 0 ? errno : 0};
-}
-
-// Device and inode never change for an inode, so the attributes are not fetched anew for them
-// (AT_STATX_DONT_SYNC): a network mount without caching would otherwise ask its server each time.
-static std::optional<TFileIdentity> IdentityAt(int fd, const char* relative, int flags)
-{
-    struct statx st;
-    if (statx(fd, relative, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_INO, &st) != 0)
-        return std::nullopt;
-    return TFileIdentity{static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)),
-                         static_cast<std::uint64_t>(st.stx_ino)};
 }
 
 std::optional<TFileIdentity> TDirectoryHandle::Identity() const
@@ -264,22 +275,11 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names)
     return true;
 }
 
-// "." and ".." of a listing are the directory and its parent: counted by the walk and never taken
-// up, so what a stat would tell of them is not worth a request each (a sixth of a tree's stats).
-static FileEntry DotEntry(const std::string& name)
-{
-    FileEntry entry;
-    entry.Name = name;
-    entry.Attributes = faDirectory;
-    entry.Mode = S_IFDIR;
-    return entry;
-}
-
 std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::string& name)
 {
     if (!dir.IsOpen())
         return std::nullopt;
-    if (name == "." || name == "..")
+    if (IsDotName(name))
         return DotEntry(name);
     return StatEntry(dir.Descriptor(), name.c_str(), name);
 }
@@ -333,7 +333,7 @@ std::optional<std::string> OnlyEntryShownAs(const std::string& dir, const std::s
 {
     std::optional<std::string> found;
     for (const FileEntry& entry : ListDirectory(dir)) {
-        if (entry.Name == "." || entry.Name == ".." || shownName(entry.Name) != shown)
+        if (IsDotName(entry.Name) || shownName(entry.Name) != shown)
             continue;
         if (found)
             return std::nullopt;

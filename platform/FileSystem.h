@@ -33,6 +33,19 @@ struct FileEntry {
 
 namespace platform {
 
+// "." or "..": the directory itself and its parent, listed in every directory.
+inline bool IsDotName(const std::string& name)
+{
+    return name == "." || name == "..";
+}
+
+// A directory of its own below the one listed, which a walk may enter: not a link to one, nor
+// "." or "..".
+inline bool IsSubdirectoryToWalk(const FileEntry& entry)
+{
+    return entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotName(entry.Name);
+}
+
 // Which file an open handle refers to, whatever names it has meanwhile.
 struct TFileIdentity {
     std::uint64_t Device = 0;
