@@ -28,14 +28,6 @@ void Store(char* at, TLanes lanes)
     std::memcpy(at, &lanes, kLanes);
 }
 
-TLanes Splat(char c)
-{
-    TLanes lanes;
-    for (std::size_t i = 0; i < kLanes; ++i)
-        lanes[i] = static_cast<signed char>(c);
-    return lanes;
-}
-
 // The lanes as 64-bit words, to test many of them at once.
 void ToWords(TLanes lanes, std::uint64_t (&words)[kWords])
 {
@@ -97,47 +89,137 @@ char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The filter compares the keyword's first and last bytes with kLanes candidate starts at once,
-// and hands the starts where both agree to sameRest. A keyword byte k matches a text byte equal
-// to k or to other(k). Whether the keyword occurs; nothing when the filter gives up, 'at' telling
-// where it stopped.
-template <typename TOther, typename TSameRest>
-std::optional<bool> FilterSearch(std::string_view text, std::string_view keyword, TOther other, TSameRest sameRest, std::size_t& at)
+// How often a byte turns up in ordinary text, from 0 (hardly ever) up; letters of either case
+// by their letter. The filter compares the keyword's two rarest bytes, which let fewer false
+// candidates through than its first and last (a keyword ending in "t" or "e" would stop the
+// filter every few words).
+unsigned Commonness(unsigned char byte)
 {
-    const std::size_t last = keyword.size() - 1;
-    const std::size_t starts = text.size() - last;  // candidate starts are 0 .. starts-1
-    const TLanes first = Splat(keyword.front()), firstOther = Splat(other(keyword.front()));
-    const TLanes final = Splat(keyword.back()), finalOther = Splat(other(keyword.back()));
+    static constexpr const char* kLettersByFrequency = "zqjxkvbpgwyfmculdrhsnioate";  // rarest first
+    if (byte == ' ')
+        return 255;
+    if (byte == '\n')
+        return 200;
+    const unsigned char letter = byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+    if (const char* at = std::strchr(kLettersByFrequency, letter); at && letter != 0)
+        return 100 + 6 * static_cast<unsigned>(at - kLettersByFrequency);
+    if (byte >= '0' && byte <= '9')
+        return 140;
+    if (byte == ',' || byte == '.' || byte == '-' || byte == '\t')
+        return 160;
+    if (byte >= 0x80)
+        return 120;  // UTF-8: any letter beyond ASCII starts with one of a few bytes
+    if (byte < 0x20)
+        return 20;
+    return 90;
+}
+
+// One byte of the keyword as the filter compares it: a text byte b matches when (b | Fold) equals
+// Value, so a letter is found in either case with one comparison.
+struct TProbe {
+    std::size_t Offset = 0;
+    char Fold = 0;
+    char Value = 0;
+};
+
+TProbe ProbeOf(std::string_view keyword, std::size_t offset, bool caseBlind)
+{
+    const char byte = keyword[offset];
+    const bool letter = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+    if (caseBlind && letter)
+        return {offset, 0x20, static_cast<char>(byte | 0x20)};
+    return {offset, 0, byte};
+}
+
+// The keyword's rarest byte and its rarest other one (another value when it has one).
+std::pair<TProbe, TProbe> RarestProbes(std::string_view keyword, bool caseBlind)
+{
+    const auto rank = [&keyword](std::size_t i) { return Commonness(static_cast<unsigned char>(keyword[i])); };
+    std::size_t first = 0;
+    for (std::size_t i = 1; i < keyword.size(); ++i)
+        if (rank(i) < rank(first))
+            first = i;
+    std::size_t second = first == 0 ? 1 : 0;
+    for (std::size_t i = 0; i < keyword.size(); ++i) {
+        if (i == first)
+            continue;
+        const bool otherValue = keyword[i] != keyword[first], secondOtherValue = keyword[second] != keyword[first];
+        if ((otherValue && !secondOtherValue) || (otherValue == secondOtherValue && rank(i) < rank(second)))
+            second = i;
+    }
+    return {ProbeOf(keyword, first, caseBlind), ProbeOf(keyword, second, caseBlind)};
+}
+
+constexpr std::size_t kWideLanes = 32;
+using TWideLanes = signed char __attribute__((vector_size(kWideLanes)));
+
+// The first candidate start in [from, starts) where both probes match; starts when there is none.
+// Inlined into one copy per instruction set.
+[[gnu::always_inline]] inline std::size_t NextCandidateIn(const char* text, std::size_t from, std::size_t starts, TProbe a, TProbe b)
+{
+    const TWideLanes foldA = static_cast<signed char>(a.Fold) - TWideLanes{}, valueA = static_cast<signed char>(a.Value) - TWideLanes{};
+    const TWideLanes foldB = static_cast<signed char>(b.Fold) - TWideLanes{}, valueB = static_cast<signed char>(b.Value) - TWideLanes{};
+    std::size_t at = from;
+    for (; at + kWideLanes <= starts; at += kWideLanes) {
+        TWideLanes atA, atB;  // loaded here, not by a function: a vector this wide is not returned
+        std::memcpy(&atA, text + at + a.Offset, kWideLanes);
+        std::memcpy(&atB, text + at + b.Offset, kWideLanes);
+        const TWideLanes hits = ((atA | foldA) == valueA) & ((atB | foldB) == valueB);
+        std::uint64_t words[kWideLanes / 8];
+        std::memcpy(words, &hits, kWideLanes);
+        if ((words[0] | words[1] | words[2] | words[3]) == 0)
+            continue;
+        for (std::size_t lane = 0; lane < kWideLanes; ++lane)
+            if (hits[lane] != 0)
+                return at + lane;
+    }
+    for (; at < starts; ++at)
+        if ((text[at + a.Offset] | a.Fold) == a.Value && (text[at + b.Offset] | b.Fold) == b.Value)
+            return at;
+    return starts;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::target("avx2")]] std::size_t NextCandidateAvx2(const char* text, std::size_t from, std::size_t starts, TProbe a, TProbe b)
+{
+    return NextCandidateIn(text, from, starts, a, b);
+}
+#endif
+
+std::size_t NextCandidatePlain(const char* text, std::size_t from, std::size_t starts, TProbe a, TProbe b)
+{
+    return NextCandidateIn(text, from, starts, a, b);
+}
+
+// The widest vectors the processor has: a plain x86-64 build runs everywhere, and a machine with
+// AVX2 compares twice the bytes an instruction.
+std::size_t NextCandidate(const char* text, std::size_t from, std::size_t starts, TProbe a, TProbe b)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return NextCandidateAvx2(text, from, starts, a, b);
+#endif
+    return NextCandidatePlain(text, from, starts, a, b);
+}
+
+// Candidate starts where the keyword's two rarest bytes match are handed to sameWhole. Whether
+// the keyword occurs; nothing when the filter gives up, 'at' telling where it stopped.
+template <typename TSameWhole>
+std::optional<bool> FilterSearch(std::string_view text, std::string_view keyword, bool caseBlind, TSameWhole sameWhole, std::size_t& at)
+{
+    const auto [a, b] = RarestProbes(keyword, caseBlind);
+    const std::size_t starts = text.size() - (keyword.size() - 1);  // candidate starts are 0 .. starts-1
     std::size_t falseCandidates = 0;
-    for (at = 0; at + kLanes <= starts; at += kLanes) {
-        const TLanes head = Load(text.data() + at), tail = Load(text.data() + at + last);
-        const TLanes hits = ((head == first) | (head == firstOther)) & ((tail == final) | (tail == finalOther));
-        std::uint64_t words[kWords];
-        ToWords(hits, words);
-        for (std::size_t w = 0; w < kWords; ++w) {
-            if (words[w] == 0)
-                continue;
-            for (std::size_t lane = w * sizeof words[w]; lane < (w + 1) * sizeof words[w]; ++lane) {
-                if (hits[lane] == 0)
-                    continue;
-                if (sameRest(text.data() + at + lane + 1))
-                    return true;
-                ++falseCandidates;
-            }
-        }
-        if (falseCandidates > 16 + at / kBytesPerFalseCandidate) {
-            at += kLanes;
-            return std::nullopt;
-        }
-    }
-    // The last few starts, fewer than the lanes.
-    for (; at < starts; ++at) {
-        const char head = text[at], tail = text[at + last];
-        if ((head == keyword.front() || head == other(keyword.front())) && (tail == keyword.back() || tail == other(keyword.back())) &&
-            sameRest(text.data() + at + 1))
+    for (at = 0;; ++at) {
+        at = NextCandidate(text.data(), at, starts, a, b);
+        if (at == starts)
+            return false;
+        if (sameWhole(text.data() + at))
             return true;
+        if (++falseCandidates > 16 + at / kBytesPerFalseCandidate)
+            return std::nullopt;
     }
-    return false;
 }
 
 bool IsAscii(std::string_view text)
@@ -182,10 +264,9 @@ bool ContainsBytes(std::string_view text, std::string_view keyword)
         return false;
     if (keyword.size() == 1)
         return std::memchr(text.data(), keyword[0], text.size()) != nullptr;
-    const auto itself = [](char c) { return c; };
-    const auto sameRest = [&keyword](const char* at) { return std::memcmp(at, keyword.data() + 1, keyword.size() - 2) == 0; };
+    const auto sameWhole = [&keyword](const char* at) { return std::memcmp(at, keyword.data(), keyword.size()) == 0; };
     std::size_t stop = 0;
-    if (const std::optional<bool> found = FilterSearch(text, keyword, itself, sameRest, stop))
+    if (const std::optional<bool> found = FilterSearch(text, keyword, false, sameWhole, stop))
         return *found;
     return MemMem(text, stop, keyword);
 }
@@ -201,14 +282,14 @@ std::optional<bool> ContainsInUpperCased(std::string_view text, std::string_view
         return false;
     if (keyword.size() == 1)
         return std::memchr(text.data(), keyword[0], text.size()) || std::memchr(text.data(), AsciiLower(keyword[0]), text.size());
-    const auto sameRest = [&keyword](const char* at) {
-        for (std::size_t i = 1; i + 1 < keyword.size(); ++i, ++at)
+    const auto sameWhole = [&keyword](const char* at) {
+        for (std::size_t i = 0; i < keyword.size(); ++i, ++at)
             if (AsciiUpper(*at) != keyword[i])
                 return false;
         return true;
     };
     std::size_t stop = 0;
-    return FilterSearch(text, keyword, AsciiLower, sameRest, stop);  // nothing where the filter gave up
+    return FilterSearch(text, keyword, true, sameWhole, stop);  // nothing where the filter gave up
 }
 
 std::string_view TContextText::RawView() const

@@ -136,6 +136,30 @@ TEST(ContextSearch, WithoutUpperCasingFindsWhatUpperCasingWouldFind)
     }
 }
 
+// The filter compares the keyword's rarest bytes, a letter in either case, a whole vector of
+// starts at a time: occurrences at every kind of place in long texts, and bytes that differ from
+// a keyword's only in the bit that tells the case of a letter.
+TEST(ContextSearch, CaseBlindFilterOnLongTexts)
+{
+    const std::string filler(100, 'e');
+    struct Row { std::string text; std::string keyword; bool found; };
+    const Row table[] = {
+        {filler + "ZephyrQuilt", "ZEPHYRQUILT", true},                      // the very last bytes
+        {"zEPHYRqUILT" + filler, "ZEPHYRQUILT", true},                      // the very first bytes
+        {std::string(29, 'e') + "quiz" + filler, "QUIZ", true},             // across two vectors of starts
+        {filler + "zephyrquilx", "ZEPHYRQUILT", false},                     // the rare bytes match, the rest not
+        {filler + "[a]" + filler, "{A}", false},                            // '[' and '{' differ in the case bit only
+        {filler + "{a}" + filler, "{A}", true},
+        {filler + "a@b" + filler, "A`B", false},                            // so do '@' and '`'
+        {std::string(5000, 'z') + "zq", "ZZQ", true},                       // the rarest byte repeats in the keyword
+        {std::string(5000, 'z'), "ZZQ", false},
+    };
+    for (const Row& row : table) {
+        EXPECT_EQ(ContainsInUpperCased(row.text, row.keyword).value_or(!row.found), row.found) << row.keyword;
+        EXPECT_EQ(ContainsBytes(platform::UpperCaseLocale(row.text), row.keyword), row.found) << row.keyword;
+    }
+}
+
 TEST(ContextText, ExistsTakesOneStringArgumentAsItIs)
 {
     TContextText text;
