@@ -87,10 +87,62 @@ bool TContextEngine::TestContent(platform::TContentFile& file, std::string_view 
     lastIdentity_ = file.Identity();
     if (file.Kind() == platform::TContentFile::TKind::Unopenable)
         return false;
+    const std::optional<TContextPlan>& plan = PlanOf(expression);
+    if (!plan)
+        return ReadFile(file) && !watch_.CurrentFileAbandoned() && ContextValuePasses(parser_.Evaluate(expression));
     if (file.SizeWhenOpened() > PiecesAbove)
-        if (const std::optional<TContextPlan>& plan = PlanOf(expression))
-            return PieceByPieceVerdict(file, *plan).value_or(false);
-    return ReadFile(file) && !watch_.CurrentFileAbandoned() && Judge(expression);
+        return PieceByPieceVerdict(file, *plan).value_or(false);
+    return ReadAndJudge(file, *plan).value_or(false);
+}
+
+// The first keyword is searched in every step just read, while its bytes are still in the
+// processor's cache: a text is then passed over once from memory for it, not twice, and reading
+// ends as soon as that keyword decides the verdict (a condition of one keyword, found).
+std::optional<bool> TContextEngine::ReadAndJudge(platform::TContentFile& file, const TContextPlan& plan)
+{
+    const auto size = static_cast<std::size_t>(file.SizeWhenOpened());
+    char* buffer = text_.Reserve(size);
+    const std::string_view first = plan.Keywords().empty() ? std::string_view() : plan.Keywords().front();
+    const std::size_t overlap = first.empty() ? 0 : first.size() - 1;
+    bool searching = !first.empty(), found = false;
+    std::size_t read = 0;
+    while (read < size) {
+        if (GivenUp())
+            return std::nullopt;
+        const std::size_t got = file.Read(buffer + read, std::min(StepBytes, size - read));
+        if (got == 0)
+            break;
+        const std::size_t from = read - std::min(read, overlap);
+        read += got;
+        if (!searching)
+            continue;
+        const std::optional<bool> inStep = ContainsInUpperCased(std::string_view(buffer + from, read - from), first);
+        searching = inStep.has_value() && !*inStep;  // the filter could not tell: the whole text will be searched
+        found = inStep.value_or(false);
+        if (found)
+            if (const std::optional<bool> verdict = plan.Verdict(1, 1))
+                return verdict;
+    }
+    text_.SetLength(read);
+    if (watch_.CurrentFileAbandoned())
+        return std::nullopt;
+    const bool firstKnown = found || searching;  // searched to the end, or found
+    return Judge(plan, firstKnown ? 1 : 0, found ? 1 : 0);
+}
+
+// Keyword by keyword through the plan, from what is known already, while the answers decide it.
+bool TContextEngine::Judge(const TContextPlan& plan, std::uint32_t known, std::uint32_t present)
+{
+    for (std::size_t i = 0;; ++i) {
+        if (const std::optional<bool> verdict = plan.Verdict(known, present))
+            return *verdict;
+        const std::uint32_t bit = std::uint32_t{1} << i;
+        if (known & bit)
+            continue;
+        known |= bit;
+        if (text_.Contains(plan.Keywords()[i]))
+            present |= bit;
+    }
 }
 
 bool TContextEngine::Judge(std::string_view expression)
@@ -98,15 +150,7 @@ bool TContextEngine::Judge(std::string_view expression)
     const std::optional<TContextPlan>& plan = PlanOf(expression);
     if (!plan)
         return ContextValuePasses(parser_.Evaluate(expression));
-    std::uint32_t known = 0, present = 0;
-    for (std::size_t i = 0;; ++i) {
-        if (const std::optional<bool> verdict = plan->Verdict(known, present))
-            return *verdict;
-        const std::uint32_t bit = std::uint32_t{1} << i;
-        known |= bit;
-        if (text_.Contains(plan->Keywords()[i]))
-            present |= bit;
-    }
+    return Judge(*plan, 0, 0);
 }
 
 // A search tests every file against the same condition: it is planned once.

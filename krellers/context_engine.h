@@ -94,6 +94,9 @@ private:
     // Whether the loaded text passes expression: keyword by keyword through the condition's plan
     // while its keywords decide it, else by evaluating it.
     bool Judge(std::string_view expression);
+    bool Judge(const TContextPlan& plan, std::uint32_t known, std::uint32_t present);
+    // Reads the whole file and gives the plan's verdict on it; nothing when given up.
+    std::optional<bool> ReadAndJudge(platform::TContentFile& file, const TContextPlan& plan);
     const std::optional<TContextPlan>& PlanOf(std::string_view expression);
     // Lets events run when they are due, then says whether the file was given up.
     bool GivenUp();

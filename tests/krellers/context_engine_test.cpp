@@ -114,9 +114,35 @@ TEST_F(ContextEngineFixture, TextIsTheUpperCasedFileWhateverTheStepSize)
 
 TEST_F(ContextEngineFixture, KeywordAcrossTwoReads)
 {
-    engine.StepBytes = 1024;
     const std::string path = tree.File("spanning", std::string(1020, '.') + "keyword" + std::string(100, '.'));
-    EXPECT_TRUE(Test(path, "EXISTS('KEYWORD')"));
+    for (std::size_t step : {1, 2, 3, 1021, 1024, 1 << 20}) {
+        engine.StepBytes = step;
+        EXPECT_TRUE(Test(path, "EXISTS('KEYWORD')")) << "step " << step;
+        EXPECT_TRUE(Test(path, "EXISTS('KEYWORD') && !EXISTS('KEYWORDS')")) << "step " << step;
+        EXPECT_FALSE(Test(path, "!EXISTS('KEYWORD') && EXISTS('...')")) << "step " << step;
+    }
+}
+
+// The first keyword is searched while the file is read: once it decides the verdict, the rest of
+// the file is not read; when it does not, the file is read whole for the others.
+TEST_F(ContextEngineFixture, ReadingEndsOnceTheFirstKeywordDecides)
+{
+    const std::string path = tree.File("long", "keyword" + std::string(100000, '.') + "other");
+    engine.StepBytes = 4096;
+    engine.EventInterval = {};
+    struct Row { const char* expression; bool passes; bool readWhole; };
+    const Row table[] = {
+        {"EXISTS('KEYWORD')", true, false},
+        {"!EXISTS('KEYWORD')", false, false},
+        {"EXISTS('KEYWORD') && EXISTS('OTHER')", true, true},
+        {"EXISTS('KEYWORD') && !EXISTS('OTHER')", false, true},
+        {"EXISTS('MISSING')", false, true},
+    };
+    for (const Row& row : table) {
+        eventRuns = 0;
+        EXPECT_EQ(Test(path, row.expression), row.passes) << row.expression;
+        EXPECT_EQ(eventRuns > 20, row.readWhole) << row.expression << ": " << eventRuns << " steps";
+    }
 }
 
 TEST_F(ContextEngineFixture, FilesWithoutContentOrThatCannotBeOpened)
