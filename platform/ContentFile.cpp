@@ -65,7 +65,11 @@ TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(
     size_ = size > from ? size - from : 0;
     if (from > 0 && ::lseek(fd_, static_cast<off_t>(std::min(from, size)), SEEK_SET) < 0)
         kind_ = TKind::Unopenable;
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // A file within the kernel's usual read-ahead is read ahead whole anyway: asking costs a call
+    // for every small file and gains nothing.
+    constexpr std::uint64_t kUsualReadAhead = std::uint64_t{128} << 10;
+    if (size_ > kUsualReadAhead)
+        ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 TContentFile::~TContentFile()
