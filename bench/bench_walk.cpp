@@ -5,9 +5,10 @@
 // thousands of levels deep, and the longest time without events while one directory of a million
 // entries is read, with the memory the workers held ahead.
 //
-//   bench_walk [rounds] [--cold] [--mount DIR] [--live] [--wide]
+//   bench_walk [rounds] [--cold] [--mount DIR] [--live] [--wide] [--profile DIR]
 //
 // --wide reads only the directory of a million files.
+// --profile DIR runs only the search on DIR, rounds times, for a profiler.
 // --live times only the run with found rows shown against the run without, on the generated tree.
 // --mount DIR compares the tools on DIR alone (/usr, or a network mount); --cold drops the page
 // cache before every timed run (as root only). A mount with a cost per request, of a local folder
@@ -358,7 +359,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     int rounds = 5;
-    std::string mount;
+    std::string mount, profiled;
     bool liveOnly = false;
     bool wideOnly = false;
     for (int i = 1; i < argc; ++i) {
@@ -371,6 +372,8 @@ int main(int argc, char** argv)
             wideOnly = true;
         else if (arg == "--mount" && i + 1 < argc)
             mount = argv[++i];
+        else if (arg == "--profile" && i + 1 < argc)
+            profiled = argv[++i];
         else
             rounds = std::atoi(argv[i]);
     }
@@ -380,6 +383,15 @@ int main(int argc, char** argv)
     }
     if (wideOnly) {
         TimeWideDirectory();
+        return 0;
+    }
+    if (!profiled.empty()) {
+        TFmain window;
+        window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
+        window.FormActivate();
+        window.SetStartPaths({profiled + "/"}, 0);
+        for (int i = 0; i < rounds; ++i)
+            window.SB_runClick();
         return 0;
     }
     if (!mount.empty()) {

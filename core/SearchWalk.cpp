@@ -57,7 +57,7 @@ TSearchWalk::~TSearchWalk() = default;
 
 unsigned TSearchWalk::DefaultWorkers()
 {
-    return std::clamp(std::thread::hardware_concurrency() * 2, 4u, 16u);
+    return std::clamp(std::thread::hardware_concurrency() * 8, 8u, 16u);
 }
 
 // The workers, noted as asked: the walk may have to wait for them, which the wait watch must
