@@ -373,10 +373,12 @@ int main(int argc, char** argv)
     search(one, workers);
     const TAheadCounts counts = kreller.LastAheadCounts();
     std::printf("read ahead by %u workers: %lld files judged, %lld answers used, %lld judged again (changed), "
-                "%lld wasted (%.1f MB), at most %zu files ahead\n",
+                "%lld wasted (%.1f MB), at most %zu files ahead; %lld not begun when asked for, %lld waited for "
+                "(%.1f ms)\n",
                 workers, static_cast<long long>(counts.Judged), static_cast<long long>(counts.Used),
                 static_cast<long long>(counts.Stale), static_cast<long long>(counts.Wasted),
-                static_cast<double>(counts.WastedBytes) / 1e6, counts.PeakAhead);
+                static_cast<double>(counts.WastedBytes) / 1e6, counts.PeakAhead, static_cast<long long>(counts.NotBegun),
+                static_cast<long long>(counts.Awaited), std::chrono::duration<double, std::milli>(counts.AwaitedTime).count());
     const auto rgA = Lines(Shell(RgCommand({a}, root) + " 2>/dev/null"));
     std::printf("one keyword: %zu files found, rg lists %zu: %s\n", host.found.size(), rgA.size(),
                 host.found == rgA ? "the same files" : "DIFFERENT FILES");

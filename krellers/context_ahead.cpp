@@ -102,6 +102,7 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
         batches_.erase(batches_.begin() + static_cast<std::ptrdiff_t>(*batchIndex));
     if (item->State == TItem::TState::Waiting) {
         --queued_;
+        ++counts_.NotBegun;
         WakeForRoom(aheadBefore);
         return TTake::NotAhead;  // judged here sooner than a worker could get to it
     }
@@ -125,6 +126,22 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
 
 TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
                                                   const std::function<bool()>& keepWaiting)
+{
+    if (item->State != TItem::TState::Done) {
+        ++counts_.Awaited;
+        const auto began = std::chrono::steady_clock::now();
+        const struct TAwaitedTime {
+            std::chrono::steady_clock::duration& total;
+            std::chrono::steady_clock::time_point began;
+            ~TAwaitedTime() { total += std::chrono::steady_clock::now() - began; }
+        } timed{counts_.AwaitedTime, began};
+        return AwaitAnswer(lock, item, keepWaiting);
+    }
+    return TTake::Answered;
+}
+
+TContextAhead::TTake TContextAhead::AwaitAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
+                                                const std::function<bool()>& keepWaiting)
 {
     awaited_ = item.get();
     while (item->State != TItem::TState::Done) {

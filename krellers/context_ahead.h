@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,9 @@ struct TAheadCounts {
     std::int64_t Wasted = 0;        // files begun that the chain never asked for
     std::uint64_t WastedBytes = 0;  // their sizes
     std::size_t PeakAhead = 0;      // most files begun and not yet asked for at one moment
+    std::int64_t NotBegun = 0;      // files asked for before a worker began them, judged by the chain
+    std::int64_t Awaited = 0;       // answers the chain waited for, a worker being at the file
+    std::chrono::steady_clock::duration AwaitedTime{};  // how long it waited for them
 };
 
 // Judges files by their text on worker threads ahead of the kreller chain, so that several files
@@ -107,8 +111,11 @@ private:
     void Drop(TItem& item);
     void DropBatchesAbove(std::size_t batchIndex);
     std::optional<std::size_t> BatchIndexOf(std::uint64_t serial) const;
+    // The answer for item, counted and timed when it is not there yet.
     TTake WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
                         const std::function<bool()>& keepWaiting);
+    TTake AwaitAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
+                      const std::function<bool()>& keepWaiting);
 
     const std::string condition_;
     const TLimits limits_;
