@@ -219,7 +219,6 @@ void TContextAhead::Work()
 {
     const TItem* current = nullptr;
     TContextEngine engine({[] {}, [this, &current] { return ending_ || current->Abandoned; }});
-    engine.PiecesAbove = limits_.PieceBytes;
     engine.PieceBytes = limits_.PieceBytes;
     for (;;) {
         const TItemPtr item = NextToJudge();

@@ -60,9 +60,9 @@ public:
         std::size_t FilesAheadPerWorker = 16;
         // Paths waiting; further ones are not queued (their files are judged where asked for).
         std::size_t QueuedPaths = 8192;
-        // A file above this size is searched a piece of this size at a time, so that a worker
-        // holds at most about this much text.
-        std::size_t PieceBytes = std::size_t{8} << 20;
+        // Files are searched a piece of this size at a time, so that a worker holds at most about
+        // this much text.
+        std::size_t PieceBytes = std::size_t{256} << 10;
     };
 
     // Whether condition can be judged by the workers.

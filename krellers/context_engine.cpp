@@ -90,67 +90,43 @@ bool TContextEngine::TestContent(platform::TContentFile& file, std::string_view 
     const std::optional<TContextPlan>& plan = PlanOf(expression);
     if (!plan)
         return ReadFile(file) && !watch_.CurrentFileAbandoned() && ContextValuePasses(parser_.Evaluate(expression));
-    if (file.SizeWhenOpened() > PiecesAbove)
-        return PieceByPieceVerdict(file, *plan).value_or(false);
-    return ReadAndJudge(file, *plan).value_or(false);
+    return PlannedVerdict(file, *plan).value_or(false);
 }
 
-// The first keyword is searched in every step just read, while its bytes are still in the
-// processor's cache: a text is then passed over once from memory for it, not twice, and reading
-// ends as soon as that keyword decides the verdict (a condition of one keyword, found).
-std::optional<bool> TContextEngine::ReadAndJudge(platform::TContentFile& file, const TContextPlan& plan)
+// The first keyword alone, then, when its answer leaves the verdict open, the file again from its
+// start for the others: on most files the first keyword decides (found, or not there at all), so
+// a file is read once, a piece at a time, each piece searched while it is still in the
+// processor's cache.
+std::optional<bool> TContextEngine::PlannedVerdict(platform::TContentFile& file, const TContextPlan& plan)
 {
-    const auto size = static_cast<std::size_t>(file.SizeWhenOpened());
-    char* buffer = text_.Reserve(size);
-    const std::string_view first = plan.Keywords().empty() ? std::string_view() : plan.Keywords().front();
-    const std::size_t overlap = first.empty() ? 0 : first.size() - 1;
-    bool searching = !first.empty(), found = false;
-    std::size_t read = 0;
-    while (read < size) {
-        if (GivenUp())
-            return std::nullopt;
-        const std::size_t got = file.Read(buffer + read, std::min(StepBytes, size - read));
-        if (got == 0)
-            break;
-        const std::size_t from = read - std::min(read, overlap);
-        read += got;
-        if (!searching)
-            continue;
-        const std::optional<bool> inStep = ContainsInUpperCased(std::string_view(buffer + from, read - from), first);
-        searching = inStep.has_value() && !*inStep;  // the filter could not tell: the whole text will be searched
-        found = inStep.value_or(false);
-        if (found)
-            if (const std::optional<bool> verdict = plan.Verdict(1, 1))
-                return verdict;
+    const std::uint32_t all = (std::uint32_t{1} << plan.Keywords().size()) - 1;
+    TKeywordAnswers answers;
+    std::optional<std::optional<bool>> verdict = PieceByPieceVerdict(file, plan, all & 1, answers);
+    if (verdict && !*verdict) {
+        if (!file.Rewind())
+            return false;
+        verdict = PieceByPieceVerdict(file, plan, all & ~answers.Known, answers);
     }
-    text_.SetLength(read);
-    if (watch_.CurrentFileAbandoned())
+    if (!verdict)
         return std::nullopt;
-    const bool firstKnown = found || searching;  // searched to the end, or found
-    return Judge(plan, firstKnown ? 1 : 0, found ? 1 : 0);
+    return *verdict;
 }
 
-// Keyword by keyword through the plan, from what is known already, while the answers decide it.
-bool TContextEngine::Judge(const TContextPlan& plan, std::uint32_t known, std::uint32_t present)
-{
-    for (std::size_t i = 0;; ++i) {
-        if (const std::optional<bool> verdict = plan.Verdict(known, present))
-            return *verdict;
-        const std::uint32_t bit = std::uint32_t{1} << i;
-        if (known & bit)
-            continue;
-        known |= bit;
-        if (text_.Contains(plan.Keywords()[i]))
-            present |= bit;
-    }
-}
-
+// Keyword by keyword through the plan while the answers decide it, else by evaluating it.
 bool TContextEngine::Judge(std::string_view expression)
 {
     const std::optional<TContextPlan>& plan = PlanOf(expression);
     if (!plan)
         return ContextValuePasses(parser_.Evaluate(expression));
-    return Judge(*plan, 0, 0);
+    std::uint32_t known = 0, present = 0;
+    for (std::size_t i = 0;; ++i) {
+        if (const std::optional<bool> verdict = plan->Verdict(known, present))
+            return *verdict;
+        const std::uint32_t bit = std::uint32_t{1} << i;
+        known |= bit;
+        if (text_.Contains(plan->Keywords()[i]))
+            present |= bit;
+    }
 }
 
 // A search tests every file against the same condition: it is planned once.
@@ -212,26 +188,30 @@ std::size_t EndOfWholeCharacters(const char* text, std::size_t end)
 
 } // namespace
 
-// Each piece starts with the end of the one before, as long as the longest keyword but one byte,
-// so that an occurrence across two pieces is found; a keyword once found is searched no more. The
-// verdict comes as soon as the keywords known decide it, at the latest at the end of the file, where
-// every keyword not found is known to be absent.
-std::optional<bool> TContextEngine::PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan)
+// Searches the keywords of searched, one piece of the file after the other from where reading
+// stands. Each piece starts with the end of the one before, as long as the longest keyword but one
+// byte, so that an occurrence across two pieces is found; a keyword once found is searched no more.
+// Ends as soon as the answers known decide the verdict, once every keyword searched is found, or
+// at the end of the file, where every keyword searched and not found is known to be absent. The
+// verdict, or nothing in it when the answers leave it open; nothing at all when given up.
+std::optional<std::optional<bool>> TContextEngine::PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan,
+                                                                       std::uint32_t searched, TKeywordAnswers& answers)
 {
     const std::vector<std::string>& keywords = plan.Keywords();
     std::size_t overlap = 0;
-    for (const std::string& keyword : keywords)
-        overlap = std::max(overlap, keyword.empty() ? 0 : keyword.size() - 1);
+    for (std::size_t i = 0; i < keywords.size(); ++i)
+        if (searched & (std::uint32_t{1} << i))
+            overlap = std::max(overlap, keywords[i].empty() ? 0 : keywords[i].size() - 1);
     const std::size_t piece = std::max(PieceBytes, overlap + kLongestCharacter);
     char* buffer = text_.Reserve(overlap + kLongestCharacter + piece);
-    const std::uint32_t all = (std::uint32_t{1} << keywords.size()) - 1;
-    std::uint32_t known = 0, present = 0;
     std::uint64_t left = file.SizeWhenOpened();
     std::size_t kept = 0;     // bytes carried over to the front of the buffer
     std::size_t rawFrom = 0;  // where the bytes not yet upper-cased begin
     for (;;) {
-        if (const std::optional<bool> verdict = plan.Verdict(known, present))
+        if (const std::optional<bool> verdict = plan.Verdict(answers.Known, answers.Present))
             return verdict;
+        if ((searched & ~answers.Known) == 0)
+            return std::optional<bool>();
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(piece, left));
         const std::optional<std::size_t> got = ReadSteps(file, buffer + kept, wanted);
         if (!got)
@@ -243,18 +223,20 @@ std::optional<bool> TContextEngine::PieceByPieceVerdict(platform::TContentFile& 
         const std::string_view text(buffer, ready);
         for (std::size_t i = 0; i < keywords.size(); ++i) {
             const std::uint32_t bit = std::uint32_t{1} << i;
-            if (known & bit)
+            if (!(searched & bit) || (answers.Known & bit))
                 continue;
             const std::optional<bool> found = PieceContains(buffer, text, rawFrom, keywords[i]);
             if (!found)
                 return std::nullopt;
             if (*found) {
-                known |= bit;
-                present |= bit;
+                answers.Known |= bit;
+                answers.Present |= bit;
             }
         }
-        if (atEnd)
-            return plan.Verdict(all, present);
+        if (atEnd) {
+            answers.Known |= searched;
+            return plan.Verdict(answers.Known, answers.Present);
+        }
         const std::size_t from = ready - std::min(overlap, ready);
         std::memmove(buffer, buffer + from, end - from);
         kept = end - from;

@@ -71,11 +71,11 @@ public:
     std::chrono::steady_clock::duration EventInterval = std::chrono::milliseconds(15);
     // Bytes read or upper-cased between two looks at the clock and the abandonment flag.
     std::size_t StepBytes = std::size_t{256} << 10;
-    // A file above this size is searched a piece at a time when its condition depends on nothing
-    // but its keywords, so that a file of any size (a disc image, a film) costs no more memory
-    // than a piece; the answer is the same as for the whole text.
-    std::uint64_t PiecesAbove = std::uint64_t{256} << 20;
-    std::size_t PieceBytes = std::size_t{16} << 20;
+    // A file whose condition depends on nothing but its keywords is searched a piece of this size
+    // at a time, so that a file of any size (a disc image, a film) costs no more memory than a
+    // piece, and each piece is searched while it is still in the processor's cache; the answer is
+    // the same as for the whole text.
+    std::size_t PieceBytes = std::size_t{256} << 10;
 
 private:
     // Whether the file meets expression, once the text of a cartridge or the file is at hand.
@@ -86,17 +86,21 @@ private:
     // Reads up to length bytes into buffer in steps between which events run; fewer at the end of
     // the file; nothing when the user gives the file up.
     std::optional<std::size_t> ReadSteps(platform::TContentFile& file, char* buffer, std::size_t length);
+    // The keywords searched so far, by their bits in the plan: known, and of them those present.
+    struct TKeywordAnswers {
+        std::uint32_t Known = 0;
+        std::uint32_t Present = 0;
+    };
     // The verdict of the plan on the file searched a piece at a time; nothing when given up.
-    std::optional<bool> PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan);
+    std::optional<bool> PlannedVerdict(platform::TContentFile& file, const TContextPlan& plan);
+    std::optional<std::optional<bool>> PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan,
+                                                           std::uint32_t searched, TKeywordAnswers& answers);
     bool UpperCaseAll();
     bool UpperCaseSteps(char* text, std::size_t from, std::size_t until);
     std::optional<bool> PieceContains(char* buffer, std::string_view text, std::size_t& rawFrom, const std::string& keyword);
     // Whether the loaded text passes expression: keyword by keyword through the condition's plan
     // while its keywords decide it, else by evaluating it.
     bool Judge(std::string_view expression);
-    bool Judge(const TContextPlan& plan, std::uint32_t known, std::uint32_t present);
-    // Reads the whole file and gives the plan's verdict on it; nothing when given up.
-    std::optional<bool> ReadAndJudge(platform::TContentFile& file, const TContextPlan& plan);
     const std::optional<TContextPlan>& PlanOf(std::string_view expression);
     // Lets events run when they are due, then says whether the file was given up.
     bool GivenUp();

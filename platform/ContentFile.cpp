@@ -43,7 +43,7 @@ std::optional<TContentIdentity> ContentIdentityOf(const std::string& path)
     return IdentityOf(info);
 }
 
-TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(path)
+TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(path), from_(from)
 {
     // The type is looked at before opening, so that a FIFO or a device is never opened at all.
     struct stat info {};
@@ -76,6 +76,13 @@ TContentFile::~TContentFile()
 {
     if (fd_ >= 0)
         ::close(fd_);
+}
+
+bool TContentFile::Rewind()
+{
+    if (kind_ != TKind::Regular)
+        return true;  // nothing was read
+    return ::lseek(fd_, static_cast<off_t>(from_), SEEK_SET) >= 0;
 }
 
 std::size_t TContentFile::Read(char* into, std::size_t length)

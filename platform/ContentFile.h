@@ -49,9 +49,12 @@ public:
     // Reads up to length bytes from where the last read stopped: fewer only at the end of the
     // file, 0 once there is nothing more. A failing read throws EFileError.
     std::size_t Read(char* into, std::size_t length);
+    // Reading starts again where the content starts; false when the file cannot go back there.
+    bool Rewind();
 
 private:
     std::string path_;
+    std::uint64_t from_ = 0;
     int fd_ = -1;
     TKind kind_ = TKind::Unopenable;
     std::uint64_t size_ = 0;

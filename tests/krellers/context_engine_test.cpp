@@ -123,11 +123,13 @@ TEST_F(ContextEngineFixture, KeywordAcrossTwoReads)
     }
 }
 
-// The first keyword is searched while the file is read: once it decides the verdict, the rest of
-// the file is not read; when it does not, the file is read whole for the others.
+// The first keyword is searched a piece at a time as the file is read: once it decides the
+// verdict, the rest of the file is not read; when it does not, the file is read again from its
+// start for the others.
 TEST_F(ContextEngineFixture, ReadingEndsOnceTheFirstKeywordDecides)
 {
     const std::string path = tree.File("long", "keyword" + std::string(100000, '.') + "other");
+    engine.PieceBytes = 4096;
     engine.StepBytes = 4096;
     engine.EventInterval = {};
     struct Row { const char* expression; bool passes; bool readWhole; };
@@ -208,6 +210,31 @@ TEST_F(ContextEngineFixture, CartridgeTextTakesThePlaceOfTheFile)
     };
     EXPECT_TRUE(engine.TestFile(tree.Path("missing.doc"), "EXISTS('CONVERTED')", cartridge));
     EXPECT_TRUE(engine.TestFile(tree.File("plain.txt", "plain"), "EXISTS('PLAIN')", cartridge));
+}
+
+// A cartridge's text may lie in a file from an offset on: what comes before it is not the text,
+// also when the file is read a second time for the keywords the first one left open.
+TEST_F(ContextEngineFixture, CartridgeTextInAFileFromAnOffset)
+{
+    const std::string header = "first second " + std::string(50, '.');
+    const std::string textFile = tree.File("text", header + "second ...... first");
+    TCartridgeText cartridge = [&](const std::string&) {
+        TCartridgeContext context;
+        context.File = textFile;
+        context.Offset = header.size();
+        return std::optional<TCartridgeContext>(context);
+    };
+    engine.PieceBytes = 8;
+    struct Row { const char* expression; bool passes; };
+    const Row table[] = {
+        {"EXISTS('FIRST') && EXISTS('SECOND')", true},   // the second keyword lies before the first
+        {"EXISTS('FIRST') && !EXISTS('SECOND')", false},
+        {"EXISTS('FIRST SECOND')", false},               // only in the part before the offset
+        {"EXISTS('FIRST') && EXISTS('FIRST SECOND')", false},  // nor in the second reading
+        {"EXISTS('.SECOND')", false},
+    };
+    for (const Row& row : table)
+        EXPECT_EQ(engine.TestFile(tree.Path("document.odt"), row.expression, cartridge), row.passes) << row.expression;
 }
 
 TEST_F(ContextEngineFixture, FileChangingWhileReadGivesTheBytesRead)

@@ -9,6 +9,7 @@
 #include "conditions/Parser.h"
 #include "krellers/context_engine.h"
 #include "krellers/context_plan.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -144,9 +145,10 @@ TEST(ContextPieces, PieceByPieceGivesTheVerdictOfTheWholeText)
 {
     TempTree tree;
     const auto noCartridge = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    // The whole text, as a cartridge hands it over in memory, is searched whole.
+    const auto wholeText = [](const std::string& path) -> std::optional<std::string> { return platform::ReadWholeFile(path); };
     TContextEngine whole{{[] {}, [] { return false; }}};
     TContextEngine pieces{{[] {}, [] { return false; }}};
-    pieces.PiecesAbove = 0;
     std::mt19937 random(20261208);
     const std::string conditions[] = {
         "EXISTS('ALPHA BETA') && !EXISTS('GRÖSSE')",
@@ -161,7 +163,7 @@ TEST(ContextPieces, PieceByPieceGivesTheVerdictOfTheWholeText)
         pieces.PieceBytes = std::uniform_int_distribution<std::size_t>(1, 48)(random);
         pieces.StepBytes = std::uniform_int_distribution<std::size_t>(1, 16)(random);
         for (const std::string& condition : conditions) {
-            const bool expected = whole.TestFile(file, condition, noCartridge);
+            const bool expected = whole.TestFile(file, condition, wholeText);
             ASSERT_EQ(pieces.TestFile(file, condition, noCartridge), expected)
                 << condition << " with pieces of " << pieces.PieceBytes << " bytes on '" << text << "'";
             (expected ? passed : failed)++;
@@ -180,7 +182,6 @@ TEST(ContextPieces, PiecesAreUpperCasedOnlyForKeywordsBeyondAscii)
     TempTree tree;
     int rounds = 0;
     TContextEngine engine{{[&] { ++rounds; }, [] { return false; }}};
-    engine.PiecesAbove = 0;
     engine.PieceBytes = 64;
     engine.StepBytes = 16;
     engine.EventInterval = std::chrono::steady_clock::duration::zero();
@@ -211,7 +212,6 @@ TEST(ContextPieces, AConditionWithoutAPlanReadsTheWholeFileAndAGivenUpFileFails)
                                    abandoned = true;
                            },
                            [&] { return abandoned; }}};
-    engine.PiecesAbove = 0;
     engine.PieceBytes = 8;
     engine.StepBytes = 4;
     engine.EventInterval = std::chrono::steady_clock::duration::zero();
