@@ -1,5 +1,6 @@
 #pragma once
 #include "krellers/condition_strings.h"
+#include "platform/ContentFile.h"
 #include "platform/FileSystem.h"
 #include "plugins/text_limit.h"
 
@@ -35,11 +36,11 @@ public:
     virtual bool JudgesEntryAlone() const { return false; }
 
     // Reading ahead: a kreller that can judge files on threads of its own, ahead of the chain,
-    // says so when asked to begin (after its condition was loaded), then is handed the paths of
-    // files that will reach it, in the order it will be asked for them, and is told when the run
-    // ends. The others do nothing.
+    // says so when asked to begin (after its condition was loaded), then is handed the files
+    // that will reach it, in the order it will be asked for them, and is told when the run ends.
+    // The others do nothing.
     virtual bool BeginReadingAhead() { return false; }
-    virtual void ReadAhead(const std::vector<std::string>& paths) { (void)paths; }
+    virtual void ReadAhead(const std::vector<platform::TListedFile>& files) { (void)files; }
     virtual void EndReadingAhead() {}
 
     virtual bool IsPluginKreller() const = 0;

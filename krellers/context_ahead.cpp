@@ -10,9 +10,10 @@
 struct TContextAhead::TItem {
     enum class TState { Waiting, Working, Done };
 
-    explicit TItem(std::string path) : Path(std::move(path)) {}
+    explicit TItem(const platform::TListedFile& file) : Path(file.Path), ListedRegular(file.Regular) {}
 
     const std::string Path;
+    const bool ListedRegular;
     TState State = TState::Waiting;
     std::atomic<bool> Abandoned = false;  // asked for no more: the worker may stop at once
     TAheadAnswer Answer;
@@ -53,19 +54,19 @@ TAheadCounts TContextAhead::EndWorkers()
     return Counts();
 }
 
-void TContextAhead::Queue(const std::vector<std::string>& paths)
+void TContextAhead::Queue(const std::vector<platform::TListedFile>& files)
 {
     {
         const std::lock_guard lock(mutex_);
         TBatch batch;
         batch.Serial = nextSerial_++;
-        for (const std::string& path : paths) {
+        for (const platform::TListedFile& file : files) {
             if (queued_ == limits_.QueuedPaths)
                 break;
             // A path met again (a directory listed twice) keeps its first place.
-            if (!where_.try_emplace(path, batch.Serial, batch.Items.size()).second)
+            if (!where_.try_emplace(file.Path, batch.Serial, batch.Items.size()).second)
                 continue;
-            batch.Items.push_back(std::make_shared<TItem>(path));
+            batch.Items.push_back(std::make_shared<TItem>(file));
             ++queued_;
         }
         if (batch.Items.empty())
@@ -226,7 +227,7 @@ void TContextAhead::Work()
             return;
         current = item.get();
         try {
-            item->Answer.Passes = engine.TestFile(item->Path, condition_, {});
+            item->Answer.Passes = engine.TestFile(item->Path, condition_, {}, item->ListedRegular);
         } catch (const std::exception& error) {
             item->Answer = {false, true, error.what()};
         } catch (...) {

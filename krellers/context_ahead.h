@@ -75,8 +75,8 @@ public:
     TContextAhead(const TContextAhead&) = delete;
     TContextAhead& operator=(const TContextAhead&) = delete;
 
-    // Queues the files at paths, in the order they will be asked for.
-    void Queue(const std::vector<std::string>& paths);
+    // Queues files, in the order they will be asked for.
+    void Queue(const std::vector<platform::TListedFile>& files);
 
     enum class TTake {
         Answered,  // answer holds the worker's answer

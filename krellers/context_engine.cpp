@@ -52,7 +52,8 @@ TContextEngine::TContextEngine(TContextWatch watch) : watch_(std::move(watch))
     });
 }
 
-bool TContextEngine::TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
+bool TContextEngine::TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText,
+                              bool listedRegular)
 {
     const TTextClearer clearer(text_);
     lastTextLimit_ = TTextLimit::None;
@@ -60,17 +61,18 @@ bool TContextEngine::TestFile(const std::string& path, std::string_view expressi
     if (watch_.CurrentFileAbandoned())
         return false;
     try {
-        return TestText(path, expression, cartridgeText);
+        return TestText(path, expression, cartridgeText, listedRegular);
     } catch (const TGivenUp&) {
         return false;  // while the text was upper-cased for a search
     }
 }
 
-bool TContextEngine::TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText)
+bool TContextEngine::TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText,
+                              bool listedRegular)
 {
     std::optional<TCartridgeContext> context = cartridgeText ? cartridgeText(path) : std::nullopt;
     if (!context) {
-        platform::TContentFile file(path);
+        platform::TContentFile file(path, 0, listedRegular);
         return TestContent(file, expression);
     }
     lastTextLimit_ = context->Limit;

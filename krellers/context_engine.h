@@ -60,8 +60,9 @@ public:
     // Whether the file at path meets expression. Fails without evaluating when the file cannot be
     // opened or the user gives it up meanwhile. A FIFO, socket or device is never opened: its text
     // is empty. Errors of the cartridge or the evaluator pass through; the text is emptied on every
-    // way out.
-    bool TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
+    // way out. listedRegular: a listing just found a regular file at path (see TContentFile).
+    bool TestFile(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText,
+                  bool listedRegular = false);
     // Whether the last file's text was searched whole: a cartridge's may have been cut short.
     TTextLimit LastTextLimit() const { return lastTextLimit_; }
     // The identity of the file the last test read, as it was opened; nothing when none was.
@@ -79,7 +80,8 @@ public:
 
 private:
     // Whether the file meets expression, once the text of a cartridge or the file is at hand.
-    bool TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText);
+    bool TestText(const std::string& path, std::string_view expression, const TCartridgeText& cartridgeText,
+                  bool listedRegular);
     // Whether the content of file meets expression.
     bool TestContent(platform::TContentFile& file, std::string_view expression);
     bool ReadFile(platform::TContentFile& file);

@@ -113,7 +113,7 @@ void TD_kreller_context::StoreCondition()
         ClearCondition();
 }
 
-bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
+bool TD_kreller_context::TestFile(const FileEntry& entry, const std::string& path)
 {
     lastTextLimit_ = TTextLimit::None;
     // Without a condition no file passes, and none needs to be read to tell.
@@ -126,7 +126,7 @@ bool TD_kreller_context::TestFile(const FileEntry&, const std::string& path)
         TD_kreller_context& kreller;
         ~TLimitNoted() { kreller.lastTextLimit_ = kreller.engine_.LastTextLimit(); }
     } noted{*this};
-    return engine_.TestFile(path, expression_, CartridgeText());
+    return engine_.TestFile(path, expression_, CartridgeText(), platform::IsListedRegular(entry));
 }
 
 // The file given up is the one the chain is at, as when it is read here; an error of the workers'
@@ -171,10 +171,10 @@ bool TD_kreller_context::BeginReadingAhead()
     return true;
 }
 
-void TD_kreller_context::ReadAhead(const std::vector<std::string>& paths)
+void TD_kreller_context::ReadAhead(const std::vector<platform::TListedFile>& files)
 {
     if (ahead_)
-        ahead_->Queue(paths);
+        ahead_->Queue(files);
 }
 
 void TD_kreller_context::EndReadingAhead()

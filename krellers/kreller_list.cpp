@@ -213,7 +213,7 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
     if (!readingAhead_)
         return;
     const auto before = std::find_if(rows_.begin(), rows_.end(), [&](const auto& row) { return row.get() == readingAhead_; });
-    std::vector<std::string> paths;
+    std::vector<platform::TListedFile> files;
     for (const FileEntry& entry : entries) {
         if (entry.IsDirectory() || entry.Name == "." || entry.Name == ".." ||
             (nameFilter_.Active() && !nameFilter_.Matches(entry.Name)))
@@ -223,10 +223,10 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
             return row.get() != skippedAhead_ && TakesPart(*row) && !LetsOn(*row, entry, path);
         };
         if (std::none_of(rows_.begin(), before, refuses))
-            paths.push_back(std::move(path));
+            files.push_back({std::move(path), platform::IsListedRegular(entry)});
     }
-    if (!paths.empty())
-        readingAhead_->Kreller->ReadAhead(paths);
+    if (!files.empty())
+        readingAhead_->Kreller->ReadAhead(files);
 }
 
 void TKrellerList::EndReadingAhead()

@@ -43,24 +43,39 @@ std::optional<TContentIdentity> ContentIdentityOf(const std::string& path)
     return IdentityOf(info);
 }
 
-TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(path), from_(from)
+TContentFile::TContentFile(const std::string& path, std::uint64_t from, bool listedRegular) : path_(path), from_(from)
 {
     // The type is looked at before opening, so that a FIFO or a device is never opened at all.
+    if (!listedRegular && LookAtType() != TKind::Regular)
+        return;
+    if (Open(from) || !listedRegular)
+        return;
+    // The listing is out of date: what is there now has a type of its own, or nothing.
+    if (LookAtType() == TKind::Regular)
+        kind_ = TKind::Unopenable;
+}
+
+TContentFile::TKind TContentFile::LookAtType()
+{
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return;
+    if (::stat(path_.c_str(), &info) != 0)
+        return kind_ = TKind::Unopenable;
     identity_ = IdentityOf(info);
-    if ((kind_ = KindOf(info.st_mode)) != TKind::Regular)
-        return;
+    return kind_ = KindOf(info.st_mode);
+}
+
+bool TContentFile::Open(std::uint64_t from)
+{
     // O_NONBLOCK: should a FIFO have taken the file's place since, the open does not wait on it.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info {};
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
         kind_ = TKind::Unopenable;
-        return;
+        return false;
     }
     identity_ = IdentityOf(info);
     if ((kind_ = KindOf(info.st_mode)) != TKind::Regular)
-        return;
+        return true;
     const auto size = static_cast<std::uint64_t>(info.st_size);
     size_ = size > from ? size - from : 0;
     if (from > 0 && ::lseek(fd_, static_cast<off_t>(std::min(from, size)), SEEK_SET) < 0)
@@ -70,6 +85,7 @@ TContentFile::TContentFile(const std::string& path, std::uint64_t from) : path_(
     constexpr std::uint64_t kUsualReadAhead = std::uint64_t{128} << 10;
     if (size_ > kUsualReadAhead)
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return true;
 }
 
 TContentFile::~TContentFile()

@@ -23,6 +23,13 @@ struct TContentIdentity {
 // stat'ed.
 std::optional<TContentIdentity> ContentIdentityOf(const std::string& path);
 
+// A file to be read, as a directory listing found it: Regular when it was a regular file (or a
+// link to one) then, which spares the look at its type before it is opened.
+struct TListedFile {
+    std::string Path;
+    bool Regular = false;
+};
+
 // A file opened to read its content front to back. Only regular files are opened: FIFOs, sockets
 // and devices are left alone (opening a FIFO blocks, a device may never end) and have no content.
 class TContentFile {
@@ -33,8 +40,11 @@ public:
         Unopenable,  // missing, refused, a directory: no content to speak of
     };
 
-    // The content from byte from on (the size counts from there too).
-    explicit TContentFile(const std::string& path, std::uint64_t from = 0);
+    // The content from byte from on (the size counts from there too). listedRegular: a listing
+    // just found a regular file at path, so it is opened without a look at its type first; should
+    // something else have taken its place since, it is still never read (a FIFO is opened without
+    // waiting for a writer).
+    explicit TContentFile(const std::string& path, std::uint64_t from = 0, bool listedRegular = false);
     ~TContentFile();
     TContentFile(const TContentFile&) = delete;
     TContentFile& operator=(const TContentFile&) = delete;
@@ -53,6 +63,11 @@ public:
     bool Rewind();
 
 private:
+    // Stats the path: its identity and kind.
+    TKind LookAtType();
+    // Opens the path and stats what was opened; false when it could not be opened.
+    bool Open(std::uint64_t from);
+
     std::string path_;
     std::uint64_t from_ = 0;
     int fd_ = -1;

@@ -1,4 +1,5 @@
 #pragma once
+#include <sys/stat.h>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -44,6 +45,13 @@ inline bool IsDotName(const std::string& name)
 inline bool IsSubdirectoryToWalk(const FileEntry& entry)
 {
     return entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotName(entry.Name);
+}
+
+// Whether the listing found a regular file (or a link to one): it is read without another look
+// at its type first.
+inline bool IsListedRegular(const FileEntry& entry)
+{
+    return (entry.Mode & S_IFMT) == S_IFREG;
 }
 
 // Which file an open handle refers to, whatever names it has meanwhile.

@@ -70,6 +70,15 @@ std::vector<std::string> VariedFiles(const TempTree& tree)
     return paths;
 }
 
+// The files at paths, as a listing hands them on: all regular files as far as it knew.
+std::vector<platform::TListedFile> Listed(const std::vector<std::string>& paths, bool regular = false)
+{
+    std::vector<platform::TListedFile> files;
+    for (const std::string& path : paths)
+        files.push_back({path, regular});
+    return files;
+}
+
 TContextAhead::TLimits RoomFor(std::size_t files, unsigned workers = 3)
 {
     TContextAhead::TLimits limits;
@@ -90,10 +99,13 @@ TEST(ContextAhead, GivesTheEngineVerdictsOnFilesOfEveryKind)
         "EXISTS('GRÖSSE') || EXISTS('MARMALADE')",
         "EXISTS('ZEPHYR') || !EXISTS('MARMALADE')",
     };
+    // Also when the listing called every one of them a regular file (it may be out of date): the
+    // FIFO is still not waited on, nor the directory or a missing file read.
+    for (const bool listedRegular : {false, true})
     for (const char* condition : conditions) {
         ASSERT_TRUE(TContextAhead::CanJudge(condition)) << condition;
         TContextAhead ahead(condition, RoomFor(paths.size()));
-        ahead.Queue(paths);
+        ahead.Queue(Listed(paths, listedRegular));
         ASSERT_TRUE(WaitForJudged(ahead, static_cast<std::int64_t>(paths.size())));
         for (const std::string& path : paths) {
             TAheadAnswer answer;
@@ -136,7 +148,7 @@ TEST(ContextAhead, JudgesAgainAFileChangedSinceItWasRead)
         TempTree tree;
         const std::string path = tree.File("f", "zephyr");
         TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(4));
-        ahead.Queue({path});
+        ahead.Queue({{path}});
         ASSERT_TRUE(WaitForJudged(ahead, 1));
         change.make(tree, path);
         TAheadAnswer answer;
@@ -154,8 +166,8 @@ TEST(ContextAhead, DropsWhatTheChainPassedBy)
     for (const char* name : {"x", "y"})
         child.push_back(tree.File(std::string("p/sub/") + name, "zephyr"));
     TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(6));
-    ahead.Queue(parent);
-    ahead.Queue(child);  // entered on the way through the parent: asked for before its rest
+    ahead.Queue(Listed(parent));
+    ahead.Queue(Listed(child));  // entered on the way through the parent: asked for before its rest
     ASSERT_TRUE(WaitForJudged(ahead, 6));
     TAheadAnswer answer;
     EXPECT_EQ(ahead.Take(child[0], kKeepWaiting, answer), TContextAhead::TTake::Answered);
@@ -179,7 +191,7 @@ TEST(ContextAhead, BeginsNoMoreFilesThanItsRoomAhead)
     TContextAhead::TLimits limits = RoomFor(2, 2);
     limits.QueuedPaths = 30;
     TContextAhead ahead("EXISTS('ZEPHYR')", limits);
-    ahead.Queue(paths);
+    ahead.Queue(Listed(paths));
     ASSERT_TRUE(WaitForJudged(ahead, 4));
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(ahead.Counts().Judged, 4);  // two workers, two files each, until the chain asks
@@ -200,7 +212,7 @@ TEST(ContextAhead, GivesUpAFileAWorkerIsAtWhenAskedTo)
     TempTree tree;
     const std::string slow = tree.SizedFile("slow", kSlowFileSize);
     TContextAhead ahead("!EXISTS('ZEPHYR')", RoomFor(1, 1));
-    ahead.Queue({slow});
+    ahead.Queue({{slow}});
     while (ahead.Counts().PeakAhead == 0)
         std::this_thread::sleep_for(1ms);
     int asked = 0;
@@ -221,7 +233,7 @@ TEST(ContextAhead, LeavesNoThreadWhenEndedWhileWorkersAreBusy)
     const int before = ThreadCount();
     {
         TContextAhead ahead("!EXISTS('ZEPHYR')", RoomFor(1, 3));
-        ahead.Queue(paths);
+        ahead.Queue(Listed(paths));
         while (ahead.Counts().PeakAhead < 3)
             std::this_thread::sleep_for(1ms);
         EXPECT_EQ(ThreadCount(), before + 3);

@@ -324,7 +324,10 @@ TEST_F(ContextKreller, FilesReadAheadGetTheVerdictsOfFilesReadHere)
     const std::string slow = tree.SizedFile("slow", std::int64_t{2} << 30);
     paths.push_back(slow);
     ASSERT_TRUE(kreller.BeginReadingAhead());
-    kreller.ReadAhead(paths);
+    std::vector<platform::TListedFile> listed;
+    for (const std::string& path : paths)
+        listed.push_back({path, true});
+    kreller.ReadAhead(listed);
     for (std::size_t i = 0; i < std::size(files); ++i)
         EXPECT_EQ(kreller.TestFile({}, paths[i]), files[i].passes) << files[i].name;
     // Given up while a worker is at it (or, had none begun it, while it is read here).

@@ -3,9 +3,14 @@
 #include "krellers/native_krellers.h"
 #include "plugins/crtr_ckreller.h"
 
+#include <algorithm>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <sys/stat.h>
 #include <stdexcept>
 
 using ::testing::_;
@@ -290,17 +295,26 @@ public:
 class AheadKreller : public ScriptedKreller {
 public:
     std::vector<std::string> handed;
+    std::vector<std::string> handedRegular;  // those the listing found regular files
     bool reading = false;
     bool BeginReadingAhead() override { return reading = true; }
-    void ReadAhead(const std::vector<std::string>& paths) override { handed.insert(handed.end(), paths.begin(), paths.end()); }
+    void ReadAhead(const std::vector<platform::TListedFile>& files) override
+    {
+        for (const platform::TListedFile& file : files) {
+            handed.push_back(file.Path);
+            if (file.Regular)
+                handedRegular.push_back(file.Path);
+        }
+    }
     void EndReadingAhead() override { reading = false; }
 };
 
-FileEntry Named(const std::string& name, std::int64_t size, bool directory = false)
+FileEntry Named(const std::string& name, std::int64_t size, bool directory = false, std::uint32_t mode = 0)
 {
     FileEntry entry;
     entry.Name = name;
     entry.Size = size;
+    entry.Mode = mode;
     entry.Attributes = directory ? std::uint32_t{faDirectory} : 0u;
     return entry;
 }
@@ -308,7 +322,8 @@ FileEntry Named(const std::string& name, std::int64_t size, bool directory = fal
 TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
 {
     const std::vector<FileEntry> entries = {Named(".", 0, true), Named("..", 0, true), Named("small_keep", 5),
-                                            Named("big_keep", 50),  Named("big", 60),         Named("sub_keep", 70, true),
+                                            Named("big_keep", 50, false, S_IFREG | 0644), Named("big", 60, false, S_IFIFO | 0644),
+                                            Named("sub_keep", 70, true),
                                             Named("unknown_keep", -1)};
     struct Case {
         const char* what;
@@ -349,6 +364,7 @@ TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
         for (const std::string& name : c.handed)
             expected.push_back("/dir/" + name);
         EXPECT_EQ(reader.handed, expected) << c.what;
+        EXPECT_EQ(reader.handedRegular.size(), std::count(expected.begin(), expected.end(), "/dir/big_keep")) << c.what;
         EXPECT_TRUE(plain.tested.empty()) << c.what << ": only krellers of the entry alone are asked ahead";
     }
 }
