@@ -3,7 +3,9 @@
 // on the same tree in the same run: one keyword, and three (A and B but not C) drawn as clouds
 // with a pin; warm cache, or cold with --cold (as root: the page cache is dropped before every
 // timed run). A generated corpus, or any tree with --tree DIR --keywords A,B,C. Also checks that
-// both find the same files, and times the engine's stages on one buffer. Run by hand: see README.
+// both find the same files, and times the engine's stages on one buffer. --profile N runs only the
+// one-keyword search N times (--profile-three N the three keywords'), for a profiler. Run by hand:
+// see README.
 #include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
