@@ -103,15 +103,15 @@ std::optional<bool> TContextEngine::PlannedVerdict(platform::TContentFile& file,
 {
     const std::uint32_t all = (std::uint32_t{1} << plan.Keywords().size()) - 1;
     TKeywordAnswers answers;
-    std::optional<std::optional<bool>> verdict = PieceByPieceVerdict(file, plan, all & 1, answers);
-    if (verdict && !*verdict) {
+    TPieceSearch search = PieceByPieceVerdict(file, plan, all & 1, answers);
+    if (!search.GivenUp && !search.Verdict) {
         if (!file.Rewind())
             return false;
-        verdict = PieceByPieceVerdict(file, plan, all & ~answers.Known, answers);
+        search = PieceByPieceVerdict(file, plan, all & ~answers.Known, answers);
     }
-    if (!verdict)
+    if (search.GivenUp)
         return std::nullopt;
-    return *verdict;
+    return search.Verdict;
 }
 
 // Keyword by keyword through the plan while the answers decide it, else by evaluating it.
@@ -194,10 +194,9 @@ std::size_t EndOfWholeCharacters(const char* text, std::size_t end)
 // stands. Each piece starts with the end of the one before, as long as the longest keyword but one
 // byte, so that an occurrence across two pieces is found; a keyword once found is searched no more.
 // Ends as soon as the answers known decide the verdict, once every keyword searched is found, or
-// at the end of the file, where every keyword searched and not found is known to be absent. The
-// verdict, or nothing in it when the answers leave it open; nothing at all when given up.
-std::optional<std::optional<bool>> TContextEngine::PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan,
-                                                                       std::uint32_t searched, TKeywordAnswers& answers)
+// at the end of the file, where every keyword searched and not found is known to be absent.
+TContextEngine::TPieceSearch TContextEngine::PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan,
+                                                                 std::uint32_t searched, TKeywordAnswers& answers)
 {
     const std::vector<std::string>& keywords = plan.Keywords();
     std::size_t overlap = 0;
@@ -211,13 +210,13 @@ std::optional<std::optional<bool>> TContextEngine::PieceByPieceVerdict(platform:
     std::size_t rawFrom = 0;  // where the bytes not yet upper-cased begin
     for (;;) {
         if (const std::optional<bool> verdict = plan.Verdict(answers.Known, answers.Present))
-            return verdict;
+            return {false, verdict};
         if ((searched & ~answers.Known) == 0)
-            return std::optional<bool>();
+            return {};
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(piece, left));
         const std::optional<std::size_t> got = ReadSteps(file, buffer + kept, wanted);
         if (!got)
-            return std::nullopt;
+            return {true, std::nullopt};
         left -= *got;
         const bool atEnd = *got < wanted || left == 0;
         const std::size_t end = kept + *got;
@@ -229,7 +228,7 @@ std::optional<std::optional<bool>> TContextEngine::PieceByPieceVerdict(platform:
                 continue;
             const std::optional<bool> found = PieceContains(buffer, text, rawFrom, keywords[i]);
             if (!found)
-                return std::nullopt;
+                return {true, std::nullopt};
             if (*found) {
                 answers.Known |= bit;
                 answers.Present |= bit;
@@ -237,7 +236,7 @@ std::optional<std::optional<bool>> TContextEngine::PieceByPieceVerdict(platform:
         }
         if (atEnd) {
             answers.Known |= searched;
-            return plan.Verdict(answers.Known, answers.Present);
+            return {false, plan.Verdict(answers.Known, answers.Present)};
         }
         const std::size_t from = ready - std::min(overlap, ready);
         std::memmove(buffer, buffer + from, end - from);

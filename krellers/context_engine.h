@@ -95,8 +95,14 @@ private:
     };
     // The verdict of the plan on the file searched a piece at a time; nothing when given up.
     std::optional<bool> PlannedVerdict(platform::TContentFile& file, const TContextPlan& plan);
-    std::optional<std::optional<bool>> PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan,
-                                                           std::uint32_t searched, TKeywordAnswers& answers);
+    // How a search of the file a piece at a time ended: given up by the user, or with the verdict,
+    // which the answers may yet leave open.
+    struct TPieceSearch {
+        bool GivenUp = false;
+        std::optional<bool> Verdict;
+    };
+    TPieceSearch PieceByPieceVerdict(platform::TContentFile& file, const TContextPlan& plan, std::uint32_t searched,
+                                     TKeywordAnswers& answers);
     bool UpperCaseAll();
     bool UpperCaseSteps(char* text, std::size_t from, std::size_t until);
     std::optional<bool> PieceContains(char* buffer, std::string_view text, std::size_t& rawFrom, const std::string& keyword);
