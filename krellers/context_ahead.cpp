@@ -128,17 +128,13 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
 TContextAhead::TTake TContextAhead::WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
                                                   const std::function<bool()>& keepWaiting)
 {
-    if (item->State != TItem::TState::Done) {
-        ++counts_.Awaited;
-        const auto began = std::chrono::steady_clock::now();
-        const struct TAwaitedTime {
-            std::chrono::steady_clock::duration& total;
-            std::chrono::steady_clock::time_point began;
-            ~TAwaitedTime() { total += std::chrono::steady_clock::now() - began; }
-        } timed{counts_.AwaitedTime, began};
-        return AwaitAnswer(lock, item, keepWaiting);
-    }
-    return TTake::Answered;
+    if (item->State == TItem::TState::Done)
+        return TTake::Answered;
+    ++counts_.Awaited;
+    const auto began = std::chrono::steady_clock::now();
+    const TTake taken = AwaitAnswer(lock, item, keepWaiting);
+    counts_.AwaitedTime += std::chrono::steady_clock::now() - began;  // the lock is held again
+    return taken;
 }
 
 TContextAhead::TTake TContextAhead::AwaitAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,

@@ -91,7 +91,7 @@ bool TContextEngine::TestContent(platform::TContentFile& file, std::string_view 
         return false;
     const std::optional<TContextPlan>& plan = PlanOf(expression);
     if (!plan)
-        return ReadFile(file) && !watch_.CurrentFileAbandoned() && ContextValuePasses(parser_.Evaluate(expression));
+        return ReadFile(file) && !watch_.CurrentFileAbandoned() && Judge(expression);
     return PlannedVerdict(file, *plan).value_or(false);
 }
 

@@ -215,7 +215,7 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
     const auto before = std::find_if(rows_.begin(), rows_.end(), [&](const auto& row) { return row.get() == readingAhead_; });
     std::vector<platform::TListedFile> files;
     for (const FileEntry& entry : entries) {
-        if (entry.IsDirectory() || entry.Name == "." || entry.Name == ".." ||
+        if (entry.IsDirectory() || platform::IsDotName(entry.Name) ||
             (nameFilter_.Active() && !nameFilter_.Matches(entry.Name)))
             continue;
         std::string path = dir + entry.Name;
