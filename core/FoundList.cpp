@@ -1,6 +1,7 @@
 #include "core/FoundList.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <QApplication>
 #include <QLocale>
@@ -18,6 +19,22 @@ TFoundListModel::TFoundListModel(QObject* parent)
     : QAbstractTableModel(parent), collator_(platform::TNameCollator::ForUserLocale())
 {
     rows_.SetCollator(collator_.get());
+    factsTimer_.setInterval(0);
+    connect(&factsTimer_, &QTimer::timeout, this, &TFoundListModel::FillFactsSlice);
+}
+
+// A slice short enough for the window to keep answering, whatever a stat costs (a network mount).
+void TFoundListModel::FillFactsSlice()
+{
+    constexpr auto kSlice = std::chrono::milliseconds(8);
+    constexpr std::size_t kRowsBetweenClockReads = 8;
+    const auto end = std::chrono::steady_clock::now() + kSlice;
+    while (rows_.FillFacts(kRowsBetweenClockReads)) {
+        if (std::chrono::steady_clock::now() >= end)
+            return;
+    }
+    factsTimer_.stop();
+    emit FactsFilled();
 }
 
 void TFoundListModel::Append(const FileEntry& entry, const std::string& path)
@@ -38,6 +55,7 @@ void TFoundListModel::Flush()
 
 void TFoundListModel::Clear()
 {
+    factsTimer_.stop();
     beginResetModel();
     rows_.Clear();
     shown_ = 0;
@@ -118,8 +136,11 @@ std::string TFoundListModel::CellBytes(int position, TFoundColumn column) const
 
 void TFoundListModel::HoldOrder(bool held)
 {
-    if (!held)
-        ApplyOrder();
+    if (held)
+        return;
+    ApplyOrder();
+    if (rows_.FactsMissing())
+        factsTimer_.start();
 }
 
 void TFoundListModel::sort(int column, Qt::SortOrder order)
@@ -179,8 +200,11 @@ int TFoundListModel::columnCount(const QModelIndex& parent) const
 QString TFoundListModel::WidestSizeText() const
 {
     std::int64_t largest = 0;
-    for (int i = 0; i < Count(); ++i)
-        largest = std::max(largest, Row(i).Size);
+    for (int i = 0; i < Count(); ++i) {
+        const TFoundRow& row = rows_.AsListed(i);
+        if (row.FactsKnown)
+            largest = std::max(largest, row.Size);
+    }
     return SizeText(largest);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,8 +31,13 @@ public:
     const TFoundRow& Row(int position) const { return rows_.At(position); }
 
     // While held (during a run) rows found are appended in the order they are found; the chosen
-    // order is applied to the whole list when the hold ends.
+    // order is applied to the whole list when the hold ends, and the facts of rows listed without
+    // them are looked up a slice at a time while the window is idle (rows painted get theirs at once).
     void HoldOrder(bool held);
+    bool FactsMissing() const { return rows_.FactsMissing(); }
+    // Every row's facts at once, for a command about to read all of them.
+    void FillAllFacts() { rows_.FillAllFacts(); }
+    bool SortNeedsFacts() const { return rows_.SortNeedsFacts(); }
     const TFoundSort& Sorting() const { return rows_.Sort(); }
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     // Shows every row, in the chosen order.
@@ -68,7 +74,8 @@ public:
 
     // The cell texts, as shown.
     static QString SizeText(std::int64_t bytes);
-    // The size text of the largest file listed: the widest the Size column has to show.
+    // The size text of the largest file listed whose size is known: the widest the Size column has
+    // to show, until FactsFilled tells of more.
     QString WidestSizeText() const;
     static QString DateText(std::uint64_t fileTime);
     // A date of each month, with a two-digit day: the widest of them is the widest a date shows.
@@ -76,8 +83,12 @@ public:
 
 signals:
     void Changed();  // rows were added or the list was emptied
+    void FactsFilled();  // every row has its size, times, owner and mode now
 
 private:
+    void FillFactsSlice();
+
+    QTimer factsTimer_;  // fills facts while the event loop is idle
     std::unique_ptr<platform::TNameCollator> collator_;
     TFoundRows rows_;
     int shown_ = 0;  // rows the view knows of

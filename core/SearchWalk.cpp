@@ -71,7 +71,7 @@ TWalkPrefetch& TSearchWalk::Prefetch()
 void TSearchWalk::StartWorkers()
 {
     if (Workers > 0 && !prefetch_)
-        prefetch_ = std::make_unique<TWalkPrefetch>(Workers, LookAheadBytes);
+        prefetch_ = std::make_unique<TWalkPrefetch>(Workers, LookAheadBytes, facts_);
 }
 
 // Directories entered from now on are read ahead; those the walk is in stay its own to read.
@@ -151,6 +151,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
         MissingStartPaths.push_back(dir);
         return;
     }
+    facts_ = host_.NeedsFileFacts() ? platform::TEntryFacts::All : platform::TEntryFacts::NamesOfFiles;
     const TPrefetchScope workers(*this);
     PushFrame(frames, std::move(start), platform::WithTrailingSlash(dir), nullptr);
     while (!frames.empty() && !StopRequested) {
@@ -284,10 +285,11 @@ bool TSearchWalk::TakeListingFromWorkers(TFrame& frame, TFrame* parent, const st
 // The next names of the frame's directory, read and stat'ed on the walk's own thread.
 void TSearchWalk::ReadAlone(TFrame& frame, std::size_t names)
 {
-    platform::TDirectoryListing listing = platform::ReadDirectoryPart(frame.Handle, names, [this] {
+    const auto keepGoing = [this] {
         LetEventsRunWhenDue();
         return !StopRequested;
-    });
+    };
+    platform::TDirectoryListing listing = platform::ReadDirectoryPart(frame.Handle, names, keepGoing, facts_);
     // Names that could not be stat'ed still count; nothing is known of them to hand on.
     TotalCount += listing.UnknownCount;
     frame.Entries = std::move(listing.Entries);

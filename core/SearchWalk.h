@@ -18,6 +18,10 @@ public:
     virtual bool DirectoryPasses(const FileEntry& entry, const std::string& path) = 0;
     virtual bool FilePassesKrellers(const FileEntry& entry, const std::string& path) = 0;
     virtual void AddFoundFile(const FileEntry& entry, const std::string& path) = 0;
+    // Whether the files handed on must come with all a stat tells (size, times, owner, permission
+    // bits). Asked at the start of every scan; when not, regular files are listed by name alone,
+    // with FactsKnown false, sparing a request per file.
+    virtual bool NeedsFileFacts() { return true; }
     // The entries of dir (which ends in '/') the walk is about to take up, in the order it will,
     // before any of them is: a chance to prepare for the files among them.
     virtual void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
@@ -133,6 +137,7 @@ private:
 
     TWalkHost& host_;
     std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan, once workers are needed
+    platform::TEntryFacts facts_ = platform::TEntryFacts::All;  // of the scan under way
     bool askedWorkers_ = false;  // since the wait watch last looked
     bool lookingAhead_ = false;  // every directory entered from now on is read by the workers
     int readingAlone_ = 0;       // frames holding a handle to read the rest of their names

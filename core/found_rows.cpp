@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <numeric>
+#include <optional>
+#include <thread>
 
 #include "core/found_columns.h"
 #include "platform/Collation.h"
@@ -395,6 +398,9 @@ void TFoundRows::Append(const FileEntry& entry, const std::string& path)
     row.Mode = entry.Mode;
     row.OwnerId = entry.OwnerId;
     row.IsDirectory = entry.IsDirectory();
+    row.FactsKnown = entry.FactsKnown;
+    if (row.FactsKnown && factsCursor_ == rows_.size())
+        ++factsCursor_;
     rows_.push_back(std::move(row));
     if (inOrder)
         AppendInOrder();
@@ -413,8 +419,69 @@ void TFoundRows::AppendInOrder()
     orderedRows_ = rows_.size();
 }
 
+void TFoundRows::LookUpFacts(TFoundRow& row)
+{
+    if (const std::optional<FileEntry> entry = platform::LookupEntry(row.Path)) {
+        row.Size = entry->Size;
+        row.CreationTime = entry->CreationTime;
+        row.LastWriteTime = entry->LastWriteTime;
+        row.LastAccessTime = entry->LastAccessTime;
+        row.Mode = entry->Mode;
+        row.OwnerId = entry->OwnerId;
+    }
+    row.FactsKnown = true;
+}
+
+bool TFoundRows::FillFacts(std::size_t count)
+{
+    for (std::size_t looked = 0; factsCursor_ < rows_.size() && looked < count; ++factsCursor_) {
+        if (!rows_[factsCursor_].FactsKnown) {
+            LookUpFacts(rows_[factsCursor_]);
+            ++looked;
+        }
+    }
+    return FactsMissing();
+}
+
+void TFoundRows::FillAllFacts()
+{
+    std::vector<std::size_t> missing;
+    for (; factsCursor_ < rows_.size(); ++factsCursor_) {
+        if (!rows_[factsCursor_].FactsKnown)
+            missing.push_back(factsCursor_);
+    }
+    constexpr std::size_t kRowsPerTake = 64;
+    constexpr std::size_t kMostThreads = 16;
+    std::atomic<std::size_t> next{0};
+    const auto lookUp = [&] {
+        for (std::size_t from; (from = next.fetch_add(kRowsPerTake)) < missing.size();) {
+            for (std::size_t i = from; i < std::min(from + kRowsPerTake, missing.size()); ++i)
+                LookUpFacts(rows_[missing[i]]);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    const std::size_t threads = std::min(kMostThreads, missing.size() / (4 * kRowsPerTake) + 1);
+    for (std::size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(lookUp);
+    lookUp();
+}
+
+bool TFoundRows::SortNeedsFacts() const
+{
+    if (!sort_.Active)
+        return false;
+    switch (sort_.Column) {
+    case TFoundColumn::Name:
+    case TFoundColumn::Path:
+    case TFoundColumn::Type:
+    case TFoundColumn::Extension: return false;
+    default: return true;
+    }
+}
+
 void TFoundRows::Clear()
 {
+    factsCursor_ = 0;
     rows_.clear();
     rows_.shrink_to_fit();
     sorted_.clear();
@@ -473,6 +540,8 @@ void TFoundRows::ApplySort()
         std::iota(sorted_.begin(), sorted_.end(), 0u);
     } else if (sorted_.empty() || sortedRows_ != rows_.size()) {
         // Typing in the name box or the quick filter filters again and again; the rows are sorted once.
+        if (SortNeedsFacts())
+            FillAllFacts();
         sorted_ = SortedOrder(rows_, sort_, collator_);
     }
     sortedRows_ = rows_.size();
@@ -548,6 +617,7 @@ void TFoundRows::Remove(std::vector<std::uint32_t> rowIndexes)
     passed_.clear();
     sortedRows_ -= dropsBelow(sortedRows_);
     orderedRows_ -= dropsBelow(orderedRows_);
+    factsCursor_ -= dropsBelow(factsCursor_);
     IndexPositions();
 }
 

@@ -23,6 +23,9 @@ struct TFoundRow {
     std::uint32_t Mode = 0;
     std::uint32_t OwnerId = 0;
     bool IsDirectory = false;
+    // False for a file listed without a stat: size, times, owner and mode are looked up when the
+    // row is first read through TFoundRows::At (or sorted by them).
+    bool FactsKnown = true;
 
     std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
 };
@@ -82,8 +85,20 @@ public:
     int Count() const { return static_cast<int>(order_.size() + rows_.size() - orderedRows_); }
     // Every row kept, those the name and quick filters hide included.
     int Total() const { return static_cast<int>(rows_.size()); }
-    // The row shown at position; every command that walks the list goes through it.
-    const TFoundRow& At(int position) const { return rows_[RowIndex(position)]; }
+    // The row shown at position, with its facts; every command that walks the list goes through it.
+    const TFoundRow& At(int position) const { return WithFacts(rows_[RowIndex(position)]); }
+
+    // The row shown at position as listed, without looking up facts it was listed without.
+    const TFoundRow& AsListed(int position) const { return rows_[RowIndex(position)]; }
+    // Looks up the facts of at most count rows listed without them, in found order; true while
+    // some are still missing. So they are filled a slice at a time once a run has ended.
+    bool FillFacts(std::size_t count);
+    bool FactsMissing() const { return factsCursor_ < rows_.size(); }
+    // Looks up the facts of every row still without them, on several threads: a network mount
+    // answers each request only after a round trip.
+    void FillAllFacts();
+    // Whether the chosen order is by a fact of the files (size, a time, owner, permissions).
+    bool SortNeedsFacts() const;
     // The row that position shows, as an index into the rows in found order.
     std::uint32_t RowIndex(int position) const;
     // Where the row of found-order index rowIndex is shown; -1 when a filter hides it.
@@ -120,8 +135,13 @@ public:
         return filter_.Matches(row.Name()) && quickFilter_.IsIn(row.Path);
     }
 
+    // Gives the row the facts a stat finds now; a file gone meanwhile keeps them empty.
+    static void LookUpFacts(TFoundRow& row);
+
 private:
-    std::vector<TFoundRow> rows_;
+    // Mutable: a row listed without its facts gets them when first read.
+    mutable std::vector<TFoundRow> rows_;
+    std::size_t factsCursor_ = 0;  // every row before it has its facts
     TFoundSort sort_;
     TNameFilter filter_;
     std::vector<std::uint32_t> sorted_;    // every row in the chosen order; empty until needed
@@ -139,6 +159,12 @@ private:
     std::string passedNeedle_;
 
     bool Filtering() const { return filter_.Active() || !quickFilter_.Text().empty(); }
+    static const TFoundRow& WithFacts(TFoundRow& row)
+    {
+        if (!row.FactsKnown)
+            LookUpFacts(row);
+        return row;
+    }
     void AppendInOrder();
     void TestRows();
     void IndexPositions();

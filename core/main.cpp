@@ -115,6 +115,7 @@ TFmain::TFmain(QWidget* parent) : QMainWindow(parent), walk_(*this), settings_(&
     setMinimumSize(717, 434);
     found_ = new TFoundListModel(this);
     connect(found_, &TFoundListModel::Changed, this, &TFmain::LV_foundChange);
+    connect(found_, &TFoundListModel::FactsFilled, this, &TFmain::FitSizeAndDateColumns);
     Timer_refresh = new QTimer(this);
     Timer_refresh->setObjectName("Timer_refresh");
     Timer_refresh->setInterval(kRefreshIntervalMs);

@@ -313,6 +313,7 @@ private:
     bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override;
     void AddFoundFile(const FileEntry& entry, const std::string& path) override;
     void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override;
+    bool NeedsFileFacts() override;
 
     void BuildLayout();
     void BuildMenus();

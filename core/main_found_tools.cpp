@@ -182,6 +182,7 @@ bool TFmain::ExportFoundListTo(const std::string& file, bool nulSeparated)
         for (const TFoundColumn column : columns)
             fields.push_back(FoundColumnCaption(column));
         csv.Record(fields);
+        found_->FillAllFacts();
         for (int position = 0; position < found_->Count(); ++position) {
             fields.clear();
             for (const TFoundColumn column : columns)

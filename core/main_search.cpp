@@ -223,6 +223,13 @@ void TFmain::AddFoundFile(const FileEntry& entry, const std::string& path)
     found_->Append(entry, path);
 }
 
+// Rows sorted by a fact need it for every file at the end of the run, when the walk's workers
+// are no longer there to ask for them many at a time.
+bool TFmain::NeedsFileFacts()
+{
+    return krellers_.NeedsFileFacts(DirsItem) || found_->SortNeedsFacts();
+}
+
 void TFmain::EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
 {
     krellers_.ReadAhead(dir, entries);

@@ -6,11 +6,11 @@
 
 namespace {
 
-std::size_t BytesOf(const std::vector<std::string>& names)
+std::size_t BytesOf(const std::vector<platform::TListedName>& names)
 {
     std::size_t bytes = 0;
-    for (const std::string& name : names)
-        bytes += sizeof(std::string) + name.capacity();
+    for (const platform::TListedName& listed : names)
+        bytes += sizeof(platform::TListedName) + listed.Name.capacity();
     return bytes;
 }
 
@@ -32,7 +32,7 @@ constexpr auto kOpeningWait = std::chrono::milliseconds(5);
 
 // Names read by one request and their entries once stat'ed.
 struct TWalkPrefetch::TBatchData {
-    std::vector<std::string> Names;
+    std::vector<platform::TListedName> Names;
     std::vector<FileEntry> Entries;
     std::int64_t Unknown = 0;
     std::size_t Bytes = 0;  // counted in bytesHeld_ until the walk takes the batch
@@ -65,7 +65,8 @@ struct TWalkPrefetch::TTask {
     std::size_t Batch = 0;  // counted from the directory's first batch
 };
 
-TWalkPrefetch::TWalkPrefetch(unsigned workers, std::size_t byteLimit) : byteLimit_(byteLimit)
+TWalkPrefetch::TWalkPrefetch(unsigned workers, std::size_t byteLimit, platform::TEntryFacts facts)
+    : byteLimit_(byteLimit), facts_(facts)
 {
     for (unsigned i = 0; i < workers; ++i)
         workers_.emplace_back([this] { Work(); });
@@ -345,14 +346,14 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
         if (opened.IsOpen() && identity)
             dir = Hold(std::move(opened));
     }
-    std::vector<std::string> names;
+    std::vector<platform::TListedName> names;
     bool more = dir != nullptr;
     while (more && names.size() < kBatchNames && !node.Dropped)
         more = platform::ReadNameBatch(*dir, names);
     std::vector<TBatchData> batches = SplitIntoBatches(std::move(names));
     std::optional<TStated> stated;
     if (!more && batches.size() == 1)
-        stated = StatNames(task.Node, dir, batches.front().Names);
+        stated = StatNames(task.Node, dir, batches.front().Names, facts_);
     lock.lock();
     if (identity) {
         node.Identity = identity;
@@ -385,7 +386,7 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
     FinishWhenDone(node);
 }
 
-std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vector<std::string> names)
+std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vector<platform::TListedName> names)
 {
     std::vector<TBatchData> batches;
     for (std::size_t from = 0; from < names.size(); from += kBatchNames) {
@@ -402,14 +403,16 @@ std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vect
 // without the lock, which the walk and the other workers wait for.
 TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
                                                 const std::shared_ptr<platform::TDirectoryHandle>& dir,
-                                                const std::vector<std::string>& names)
+                                                const std::vector<platform::TListedName>& names,
+                                                platform::TEntryFacts facts)
 {
     TStated stated;
     stated.Entries.reserve(names.size());
-    for (const std::string& name : names) {
+    platform::TEntryLookup lookup(*dir, facts);
+    for (const platform::TListedName& listed : names) {
         if (node->Dropped)
             break;
-        if (std::optional<FileEntry> entry = platform::StatEntryIn(*dir, name))
+        if (std::optional<FileEntry> entry = lookup.Entry(listed))
             stated.Entries.push_back(std::move(*entry));
         else
             ++stated.Unknown;
@@ -436,10 +439,10 @@ TWalkPrefetch::TTask TWalkPrefetch::ChildTask(const std::shared_ptr<platform::TD
 void TWalkPrefetch::StatBatch(TTask& task, std::unique_lock<std::mutex>& lock)
 {
     TNode& node = *task.Node;
-    const std::vector<std::string> names = std::move(node.Batches[task.Batch - node.TakenBatches].Names);
+    const std::vector<platform::TListedName> names = std::move(node.Batches[task.Batch - node.TakenBatches].Names);
     const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
     lock.unlock();
-    TStated stated = StatNames(task.Node, dir, names);
+    TStated stated = StatNames(task.Node, dir, names, facts_);
     lock.lock();
     if (node.Dropped)
         return;

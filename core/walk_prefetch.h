@@ -28,8 +28,9 @@ public:
     struct TNode;
     using TNodePtr = std::shared_ptr<TNode>;
 
-    // workers threads read at most about byteLimit bytes of names and entries ahead of the walk.
-    TWalkPrefetch(unsigned workers, std::size_t byteLimit);
+    // workers threads read at most about byteLimit bytes of names and entries ahead of the walk,
+    // finding out facts of each entry.
+    TWalkPrefetch(unsigned workers, std::size_t byteLimit, platform::TEntryFacts facts = platform::TEntryFacts::All);
     ~TWalkPrefetch();  // gives up all work and ends the workers
     TWalkPrefetch(const TWalkPrefetch&) = delete;
     TWalkPrefetch& operator=(const TWalkPrefetch&) = delete;
@@ -83,10 +84,10 @@ private:
     bool Runnable(const TTask& task) const;
     void ListNames(TTask& task, std::unique_lock<std::mutex>& lock);
     void StatBatch(TTask& task, std::unique_lock<std::mutex>& lock);
-    static std::vector<TBatchData> SplitIntoBatches(std::vector<std::string> names);
+    static std::vector<TBatchData> SplitIntoBatches(std::vector<platform::TListedName> names);
     static TTask ChildTask(const std::shared_ptr<platform::TDirectoryHandle>& dir, const std::string& name);
     static TStated StatNames(const TNodePtr& node, const std::shared_ptr<platform::TDirectoryHandle>& dir,
-                             const std::vector<std::string>& names);
+                             const std::vector<platform::TListedName>& names, platform::TEntryFacts facts);
     void Deliver(TNode& node, std::size_t batchIndex, TStated stated);
     void Queue(std::vector<TTask> tasks, bool wanted);
     void Want(TNode& node);
@@ -95,6 +96,7 @@ private:
     std::shared_ptr<platform::TDirectoryHandle> Hold(platform::TDirectoryHandle dir);
 
     std::size_t byteLimit_;
+    platform::TEntryFacts facts_;
     mutable std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable batchReady_;

@@ -34,6 +34,9 @@ public:
     // Whether the answer depends on nothing but the entry and its path, reads no file and calls
     // no plug-in, so that it may be asked ahead of the chain without changing anything.
     virtual bool JudgesEntryAlone() const { return false; }
+    // Whether the test looks at what a stat tells of a file (size, times, owner, permission bits),
+    // beyond its name, kind and contents; when no kreller of a run does, files are listed unstat'ed.
+    virtual bool NeedsFileFacts() const { return true; }
 
     // Reading ahead: a kreller that can judge files on threads of its own, ahead of the chain,
     // says so when asked to begin (after its condition was loaded), then is handed the files

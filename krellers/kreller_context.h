@@ -27,6 +27,7 @@ public:
     // Writes the diagram into the row only when it is complete; otherwise the row has no condition.
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    bool NeedsFileFacts() const override { return Plugin() != nullptr; }
     TTextLimit LastTextLimit() const override { return lastTextLimit_; }
 
     // Files are read and searched ahead on workers when the condition is one of keywords alone

@@ -16,6 +16,7 @@ public:
     void StoreCondition() override;
     // path is a subdirectory's full path; it passes unless it is listed.
     bool TestFile(const FileEntry& entry, const std::string& path) override;
+    bool NeedsFileFacts() const override { return Plugin() != nullptr; }
 
     const TDirsCondition& Condition() const { return condition_; }
 

@@ -178,6 +178,13 @@ TChainVerdict TKrellerList::JudgeFile(const FileEntry& entry, const std::string&
     return verdict;
 }
 
+bool TKrellerList::NeedsFileFacts(const TKrellerRow* skipped) const
+{
+    return std::any_of(rows_.begin(), rows_.end(), [skipped](const auto& row) {
+        return row.get() != skipped && TakesPart(*row) && row->Kreller->NeedsFileFacts();
+    });
+}
+
 void TKrellerList::BeginReadingAhead(const TKrellerRow* skipped)
 {
     EndReadingAhead();

@@ -91,6 +91,8 @@ public:
     // only part of the file's text, and counting every answer into funnel when there is one.
     TChainVerdict JudgeFile(const FileEntry& entry, const std::string& path, const TKrellerRow* skipped,
                             TKrellerFunnel* funnel) const;
+    // Whether some checked kreller (leaving out skipped) needs what a stat tells of each file.
+    bool NeedsFileFacts(const TKrellerRow* skipped = nullptr) const;
     // A funnel with a stage for every checked kreller, in chain order; directoriesRow's stage
     // counts directories.
     TKrellerFunnel StartFunnel(const TKrellerRow* directoriesRow) const;

@@ -23,6 +23,7 @@ public:
     void StoreCondition() override;
     bool TestFile(const FileEntry& entry, const std::string& path) override;
     bool JudgesEntryAlone() const override { return !Plugin(); }
+    bool NeedsFileFacts() const override { return Plugin() != nullptr; }
     std::string WhyRefused(const FileEntry& entry, const std::string& path) const override;
 
     const TMaskCondition& Condition() const { return condition_; }

@@ -32,6 +32,11 @@ std::uint64_t ToFileTime(const struct statx_timestamp& t)
            + t.tv_nsec / 100;
 }
 
+bool IsHiddenName(const std::string& name)
+{
+    return !name.empty() && name[0] == '.' && !IsDotName(name);
+}
+
 std::uint32_t AttributesOf(const std::string& name, const struct statx& st, bool isLinkToDirectory)
 {
     std::uint32_t attributes = 0;
@@ -44,7 +49,7 @@ std::uint32_t AttributesOf(const std::string& name, const struct statx& st, bool
         attributes |= faSysFile;  // FIFOs, sockets and devices
     if (!(st.stx_mode & S_IWUSR))
         attributes |= faReadOnly;
-    if (!name.empty() && name[0] == '.' && name != "." && name != "..")
+    if (IsHiddenName(name))
         attributes |= faHidden;
     return attributes;
 }
@@ -158,17 +163,15 @@ int OpenBelow(int base, const std::string& relative, int extraFlags)
     return fd < 0 && OpenAtOnceUnavailable(errno) ? OpenBelowStepwise(base, relative, extraFlags) : fd;
 }
 
-// The entries of one getdents64 buffer, handed to visit until it says no.
+// The entries of one getdents64 buffer, handed to visit.
 template <typename Visit>
-bool VisitNames(const char* buffer, std::size_t length, Visit&& visit)
+void VisitNames(const char* buffer, std::size_t length, Visit&& visit)
 {
     for (std::size_t offset = 0; offset < length;) {
         const auto* record = reinterpret_cast<const dirent64*>(buffer + offset);
         offset += record->d_reclen;
-        if (!visit(record->d_name))
-            return false;
+        visit(*record);
     }
-    return true;
 }
 
 // Device and inode never change for an inode, so the attributes are not fetched anew for them
@@ -260,7 +263,7 @@ TDirectoryHandle TDirectoryHandle::OpenBelow(const std::string& relative) const
     return {fd, fd < 0 ? errno : 0};
 }
 
-bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names)
+bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names)
 {
     if (!dir.IsOpen())
         return false;
@@ -268,11 +271,31 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names)
     const ssize_t got = getdents64(dir.Descriptor(), buffer, sizeof buffer);
     if (got <= 0)
         return false;
-    VisitNames(buffer, static_cast<std::size_t>(got), [&](const char* name) {
-        names.emplace_back(name);
-        return true;
+    VisitNames(buffer, static_cast<std::size_t>(got), [&](const dirent64& record) {
+        names.push_back({record.d_name, record.d_type == DT_REG});
     });
     return true;
+}
+
+FileEntry UnstatedFileEntry(std::string name)
+{
+    FileEntry entry;
+    entry.Attributes = faArchive;
+    if (IsHiddenName(name))
+        entry.Attributes |= faHidden;
+    entry.Name = std::move(name);
+    entry.Mode = S_IFREG;
+    entry.FactsKnown = false;
+    return entry;
+}
+
+std::optional<FileEntry> TEntryLookup::Entry(const TListedName& listed)
+{
+    if (facts_ == TEntryFacts::NamesOfFiles && listed.Regular && searchable_)
+        return UnstatedFileEntry(listed.Name);
+    std::optional<FileEntry> entry = StatEntryIn(dir_, listed.Name);
+    searchable_ = searchable_ || (entry && !IsDotName(listed.Name));
+    return entry;
 }
 
 std::optional<FileEntry> StatEntryIn(const TDirectoryHandle& dir, const std::string& name)
@@ -290,20 +313,21 @@ TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function
 }
 
 TDirectoryListing ReadDirectoryPart(const TDirectoryHandle& dir, std::size_t names,
-                                    const std::function<bool()>& keepGoing)
+                                    const std::function<bool()>& keepGoing, TEntryFacts facts)
 {
     TDirectoryListing listing;
-    std::vector<std::string> batch;
+    TEntryLookup lookup(dir, facts);
+    std::vector<TListedName> batch;
     std::size_t read = 0;
     while (read < names && (listing.NamesLeft = ReadNameBatch(dir, batch))) {
         read += batch.size();
-        for (const std::string& name : batch) {
+        for (const TListedName& listed : batch) {
             if (!keepGoing()) {
                 listing.Interrupted = true;
                 listing.NamesLeft = false;
                 return listing;
             }
-            if (auto entry = StatEntryIn(dir, name))
+            if (auto entry = lookup.Entry(listed))
                 listing.Entries.push_back(std::move(*entry));
             else
                 ++listing.UnknownCount;
@@ -322,7 +346,16 @@ std::optional<FileEntry> LookupEntry(const std::string& path)
 {
     if (path.empty())
         return std::nullopt;
-    return StatEntry(AT_FDCWD, path.c_str(), FileNamePart(path));
+    std::optional<FileEntry> entry = StatEntry(AT_FDCWD, path.c_str(), FileNamePart(path));
+    if (entry || errno != ENAMETOOLONG)
+        return entry;
+    const int dir = OpenLongDirectoryPath(ParentDirectory(path));
+    if (dir < 0)
+        return std::nullopt;
+    const std::string name = FileNamePart(path);
+    entry = StatEntry(dir, name.c_str(), name);
+    close(dir);
+    return entry;
 }
 
 namespace {

@@ -28,6 +28,9 @@ struct FileEntry {
     bool IsSymbolicLink = false;   // a link to a directory is listed but never entered
     std::uint32_t Mode = 0;        // the file's type and permission bits, as stat reports them
     std::uint32_t OwnerId = 0;     // the owning user's id
+    // False when only the name and the kind are known: a regular file listed without a stat, whose
+    // size, times, owner and permission bits are left empty for whoever needs them to look up.
+    bool FactsKnown = true;
 
     bool IsDirectory() const { return (Attributes & faDirectory) != 0; }
 };
@@ -110,9 +113,38 @@ struct TDirectoryListing {
     bool NamesLeft = false;    // a part was read: the directory may have names not yet read
 };
 
+// A name as a directory listing gives it, with whether the listing says it is a regular file
+// (not a link to one): a file system that does not tell leaves it false.
+struct TListedName {
+    std::string Name;
+    bool Regular = false;
+};
+
 // The next names of the open directory, in the order the file system returns them, appended to
 // names: as many as one request brings (about a thousand). False at the end or on an error.
-bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<std::string>& names);
+bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names);
+
+// How much a listing finds out of its entries: all a stat tells of each, or of a regular file only
+// its name and kind, which spares a request per file (the most of a walk's requests).
+enum class TEntryFacts { All, NamesOfFiles };
+
+// Finds out what the walk knows of the names of one directory, taken in listing order. With
+// NamesOfFiles a regular file is not stat'ed once a stat in the directory has worked: until then
+// the directory may be one whose names can be listed but not looked up, and those count as
+// unknown, as with every fact asked.
+class TEntryLookup {
+public:
+    TEntryLookup(const TDirectoryHandle& dir, TEntryFacts facts) : dir_(dir), facts_(facts) {}
+    std::optional<FileEntry> Entry(const TListedName& listed);
+
+private:
+    const TDirectoryHandle& dir_;
+    TEntryFacts facts_;
+    bool searchable_ = false;
+};
+
+// A regular file of which only the name is known.
+FileEntry UnstatedFileEntry(std::string name);
 
 // What the walk knows of the entry name of the open directory, or nothing when it vanished or
 // cannot be stat'ed. A link to a directory is marked as a directory and keeps its own data; a link
@@ -126,14 +158,15 @@ TDirectoryListing ReadDirectory(const TDirectoryHandle& dir, const std::function
 // The same for the directory's next names only: whole requests of names until at least names
 // were read or the directory ended. The handle keeps its place for the next part.
 TDirectoryListing ReadDirectoryPart(const TDirectoryHandle& dir, std::size_t names,
-                                    const std::function<bool()>& keepGoing);
+                                    const std::function<bool()>& keepGoing, TEntryFacts facts = TEntryFacts::All);
 
 // Every entry of dir, "." and ".." included, in the order the file system returns them.
 // An unreadable or missing directory gives no entries; an entry that vanishes before its stat is
 // left out.
 std::vector<FileEntry> ListDirectory(const std::string& dir);
 
-// The entry that path names (a file, a directory, a link), or nothing when there is none.
+// The entry that path names (a file, a directory, a link), or nothing when there is none. A path
+// longer than the system takes in one call is looked up from its directory, opened a name at a time.
 std::optional<FileEntry> LookupEntry(const std::string& path);
 
 // The existing path that reads as shownPath when each of its names is shown through shownName.

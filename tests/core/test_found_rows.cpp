@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 #include <random>
 
+#include "TempTree.h"
 #include "core/found_rows.h"
 #include "core/found_transfer.h"
 #include "platform/Collation.h"
@@ -172,6 +176,62 @@ TEST(FoundRows, PositionsFollowTheAppliedOrder)
     rows.SetSort({});
     rows.ApplySort();
     EXPECT_EQ(rows.At(0).Path, "/t/c");
+}
+
+// Files listed by name alone get their facts when a row is read, when the rows are sorted by a
+// fact, or a slice at a time; a file gone meanwhile keeps empty facts and is not asked again.
+TEST(FoundRows, FactsOfFilesListedByNameAreLookedUpWhenNeeded)
+{
+    TempTree tree;
+    const std::vector<std::pair<std::string, int>> files = {{"a", 30}, {"b", 100}, {"c", 1}, {"d", 7}, {"e", 50}};
+    TFoundRows rows;
+    for (const auto& [name, size] : files)
+        rows.Append(platform::UnstatedFileEntry(name), tree.File(name, std::string(static_cast<std::size_t>(size), 'x')));
+    rows.Append(platform::UnstatedFileEntry("gone"), tree.Path("gone"));
+    EXPECT_TRUE(rows.FactsMissing());
+    EXPECT_FALSE(rows.AsListed(1).FactsKnown);
+
+    const TFoundRow& read = rows.At(1);
+    EXPECT_TRUE(read.FactsKnown);
+    const std::optional<FileEntry> stated = platform::LookupEntry(tree.Path("b"));
+    ASSERT_TRUE(stated);
+    EXPECT_EQ(read.Size, 100);
+    EXPECT_EQ(read.LastWriteTime, stated->LastWriteTime);
+    EXPECT_EQ(read.Mode, stated->Mode);
+    EXPECT_EQ(read.OwnerId, stated->OwnerId);
+
+    EXPECT_TRUE(rows.FillFacts(1));  // "a"; "b" had its facts already
+    EXPECT_TRUE(rows.AsListed(0).FactsKnown);
+    EXPECT_FALSE(rows.AsListed(2).FactsKnown);
+    rows.Remove({0, 3});  // "a" and "d": the rows after them close up
+    EXPECT_FALSE(rows.AsListed(1).FactsKnown);  // "c"
+
+    rows.SetSort(By(TFoundColumn::Size));
+    rows.ApplySort();
+    EXPECT_FALSE(rows.FactsMissing());
+    std::vector<std::string> order;
+    for (int i = 0; i < rows.Count(); ++i)
+        order.emplace_back(rows.At(i).Name());
+    EXPECT_EQ(order, (std::vector<std::string>{"gone", "c", "e", "b"}));
+    EXPECT_EQ(rows.At(0).Size, 0);
+    EXPECT_FALSE(rows.FillFacts(10));
+}
+
+TEST(FoundRows, EveryRowGetsItsFactsWhenAllAreAskedForAtOnce)
+{
+    TempTree tree;
+    TFoundRows rows;
+    constexpr int kFiles = 700;  // enough for several threads
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = std::to_string(i);
+        rows.Append(platform::UnstatedFileEntry(name), tree.File(name, std::string(static_cast<std::size_t>(i % 13), 'x')));
+    }
+    rows.FillAllFacts();
+    EXPECT_FALSE(rows.FactsMissing());
+    for (int i = 0; i < kFiles; ++i) {
+        ASSERT_TRUE(rows.AsListed(i).FactsKnown) << i;
+        ASSERT_EQ(rows.AsListed(i).Size, i % 13) << i;
+    }
 }
 
 TEST(FoundTransfer, LinesAndUriList)

@@ -309,6 +309,45 @@ TEST_F(MainWindowFixture, SearchWithTheSizeKrellerFindsFilesWithinTheBounds)
     EXPECT_EQ(FoundPaths(), (std::vector<std::string>{tree.Path("exact.bin")}));
 }
 
+// A run whose krellers judge no stat lists files by name; their sizes come while the window is
+// idle, and one with the size kreller checked has them as it ends.
+TEST_F(MainWindowFixture, FilesListedByNameGetTheirSizesOnceTheRunHasEnded)
+{
+    for (int i = 1; i <= 8; ++i)
+        tree.SizedFile("f" + std::to_string(i) + ".bin", 1000 * i);
+    tree.SizedFile("sub/deeper.bin", 3LL * 1000 * 1000 * 1000);
+    Activate(&sizeKreller);
+    window.SetStartPaths({tree.Root()}, 0);
+    int filled = 0;
+    QObject::connect(&window.FoundList(), &TFoundListModel::FactsFilled, [&filled] { ++filled; });
+    window.SB_runClick();
+    const TFoundListModel& found = window.FoundList();
+    ASSERT_EQ(found.Count(), 9);
+    EXPECT_TRUE(found.FactsMissing());
+    EXPECT_TRUE(RunEventsUntil([&] { return filled == 1; }));
+    EXPECT_FALSE(found.FactsMissing());
+    for (int i = 0; i < found.Count(); ++i) {
+        const TFoundRow& row = found.Row(i);
+        EXPECT_EQ(row.Size, row.Name() == "deeper.bin" ? 3LL * 1000 * 1000 * 1000 : std::stoll(row.Path.substr(row.NameOffset + 1)) * 1000)
+            << row.Path;
+    }
+    // The Size column was fitted again, to the widest size now known.
+    const int sizeWidth = window.findChild<QTreeView*>("LV_found")->header()->sectionSize(TFoundListModel::ColSize);
+    EXPECT_GE(sizeWidth, window.findChild<QTreeView*>("LV_found")->fontMetrics().horizontalAdvance(
+                             TFoundListModel::SizeText(3LL * 1000 * 1000 * 1000)));
+
+    // Rows sorted by size need every size as the run ends: the walk stats them.
+    window.FoundList().sort(TFoundListModel::ColSize);
+    window.SB_runClick();
+    EXPECT_FALSE(found.FactsMissing());
+    window.FoundList().sort(TFoundListModel::ColName);
+
+    SwitchOnFirstRow({"Size limitation", "SIZE_MIN_UNIT=KB", "SIZE_MAX_UNIT=KB"});
+    window.SB_runClick();
+    EXPECT_EQ(found.Count(), 9);
+    EXPECT_FALSE(found.FactsMissing());
+}
+
 TEST_F(MainWindowFixture, CloseDuringASearchStopsTheRunFirst)
 {
     for (int i = 0; i < 50; ++i)

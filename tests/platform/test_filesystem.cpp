@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <string>
+#include <vector>
 #include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "TempTree.h"
 #include "platform/FileSystem.h"
 
@@ -91,6 +95,71 @@ TEST(ListDirectory, TimesAreTicksSince1601)
     EXPECT_GT(entry->CreationTime, kEpoch);
 }
 
+// Listing names of files alone: a regular file is known by name and kind, everything else as a
+// full listing knows it. Until one stat in the directory has worked, files are stat'ed too.
+TEST(ListDirectory, NamesOfFilesLeavesRegularFilesUnstatedAndKnowsTheRest)
+{
+    TempTree tree;
+    for (int i = 0; i < 20; ++i)
+        tree.File("file" + std::to_string(i), std::string(static_cast<std::size_t>(i), 'x'));
+    tree.File(".hidden", "x");
+    tree.Dir("sub");
+    ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("file3", tree.Path("link_to_file").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", tree.Path("dangling").c_str()), 0);
+
+    const auto full = platform::ListDirectory(tree.Root());
+    const platform::TDirectoryListing names = platform::ReadDirectoryPart(
+        platform::TDirectoryHandle::Open(tree.Root()), SIZE_MAX, [] { return true; }, platform::TEntryFacts::NamesOfFiles);
+    ASSERT_EQ(names.Entries.size(), full.size());
+    EXPECT_EQ(names.UnknownCount, 0);
+    int statedFiles = 0;
+    for (const FileEntry& entry : names.Entries) {
+        SCOPED_TRACE(entry.Name);
+        const FileEntry* known = Find(full, entry.Name);
+        ASSERT_NE(known, nullptr);
+        EXPECT_EQ(entry.IsDirectory(), known->IsDirectory());
+        EXPECT_EQ(entry.IsSymbolicLink, known->IsSymbolicLink);
+        EXPECT_EQ(entry.Mode & S_IFMT, known->Mode & S_IFMT);
+        EXPECT_EQ(entry.Attributes & faHidden, known->Attributes & faHidden);
+        if (entry.FactsKnown) {
+            EXPECT_EQ(entry.Size, known->Size);
+            EXPECT_EQ(entry.LastWriteTime, known->LastWriteTime);
+            EXPECT_EQ(entry.Attributes, known->Attributes);
+            statedFiles += entry.Name.starts_with("file") ? 1 : 0;
+        } else {
+            EXPECT_TRUE(platform::IsListedRegular(entry));
+            EXPECT_FALSE(entry.IsSymbolicLink);
+        }
+    }
+    EXPECT_LE(statedFiles, 1);  // only one listed before any other name was stat'ed
+}
+
+TEST(ListDirectory, NamesOfFilesInADirectoryThatCannotBeSearchedAreUnknown)
+{
+    // Without privileges, as root looks up names in any directory.
+    const auto answer = RunInChild([]() -> std::optional<std::string> {
+        if (!DropPrivileges())
+            return std::nullopt;
+        TempTree tree;
+        const std::string listedOnly = tree.Dir("listed_only");
+        for (int i = 0; i < 5; ++i)
+            tree.File("listed_only/f" + std::to_string(i), "x");
+        chmod(listedOnly.c_str(), 0444);
+        std::string seen;
+        for (const platform::TEntryFacts facts : {platform::TEntryFacts::All, platform::TEntryFacts::NamesOfFiles}) {
+            const platform::TDirectoryListing listing = platform::ReadDirectoryPart(
+                platform::TDirectoryHandle::Open(listedOnly), SIZE_MAX, [] { return true; }, facts);
+            seen += std::to_string(listing.Entries.size()) + " " + std::to_string(listing.UnknownCount) + ";";
+        }
+        chmod(listedOnly.c_str(), 0755);
+        return seen;
+    });
+    if (!answer)
+        GTEST_SKIP() << "no user without privileges to run as";
+    EXPECT_EQ(*answer, "2 5;2 5;");  // "." and ".." listed, the five files unknown
+}
+
 TEST(ListDirectory, MissingOrUnreadableDirectoryGivesNothing)
 {
     TempTree tree;
@@ -116,6 +185,35 @@ TEST(LookupEntry, FindsFilesAndDirectoriesButNotMissingPaths)
     const auto dir = platform::LookupEntry(tree.Dir("d"));
     ASSERT_TRUE(dir);
     EXPECT_TRUE(dir->IsDirectory());
+}
+
+// A found file deeper than one call's path takes still gets its size.
+TEST(LookupEntry, FindsAFileBelowAPathLongerThanTheSystemTakesInOneCall)
+{
+    TempTree tree;
+    const std::string name(200, 'd');
+    std::vector<int> levels{open(tree.Root().c_str(), O_RDONLY | O_DIRECTORY)};
+    std::string path = tree.Root();
+    while (path.size() <= 2 * PATH_MAX) {
+        ASSERT_EQ(mkdirat(levels.back(), name.c_str(), 0755), 0);
+        levels.push_back(openat(levels.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
+        path += "/" + name;
+    }
+    const int file = openat(levels.back(), "bottom.txt", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(write(file, "12345", 5), 5);
+    close(file);
+
+    const auto bottom = platform::LookupEntry(path + "/bottom.txt");
+    ASSERT_TRUE(bottom);
+    EXPECT_EQ(bottom->Size, 5);
+    EXPECT_FALSE(platform::LookupEntry(path + "/missing.txt"));
+
+    unlinkat(levels.back(), "bottom.txt", 0);
+    for (std::size_t level = levels.size() - 1; level > 0; --level) {
+        close(levels[level]);
+        unlinkat(levels[level - 1], name.c_str(), AT_REMOVEDIR);
+    }
+    close(levels.front());
 }
 
 // The walk takes a directory read ahead only when its path still leads to the very directory read.
