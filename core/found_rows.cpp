@@ -384,6 +384,17 @@ void SetPath(TFoundRow& row, const std::string& path)
     row.NameOffset = slash == std::string::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
 }
 
+// What a stat tells of the file, as the row keeps it.
+void CopyFacts(TFoundRow& row, const FileEntry& entry)
+{
+    row.Size = entry.Size;
+    row.CreationTime = entry.CreationTime;
+    row.LastWriteTime = entry.LastWriteTime;
+    row.LastAccessTime = entry.LastAccessTime;
+    row.Mode = entry.Mode;
+    row.OwnerId = entry.OwnerId;
+}
+
 } // namespace
 
 void TFoundRows::Append(const FileEntry& entry, const std::string& path)
@@ -391,12 +402,7 @@ void TFoundRows::Append(const FileEntry& entry, const std::string& path)
     const bool inOrder = Filtering() && orderedRows_ == rows_.size();
     TFoundRow row;
     SetPath(row, path);
-    row.Size = entry.Size;
-    row.CreationTime = entry.CreationTime;
-    row.LastWriteTime = entry.LastWriteTime;
-    row.LastAccessTime = entry.LastAccessTime;
-    row.Mode = entry.Mode;
-    row.OwnerId = entry.OwnerId;
+    CopyFacts(row, entry);
     row.IsDirectory = entry.IsDirectory();
     row.FactsKnown = entry.FactsKnown;
     if (row.FactsKnown && factsCursor_ == rows_.size())
@@ -421,14 +427,8 @@ void TFoundRows::AppendInOrder()
 
 void TFoundRows::LookUpFacts(TFoundRow& row)
 {
-    if (const std::optional<FileEntry> entry = platform::LookupEntry(row.Path)) {
-        row.Size = entry->Size;
-        row.CreationTime = entry->CreationTime;
-        row.LastWriteTime = entry->LastWriteTime;
-        row.LastAccessTime = entry->LastAccessTime;
-        row.Mode = entry->Mode;
-        row.OwnerId = entry->OwnerId;
-    }
+    if (const std::optional<FileEntry> entry = platform::LookupEntry(row.Path))
+        CopyFacts(row, *entry);
     row.FactsKnown = true;
 }
 

@@ -135,10 +135,10 @@ public:
         return filter_.Matches(row.Name()) && quickFilter_.IsIn(row.Path);
     }
 
+private:
     // Gives the row the facts a stat finds now; a file gone meanwhile keeps them empty.
     static void LookUpFacts(TFoundRow& row);
 
-private:
     // Mutable: a row listed without its facts gets them when first read.
     mutable std::vector<TFoundRow> rows_;
     std::size_t factsCursor_ = 0;  // every row before it has its facts
