@@ -141,6 +141,13 @@ void TSearchWalk::ResetCounters()
     MissingStartPaths.clear();
 }
 
+platform::TEntryFacts TSearchWalk::FactsToAsk() const
+{
+    if (host_.NeedsFileFacts())
+        return platform::TEntryFacts::All;
+    return host_.NeedsDirectoryFacts() ? platform::TEntryFacts::NamesOfFiles : platform::TEntryFacts::NamesOnly;
+}
+
 void TSearchWalk::ScanDirectory(const std::string& dir)
 {
     // An explicit stack instead of recursion: trees thousands of levels deep are walked without
@@ -151,7 +158,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
         MissingStartPaths.push_back(dir);
         return;
     }
-    facts_ = host_.NeedsFileFacts() ? platform::TEntryFacts::All : platform::TEntryFacts::NamesOfFiles;
+    facts_ = FactsToAsk();
     const TPrefetchScope workers(*this);
     PushFrame(frames, std::move(start), platform::WithTrailingSlash(dir), nullptr);
     while (!frames.empty() && !StopRequested) {

@@ -22,6 +22,9 @@ public:
     // bits). Asked at the start of every scan; when not, regular files are listed by name alone,
     // with FactsKnown false, sparing a request per file.
     virtual bool NeedsFileFacts() { return true; }
+    // The same for directories, asked when files need no facts: when not, directories are listed
+    // by name alone too.
+    virtual bool NeedsDirectoryFacts() { return true; }
     // The entries of dir (which ends in '/') the walk is about to take up, in the order it will,
     // before any of them is: a chance to prepare for the files among them.
     virtual void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
@@ -133,6 +136,7 @@ private:
     void PopFrame(std::vector<TFrame>& frames);
     platform::TDirectoryHandle OpenSubdirectory(const std::vector<TFrame>& frames, const std::string& path) const;
     static const TFrame* NearestAnchor(const std::vector<TFrame>& frames);
+    platform::TEntryFacts FactsToAsk() const;
     static std::optional<platform::TFileIdentity> IdentityOf(const std::vector<TFrame>& frames, const std::string& path);
 
     TWalkHost& host_;

@@ -314,6 +314,7 @@ private:
     void AddFoundFile(const FileEntry& entry, const std::string& path) override;
     void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override;
     bool NeedsFileFacts() override;
+    bool NeedsDirectoryFacts() override;
 
     void BuildLayout();
     void BuildMenus();

@@ -230,6 +230,11 @@ bool TFmain::NeedsFileFacts()
     return krellers_.NeedsFileFacts(DirsItem) || found_->SortNeedsFacts();
 }
 
+bool TFmain::NeedsDirectoryFacts()
+{
+    return DirectoriesNeedFacts(DirsItem);
+}
+
 void TFmain::EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
 {
     krellers_.ReadAhead(dir, entries);

@@ -270,6 +270,11 @@ bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, 
     return JudgeDirectory(directoriesRow, entry, path, nullptr).Passed();
 }
 
+bool DirectoriesNeedFacts(const TKrellerRow* directoriesRow)
+{
+    return directoriesRow && TakesPart(*directoriesRow) && directoriesRow->Kreller->NeedsFileFacts();
+}
+
 TChainVerdict JudgeDirectory(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path,
                              TKrellerFunnel* funnel)
 {

@@ -149,6 +149,8 @@ inline constexpr const char* NameFilterCaption = "Name contains";
 // Whether the walk may enter a directory: always, unless the Directories row is there, checked and
 // its kreller refuses it or fails with an error.
 bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path);
+// Whether the directories row, when checked, needs what a stat tells of each directory.
+bool DirectoriesNeedFacts(const TKrellerRow* directoriesRow);
 // The same, saying why, and counting the answer into funnel when there is one.
 TChainVerdict JudgeDirectory(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path,
                              TKrellerFunnel* funnel);

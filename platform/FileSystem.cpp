@@ -75,6 +75,16 @@ constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_SIZE
 // A link to a directory is an entry of its own that is never entered, so it keeps the link's
 // data and is marked as a directory; a link to a file reports its target; a dangling link
 // reports itself.
+FileEntry LinkEntry(std::string name, const struct statx& link, const struct statx* target)
+{
+    const bool toDirectory = target && (target->stx_mode & S_IFMT) == S_IFDIR;
+    FileEntry entry = EntryFromStat(std::move(name), (!target || toDirectory) ? link : *target, toDirectory);
+    if (!target)
+        entry.Attributes = (entry.Attributes & ~faSysFile) | faArchive;  // a dangling link is a file
+    entry.IsSymbolicLink = true;
+    return entry;
+}
+
 std::optional<FileEntry> StatEntry(int dirFd, const char* relative, std::string name)
 {
     struct statx st;
@@ -84,12 +94,23 @@ std::optional<FileEntry> StatEntry(int dirFd, const char* relative, std::string 
         return EntryFromStat(std::move(name), st, false);
     struct statx target;
     const bool dangling = statx(dirFd, relative, AT_NO_AUTOMOUNT, kStatxMask, &target) != 0;
-    const bool toDirectory = !dangling && (target.stx_mode & S_IFMT) == S_IFDIR;
-    FileEntry entry = EntryFromStat(std::move(name), (dangling || toDirectory) ? st : target, toDirectory);
-    if (dangling)
-        entry.Attributes = (entry.Attributes & ~faSysFile) | faArchive;  // a dangling link is a file
-    entry.IsSymbolicLink = true;
-    return entry;
+    return LinkEntry(std::move(name), st, dangling ? nullptr : &target);
+}
+
+// The same for a name the listing calls a link, its target asked first: most links lead to files,
+// whose entry is the target's, and the link itself is then not asked for.
+std::optional<FileEntry> StatListedLink(int dirFd, const char* relative, std::string name)
+{
+    struct statx target;
+    const bool dangling = statx(dirFd, relative, AT_NO_AUTOMOUNT, kStatxMask, &target) != 0;
+    if (!dangling && (target.stx_mode & S_IFMT) != S_IFDIR)
+        return LinkEntry(std::move(name), target, &target);
+    struct statx link;
+    if (statx(dirFd, relative, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &link) != 0)
+        return std::nullopt;
+    if ((link.stx_mode & S_IFMT) != S_IFLNK)
+        return EntryFromStat(std::move(name), link, false);  // no longer a link
+    return LinkEntry(std::move(name), link, dangling ? nullptr : &target);
 }
 
 constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
@@ -171,6 +192,22 @@ void VisitNames(const char* buffer, std::size_t length, Visit&& visit)
         const auto* record = reinterpret_cast<const dirent64*>(buffer + offset);
         offset += record->d_reclen;
         visit(*record);
+    }
+}
+
+TListedKind ListedKind(unsigned char type)
+{
+    switch (type) {
+    case DT_UNKNOWN:
+        return TListedKind::Unknown;
+    case DT_REG:
+        return TListedKind::Regular;
+    case DT_DIR:
+        return TListedKind::Directory;
+    case DT_LNK:
+        return TListedKind::Link;
+    default:
+        return TListedKind::Other;
     }
 }
 
@@ -272,7 +309,7 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names)
     if (got <= 0)
         return false;
     VisitNames(buffer, static_cast<std::size_t>(got), [&](const dirent64& record) {
-        names.push_back({record.d_name, record.d_type == DT_REG});
+        names.push_back({record.d_name, ListedKind(record.d_type)});
     });
     return true;
 }
@@ -289,11 +326,37 @@ FileEntry UnstatedFileEntry(std::string name)
     return entry;
 }
 
+FileEntry UnstatedDirectoryEntry(std::string name)
+{
+    FileEntry entry = UnstatedFileEntry(std::move(name));
+    entry.Attributes = (entry.Attributes & ~faArchive) | faDirectory;
+    entry.Mode = S_IFDIR;
+    return entry;
+}
+
+bool TEntryLookup::SparesStat(const TListedName& listed) const
+{
+    switch (listed.Kind) {
+    case TListedKind::Regular:
+        return facts_ != TEntryFacts::All;
+    case TListedKind::Directory:
+        return facts_ == TEntryFacts::NamesOnly && !IsDotName(listed.Name);
+    default:
+        return false;
+    }
+}
+
 std::optional<FileEntry> TEntryLookup::Entry(const TListedName& listed)
 {
-    if (facts_ == TEntryFacts::NamesOfFiles && listed.Regular && searchable_)
-        return UnstatedFileEntry(listed.Name);
-    std::optional<FileEntry> entry = StatEntryIn(dir_, listed.Name);
+    if (searchable_ && SparesStat(listed)) {
+        return listed.Kind == TListedKind::Directory ? UnstatedDirectoryEntry(listed.Name)
+                                                     : UnstatedFileEntry(listed.Name);
+    }
+    std::optional<FileEntry> entry;
+    if (listed.Kind == TListedKind::Link && dir_.IsOpen())
+        entry = StatListedLink(dir_.Descriptor(), listed.Name.c_str(), listed.Name);
+    else
+        entry = StatEntryIn(dir_, listed.Name);
     searchable_ = searchable_ || (entry && !IsDotName(listed.Name));
     return entry;
 }

@@ -113,38 +113,45 @@ struct TDirectoryListing {
     bool NamesLeft = false;    // a part was read: the directory may have names not yet read
 };
 
-// A name as a directory listing gives it, with whether the listing says it is a regular file
-// (not a link to one): a file system that does not tell leaves it false.
+// What a listing says a name is; a file system that does not tell leaves it Unknown.
+enum class TListedKind : std::uint8_t { Unknown, Regular, Directory, Link, Other };
+
+// A name as a directory listing gives it, with the kind the listing tells.
 struct TListedName {
     std::string Name;
-    bool Regular = false;
+    TListedKind Kind = TListedKind::Unknown;
 };
 
 // The next names of the open directory, in the order the file system returns them, appended to
 // names: as many as one request brings (about a thousand). False at the end or on an error.
 bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names);
 
-// How much a listing finds out of its entries: all a stat tells of each, or of a regular file only
-// its name and kind, which spares a request per file (the most of a walk's requests).
-enum class TEntryFacts { All, NamesOfFiles };
+// How much a listing finds out of its entries: all a stat tells of each; of a regular file only
+// its name and kind, which spares a request per file (the most of a walk's requests); or that of
+// directories too, which spares one a directory.
+enum class TEntryFacts { All, NamesOfFiles, NamesOnly };
 
-// Finds out what the walk knows of the names of one directory, taken in listing order. With
-// NamesOfFiles a regular file is not stat'ed once a stat in the directory has worked: until then
-// the directory may be one whose names can be listed but not looked up, and those count as
-// unknown, as with every fact asked.
+// Finds out what the walk knows of the names of one directory, taken in listing order. A name
+// listed as a regular file (or directory) is not stat'ed when the facts asked allow it, once a
+// stat in the directory has worked: until then the directory may be one whose names can be listed
+// but not looked up, and those count as unknown, as with every fact asked. A name listed as a link
+// has its target stat'ed first: a link to a file needs nothing more.
 class TEntryLookup {
 public:
     TEntryLookup(const TDirectoryHandle& dir, TEntryFacts facts) : dir_(dir), facts_(facts) {}
     std::optional<FileEntry> Entry(const TListedName& listed);
 
 private:
+    bool SparesStat(const TListedName& listed) const;
+
     const TDirectoryHandle& dir_;
     TEntryFacts facts_;
     bool searchable_ = false;
 };
 
-// A regular file of which only the name is known.
+// A regular file, or a directory, of which only the name is known.
 FileEntry UnstatedFileEntry(std::string name);
+FileEntry UnstatedDirectoryEntry(std::string name);
 
 // What the walk knows of the entry name of the open directory, or nothing when it vanished or
 // cannot be stat'ed. A link to a directory is marked as a directory and keeps its own data; a link

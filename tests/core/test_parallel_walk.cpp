@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <span>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -84,36 +85,43 @@ private:
 // the walk's promise is about what it enters, so the change comes once its parent is listed.)
 class LoggingHost : public TWalkHost {
 public:
-    LoggingHost(const TempTree& tree, std::function<void(const std::string&)> change, bool needsFacts)
-        : tree_(tree), change_(std::move(change)), needsFacts_(needsFacts)
+    LoggingHost(const TempTree& tree, std::function<void(const std::string&)> change, bool needsFacts,
+                bool needsDirectoryFacts)
+        : tree_(tree), change_(std::move(change)), needsFacts_(needsFacts), needsDirectoryFacts_(needsDirectoryFacts)
     {
     }
 
     std::ostringstream log;
 
     void LetEventsRun() override {}
-    bool DirectoryPasses(const FileEntry& entry, const std::string& path) override
+    bool DirectoryPasses(const FileEntry& listed, const std::string& path) override
     {
-        log << "D " << Relative(path) << ' ' << entry.Attributes << '\n';
+        log << "D " << Relative(path) << ' ' << Looked(listed, path).Attributes << '\n';
         change_(Relative(path));
         return !path.ends_with("7");
     }
     bool FilePassesKrellers(const FileEntry& listed, const std::string& path) override
     {
-        // A file listed by name alone is looked up as the found list looks it up.
-        const FileEntry entry = listed.FactsKnown ? listed : platform::LookupEntry(path).value_or(listed);
+        const FileEntry entry = Looked(listed, path);
         log << "F " << Relative(path) << ' ' << entry.Size << ' ' << entry.Attributes << '\n';
         return entry.Size % 3 != 0;
     }
     bool NeedsFileFacts() override { return needsFacts_; }
+    bool NeedsDirectoryFacts() override { return needsDirectoryFacts_; }
     void AddFoundFile(const FileEntry&, const std::string& path) override { log << "A " << Relative(path) << '\n'; }
 
 private:
     std::string Relative(const std::string& path) const { return path.substr(tree_.Root().size()); }
+    // An entry listed by name alone is looked up as the found list looks a file up.
+    static FileEntry Looked(const FileEntry& listed, const std::string& path)
+    {
+        return listed.FactsKnown ? listed : platform::LookupEntry(path).value_or(listed);
+    }
 
     const TempTree& tree_;
     std::function<void(const std::string&)> change_;
     bool needsFacts_;
+    bool needsDirectoryFacts_;
 };
 
 struct WalkSetup {
@@ -122,7 +130,8 @@ struct WalkSetup {
     int startAtLook = 0;  // the workers start when the walk looks for waits this often; 0: at once
     bool neverWaits = false;  // the walk never sees itself waiting ...
     std::size_t readAlone = 4096;  // ... and reads this many names of a directory itself
-    bool namesOnly = false;  // the host needs no facts of files
+    bool namesOnly = false;  // the host needs no facts of files ...
+    bool directoriesByName = false;  // ... nor of directories
 };
 
 // Has the walk see its thread waiting at the given look and never before: the workers then
@@ -161,7 +170,7 @@ std::string RunOnce(unsigned seed, WalkSetup setup, bool changeTree = true)
         fs::remove_all(tree.Path(victim), ignored);
         if (swapForLink)
             symlink(tree.Root().c_str(), tree.Path(victim).c_str());
-    }, !setup.namesOnly);
+    }, !setup.namesOnly, !setup.directoriesByName);
     TSearchWalk walk(host);
     walk.Workers = setup.workers;
     walk.LookAheadBytes = setup.lookAhead;
@@ -195,18 +204,27 @@ TEST(ParallelWalk, GivesWhatTheSequentialWalkGivesOnHostileTrees)
         const WalkSetup namesOnly[] = {{4, std::size_t{64} << 20, 0, false, 4096, true},
                                        {2, 2048, 0, false, 4096, true}, {2, std::size_t{64} << 20, 0, true, 3, true}};
         const WalkSetup sequentialNamesOnly{0, 0, 0, false, 4096, true};
+        // Directories listed by name alone as well.
+        const WalkSetup directoriesByName[] = {{4, std::size_t{64} << 20, 0, false, 4096, true, true},
+                                               {2, std::size_t{64} << 20, 3, false, 4096, true, true}};
+        const WalkSetup sequentialDirectoriesByName{0, 0, 0, false, 4096, true, true};
+        const auto differs = [](unsigned seed, const WalkSetup& expectedSetup, std::span<const WalkSetup> setups) {
+            const std::string expected = RunOnce(seed, expectedSetup);
+            return std::any_of(setups.begin(), setups.end(), [&](const WalkSetup& setup) {
+                return RunOnce(seed, setup) != expected;
+            });
+        };
         for (unsigned seed = 1; seed <= 25; ++seed) {
             const std::string steady = RunOnce(seed, {0, 0}, false);
-            for (const WalkSetup& setup : {sequentialNamesOnly, namesOnly[0]}) {
+            for (const WalkSetup& setup : {sequentialNamesOnly, namesOnly[0], sequentialDirectoriesByName,
+                                           directoriesByName[0]}) {
                 if (RunOnce(seed, setup, false) != steady)
-                    return "seed " + std::to_string(seed) + ": files listed by name alone differ on a steady tree";
+                    return "seed " + std::to_string(seed) + ": names listed alone differ on a steady tree";
             }
-            const std::string namesExpected = RunOnce(seed, sequentialNamesOnly);
-            for (const WalkSetup& setup : namesOnly) {
-                if (RunOnce(seed, setup) != namesExpected)
-                    return "seed " + std::to_string(seed) + ": files listed by name alone, setup "
-                           + std::to_string(&setup - namesOnly);
-            }
+            if (differs(seed, sequentialNamesOnly, namesOnly))
+                return "seed " + std::to_string(seed) + ": files listed by name alone";
+            if (differs(seed, sequentialDirectoriesByName, directoriesByName))
+                return "seed " + std::to_string(seed) + ": files and directories listed by name alone";
             const std::string expected = RunOnce(seed, {0, 0});
             for (const WalkSetup& setup : setups) {
                 const std::string got = RunOnce(seed, setup);

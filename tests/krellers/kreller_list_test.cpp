@@ -35,8 +35,10 @@ public:
     std::function<bool(TConditionStrings&)> edit = [](TConditionStrings&) { return false; };
     std::function<bool(const FileEntry&)> test = [](const FileEntry&) { return true; };
     std::vector<std::string> tested;
+    bool needsFacts = true;
 
     bool EditCondition(TConditionStrings& strings) override { return edit(strings); }
+    bool NeedsFileFacts() const override { return needsFacts; }
     bool TestFile(const FileEntry& entry, const std::string& path) override
     {
         tested.push_back(path);
@@ -161,6 +163,19 @@ TEST(KrellerList, DirectoryIsEnteredUnlessTheCheckedDirectoriesKrellerRefusesOrF
     // An error must not escape into the walk and end the whole search.
     dirs.test = [](const FileEntry&) -> bool { throw std::runtime_error("cannot judge"); };
     EXPECT_FALSE(DirectoryPasses(&dirsRow, Entry(), "/d"));
+}
+
+TEST(KrellerList, DirectoriesNeedFactsOnlyForACheckedKrellerThatJudgesThem)
+{
+    ScriptedKreller dirs;
+    TKrellerList list;
+    auto& dirsRow = list.AppendNativeRow("Directory conditions", &dirs);
+    EXPECT_FALSE(DirectoriesNeedFacts(nullptr));
+    EXPECT_FALSE(DirectoriesNeedFacts(&dirsRow)) << "unchecked";
+    dirsRow.Checked = true;
+    EXPECT_TRUE(DirectoriesNeedFacts(&dirsRow));
+    dirs.needsFacts = false;
+    EXPECT_FALSE(DirectoriesNeedFacts(&dirsRow));
 }
 
 TEST(KrellerList, EveryKrellerLoadsItsRowsStringsCheckedOrNot)

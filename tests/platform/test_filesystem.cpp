@@ -95,47 +95,68 @@ TEST(ListDirectory, TimesAreTicksSince1601)
     EXPECT_GT(entry->CreationTime, kEpoch);
 }
 
-// Listing names of files alone: a regular file is known by name and kind, everything else as a
-// full listing knows it. Until one stat in the directory has worked, files are stat'ed too.
-TEST(ListDirectory, NamesOfFilesLeavesRegularFilesUnstatedAndKnowsTheRest)
+// Listing by name: a regular file (and with NamesOnly a directory) is known by name and kind,
+// everything else as a stat of its path knows it, links included, whose target the listing asks
+// first. Until one stat in the directory has worked, every name is stat'ed.
+TEST(ListDirectory, ListingByNameLeavesFilesOrDirectoriesUnstatedAndKnowsTheRest)
 {
     TempTree tree;
     for (int i = 0; i < 20; ++i)
         tree.File("file" + std::to_string(i), std::string(static_cast<std::size_t>(i), 'x'));
     tree.File(".hidden", "x");
     tree.Dir("sub");
+    tree.Dir(".hidden_dir");
     ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0644), 0);
     ASSERT_EQ(symlink("file3", tree.Path("link_to_file").c_str()), 0);
+    ASSERT_EQ(symlink("sub", tree.Path("link_to_dir").c_str()), 0);
+    ASSERT_EQ(symlink("link_to_file", tree.Path("link_to_link").c_str()), 0);
+    ASSERT_EQ(symlink("fifo", tree.Path("link_to_fifo").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", tree.Path("dangling").c_str()), 0);
 
-    const auto full = platform::ListDirectory(tree.Root());
-    const platform::TDirectoryListing names = platform::ReadDirectoryPart(
-        platform::TDirectoryHandle::Open(tree.Root()), SIZE_MAX, [] { return true; }, platform::TEntryFacts::NamesOfFiles);
-    ASSERT_EQ(names.Entries.size(), full.size());
-    EXPECT_EQ(names.UnknownCount, 0);
-    int statedFiles = 0;
-    for (const FileEntry& entry : names.Entries) {
-        SCOPED_TRACE(entry.Name);
-        const FileEntry* known = Find(full, entry.Name);
-        ASSERT_NE(known, nullptr);
-        EXPECT_EQ(entry.IsDirectory(), known->IsDirectory());
-        EXPECT_EQ(entry.IsSymbolicLink, known->IsSymbolicLink);
-        EXPECT_EQ(entry.Mode & S_IFMT, known->Mode & S_IFMT);
-        EXPECT_EQ(entry.Attributes & faHidden, known->Attributes & faHidden);
-        if (entry.FactsKnown) {
-            EXPECT_EQ(entry.Size, known->Size);
-            EXPECT_EQ(entry.LastWriteTime, known->LastWriteTime);
-            EXPECT_EQ(entry.Attributes, known->Attributes);
-            statedFiles += entry.Name.starts_with("file") ? 1 : 0;
-        } else {
-            EXPECT_TRUE(platform::IsListedRegular(entry));
-            EXPECT_FALSE(entry.IsSymbolicLink);
+    struct Case { platform::TEntryFacts facts; int unstatedDirectories; };
+    // Only the first name is stat'ed before the others may be left unstated: of two directories,
+    // one at least is.
+    for (const Case c : {Case{platform::TEntryFacts::All, 0}, Case{platform::TEntryFacts::NamesOfFiles, 0},
+                         Case{platform::TEntryFacts::NamesOnly, 1}}) {
+        SCOPED_TRACE(static_cast<int>(c.facts));
+        const platform::TDirectoryListing names = platform::ReadDirectoryPart(
+            platform::TDirectoryHandle::Open(tree.Root()), SIZE_MAX, [] { return true; }, c.facts);
+        EXPECT_EQ(names.Entries.size(), 20u + 9u + 2u);
+        EXPECT_EQ(names.UnknownCount, 0);
+        int statedFiles = 0;
+        int unstatedDirectories = 0;
+        for (const FileEntry& entry : names.Entries) {
+            SCOPED_TRACE(entry.Name);
+            if (platform::IsDotName(entry.Name))
+                continue;
+            const std::optional<FileEntry> known = platform::LookupEntry(tree.Path(entry.Name));
+            ASSERT_TRUE(known);
+            EXPECT_EQ(entry.IsDirectory(), known->IsDirectory());
+            EXPECT_EQ(entry.IsSymbolicLink, known->IsSymbolicLink);
+            EXPECT_EQ(entry.Mode & S_IFMT, known->Mode & S_IFMT);
+            EXPECT_EQ(entry.Attributes & faHidden, known->Attributes & faHidden);
+            if (entry.FactsKnown) {
+                EXPECT_EQ(entry.Size, known->Size);
+                EXPECT_EQ(entry.LastWriteTime, known->LastWriteTime);
+                EXPECT_EQ(entry.Attributes, known->Attributes);
+                EXPECT_EQ(entry.OwnerId, known->OwnerId);
+                statedFiles += entry.Name.starts_with("file") ? 1 : 0;
+            } else {
+                EXPECT_NE(c.facts, platform::TEntryFacts::All);
+                EXPECT_TRUE(platform::IsListedRegular(entry) || entry.IsDirectory());
+                EXPECT_FALSE(entry.IsSymbolicLink);
+                unstatedDirectories += entry.IsDirectory() ? 1 : 0;
+            }
         }
+        if (c.facts != platform::TEntryFacts::All)
+            EXPECT_LE(statedFiles, 1);
+        EXPECT_GE(unstatedDirectories, c.unstatedDirectories);
+        if (c.facts != platform::TEntryFacts::NamesOnly)
+            EXPECT_EQ(unstatedDirectories, 0);
     }
-    EXPECT_LE(statedFiles, 1);  // only one listed before any other name was stat'ed
 }
 
-TEST(ListDirectory, NamesOfFilesInADirectoryThatCannotBeSearchedAreUnknown)
+TEST(ListDirectory, NamesInADirectoryThatCannotBeSearchedAreUnknown)
 {
     // Without privileges, as root looks up names in any directory.
     const auto answer = RunInChild([]() -> std::optional<std::string> {
@@ -145,9 +166,11 @@ TEST(ListDirectory, NamesOfFilesInADirectoryThatCannotBeSearchedAreUnknown)
         const std::string listedOnly = tree.Dir("listed_only");
         for (int i = 0; i < 5; ++i)
             tree.File("listed_only/f" + std::to_string(i), "x");
+        tree.Dir("listed_only/sub");
         chmod(listedOnly.c_str(), 0444);
         std::string seen;
-        for (const platform::TEntryFacts facts : {platform::TEntryFacts::All, platform::TEntryFacts::NamesOfFiles}) {
+        for (const platform::TEntryFacts facts :
+             {platform::TEntryFacts::All, platform::TEntryFacts::NamesOfFiles, platform::TEntryFacts::NamesOnly}) {
             const platform::TDirectoryListing listing = platform::ReadDirectoryPart(
                 platform::TDirectoryHandle::Open(listedOnly), SIZE_MAX, [] { return true; }, facts);
             seen += std::to_string(listing.Entries.size()) + " " + std::to_string(listing.UnknownCount) + ";";
@@ -157,7 +180,7 @@ TEST(ListDirectory, NamesOfFilesInADirectoryThatCannotBeSearchedAreUnknown)
     });
     if (!answer)
         GTEST_SKIP() << "no user without privileges to run as";
-    EXPECT_EQ(*answer, "2 5;2 5;");  // "." and ".." listed, the five files unknown
+    EXPECT_EQ(*answer, "2 6;2 6;2 6;");  // "." and ".." listed, the five files and sub unknown
 }
 
 TEST(ListDirectory, MissingOrUnreadableDirectoryGivesNothing)
