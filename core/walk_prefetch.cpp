@@ -48,6 +48,7 @@ struct TWalkPrefetch::TNode {
     std::string Name;
     std::shared_ptr<platform::TDirectoryHandle> Dir;  // open while names or stats are to be read
     std::optional<platform::TFileIdentity> Identity;  // of what a worker opened
+    bool Searchable = false;  // names in it are known to be looked up
     std::deque<TBatchData> Batches;                   // not yet taken by the walk, in listing order
     std::size_t TakenBatches = 0;
     std::size_t PendingStats = 0;
@@ -66,7 +67,7 @@ struct TWalkPrefetch::TTask {
 };
 
 TWalkPrefetch::TWalkPrefetch(unsigned workers, std::size_t byteLimit, platform::TEntryFacts facts)
-    : byteLimit_(byteLimit), facts_(facts)
+    : byteLimit_(byteLimit), facts_(facts), user_(platform::EffectiveUserId())
 {
     for (unsigned i = 0; i < workers; ++i)
         workers_.emplace_back([this] { Work(); });
@@ -323,6 +324,7 @@ struct TWalkPrefetch::TStated {
     std::int64_t Unknown = 0;
     std::size_t Bytes = 0;
     std::vector<TTask> Subdirectories;  // to be read ahead, in listing order
+    bool Searchable = false;  // a stat of a name in the directory worked, or was known to
 };
 
 // Opens the directory when it is not yet, then reads one request's worth of names and queues
@@ -337,14 +339,20 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
         node.State = TNode::TState::Opening;
         parent = std::move(node.Parent);
     }
+    bool searchable = node.Searchable;
     lock.unlock();
     std::optional<platform::TFileIdentity> identity;
     if (parent) {
         platform::TDirectoryHandle opened = parent->OpenBelow(node.Name);
-        identity = opened.Identity();
+        const std::optional<platform::TDirectoryFacts> facts = opened.Facts();
         parent.reset();
-        if (opened.IsOpen() && identity)
+        if (opened.IsOpen() && facts) {
+            identity = facts->Identity;
+            // The directory's own bits may tell that its names can be looked up, which spares
+            // finding it out by a stat of its first name.
+            searchable = platform::OwnerMaySearch(*facts, user_);
             dir = Hold(std::move(opened));
+        }
     }
     std::vector<platform::TListedName> names;
     bool more = dir != nullptr;
@@ -353,8 +361,9 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
     std::vector<TBatchData> batches = SplitIntoBatches(std::move(names));
     std::optional<TStated> stated;
     if (!more && batches.size() == 1)
-        stated = StatNames(task.Node, dir, batches.front().Names, facts_);
+        stated = StatNames(task.Node, dir, batches.front().Names, facts_, searchable);
     lock.lock();
+    node.Searchable = node.Searchable || searchable || (stated && stated->Searchable);
     if (identity) {
         node.Identity = identity;
         node.Dir = node.Dropped ? nullptr : dir;
@@ -404,11 +413,11 @@ std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vect
 TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
                                                 const std::shared_ptr<platform::TDirectoryHandle>& dir,
                                                 const std::vector<platform::TListedName>& names,
-                                                platform::TEntryFacts facts)
+                                                platform::TEntryFacts facts, bool searchable)
 {
     TStated stated;
     stated.Entries.reserve(names.size());
-    platform::TEntryLookup lookup(*dir, facts);
+    platform::TEntryLookup lookup(*dir, facts, searchable);
     for (const platform::TListedName& listed : names) {
         if (node->Dropped)
             break;
@@ -418,6 +427,7 @@ TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
             ++stated.Unknown;
     }
     stated.Bytes = BytesOf(stated.Entries);
+    stated.Searchable = lookup.Searchable();
     for (const FileEntry& entry : stated.Entries) {
         if (platform::IsSubdirectoryToWalk(entry))
             stated.Subdirectories.push_back(ChildTask(dir, entry.Name));
@@ -441,8 +451,9 @@ void TWalkPrefetch::StatBatch(TTask& task, std::unique_lock<std::mutex>& lock)
     TNode& node = *task.Node;
     const std::vector<platform::TListedName> names = std::move(node.Batches[task.Batch - node.TakenBatches].Names);
     const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
+    const bool searchable = node.Searchable;
     lock.unlock();
-    TStated stated = StatNames(task.Node, dir, names, facts_);
+    TStated stated = StatNames(task.Node, dir, names, facts_, searchable);
     lock.lock();
     if (node.Dropped)
         return;
@@ -464,6 +475,7 @@ void TWalkPrefetch::Deliver(TNode& node, std::size_t batchIndex, TStated stated)
     batch.Entries = std::move(stated.Entries);
     batch.Unknown = stated.Unknown;
     batch.Stated = true;
+    node.Searchable = node.Searchable || stated.Searchable;
     --node.PendingStats;
     Queue(std::move(stated.Subdirectories), false);
     batchReady_.notify_one();

@@ -87,7 +87,8 @@ private:
     static std::vector<TBatchData> SplitIntoBatches(std::vector<platform::TListedName> names);
     static TTask ChildTask(const std::shared_ptr<platform::TDirectoryHandle>& dir, const std::string& name);
     static TStated StatNames(const TNodePtr& node, const std::shared_ptr<platform::TDirectoryHandle>& dir,
-                             const std::vector<platform::TListedName>& names, platform::TEntryFacts facts);
+                             const std::vector<platform::TListedName>& names, platform::TEntryFacts facts,
+                             bool searchable);
     void Deliver(TNode& node, std::size_t batchIndex, TStated stated);
     void Queue(std::vector<TTask> tasks, bool wanted);
     void Want(TNode& node);
@@ -97,6 +98,7 @@ private:
 
     std::size_t byteLimit_;
     platform::TEntryFacts facts_;
+    std::uint32_t user_;  // whose directories' own bits tell that their names may be looked up
     mutable std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable batchReady_;

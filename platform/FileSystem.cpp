@@ -213,13 +213,22 @@ TListedKind ListedKind(unsigned char type)
 
 // Device and inode never change for an inode, so the attributes are not fetched anew for them
 // (AT_STATX_DONT_SYNC): a network mount without caching would otherwise ask its server each time.
-std::optional<TFileIdentity> IdentityAt(int fd, const char* relative, int flags)
+// Owner and permission bits come with them, as the cache has them.
+std::optional<TDirectoryFacts> FactsAt(int fd, const char* relative, int flags)
 {
     struct statx st;
-    if (statx(fd, relative, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_INO, &st) != 0)
+    constexpr unsigned kMask = STATX_TYPE | STATX_INO | STATX_MODE | STATX_UID;
+    if (statx(fd, relative, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, kMask, &st) != 0)
         return std::nullopt;
-    return TFileIdentity{static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)),
-                         static_cast<std::uint64_t>(st.stx_ino)};
+    return TDirectoryFacts{{static_cast<std::uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)),
+                            static_cast<std::uint64_t>(st.stx_ino)},
+                           st.stx_uid, st.stx_mode};
+}
+
+std::optional<TFileIdentity> IdentityAt(int fd, const char* relative, int flags)
+{
+    const std::optional<TDirectoryFacts> facts = FactsAt(fd, relative, flags);
+    return facts ? std::optional<TFileIdentity>(facts->Identity) : std::nullopt;
 }
 
 // "." and ".." of a listing are the directory and its parent: counted by the walk and never taken
@@ -276,6 +285,23 @@ std::optional<TFileIdentity> TDirectoryHandle::Identity() const
     if (fd_ < 0)
         return std::nullopt;
     return IdentityAt(fd_, "", AT_EMPTY_PATH);
+}
+
+std::optional<TDirectoryFacts> TDirectoryHandle::Facts() const
+{
+    if (fd_ < 0)
+        return std::nullopt;
+    return FactsAt(fd_, "", AT_EMPTY_PATH);
+}
+
+bool OwnerMaySearch(const TDirectoryFacts& facts, std::uint32_t user)
+{
+    return facts.OwnerId == user && (facts.Mode & S_IXUSR) != 0;
+}
+
+std::uint32_t EffectiveUserId()
+{
+    return geteuid();
 }
 
 // Found as OpenBelow finds it, but only as a place in the tree (O_PATH): a network mount is not

@@ -64,6 +64,20 @@ struct TFileIdentity {
     bool operator==(const TFileIdentity&) const = default;
 };
 
+// What a stat of an open directory tells the walk: which it is, and who may look names up in it.
+struct TDirectoryFacts {
+    TFileIdentity Identity;
+    std::uint32_t OwnerId = 0;
+    std::uint32_t Mode = 0;
+};
+
+// Whether user surely may look names up in the directory: its owner, with the owner's search bit,
+// which an access list keeps as it is. False when the bits alone do not tell.
+bool OwnerMaySearch(const TDirectoryFacts& facts, std::uint32_t user);
+
+// The user this process acts as when it opens files.
+std::uint32_t EffectiveUserId();
+
 // An open directory, or the reason (an errno value) why it could not be opened. Paths below it
 // are opened relative to it, so the walk needs neither full paths nor one handle per level.
 class TDirectoryHandle {
@@ -91,6 +105,8 @@ public:
     TDirectoryHandle Duplicate() const;
     // The directory's identity; nothing when it is not open or cannot be asked.
     std::optional<TFileIdentity> Identity() const;
+    // The same with the directory's owner and permission bits, for the same single request.
+    std::optional<TDirectoryFacts> Facts() const;
     // The identity of the directory that relative leads to below this one now, found as
     // OpenBelow finds it (no component a link); nothing when it leads to none. Cheaper than
     // opening it: a network mount is asked one lookup a component and nothing more.
@@ -138,8 +154,14 @@ enum class TEntryFacts { All, NamesOfFiles, NamesOnly };
 // has its target stat'ed first: a link to a file needs nothing more.
 class TEntryLookup {
 public:
-    TEntryLookup(const TDirectoryHandle& dir, TEntryFacts facts) : dir_(dir), facts_(facts) {}
+    // searchable: names in dir are already known to be looked up.
+    TEntryLookup(const TDirectoryHandle& dir, TEntryFacts facts, bool searchable = false)
+        : dir_(dir), facts_(facts), searchable_(searchable)
+    {
+    }
     std::optional<FileEntry> Entry(const TListedName& listed);
+    // Whether a stat of a name in dir has worked, or it was known to.
+    bool Searchable() const { return searchable_; }
 
 private:
     bool SparesStat(const TListedName& listed) const;

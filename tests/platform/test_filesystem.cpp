@@ -240,6 +240,36 @@ TEST(LookupEntry, FindsAFileBelowAPathLongerThanTheSystemTakesInOneCall)
 }
 
 // The walk takes a directory read ahead only when its path still leads to the very directory read.
+// The directory's own bits tell that its names may be looked up only to its owner, whose bits an
+// access list keeps as they are; anyone else is found out by a stat of a name.
+TEST(DirectoryHandle, FactsTellItsOwnerThatItMaySearchTheDirectory)
+{
+    TempTree tree;
+    const auto dir = platform::TDirectoryHandle::Open(tree.Dir("d"));
+    const std::optional<platform::TDirectoryFacts> facts = dir.Facts();
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->Identity, dir.Identity());
+    EXPECT_EQ(facts->OwnerId, platform::EffectiveUserId());
+    EXPECT_TRUE(S_ISDIR(facts->Mode));
+    EXPECT_FALSE(platform::TDirectoryHandle().Facts());
+
+    struct Case { std::uint32_t owner; std::uint32_t mode; bool surely; };
+    const std::uint32_t me = 1000;
+    for (const Case c : {Case{me, S_IFDIR | 0700, true}, Case{me, S_IFDIR | 0100, true},
+                         Case{me, S_IFDIR | 0677, false}, Case{me + 1, S_IFDIR | 0777, false},
+                         Case{me + 1, S_IFDIR | 0711, false}}) {
+        EXPECT_EQ(platform::OwnerMaySearch({{}, c.owner, c.mode}, me), c.surely) << c.owner << ' ' << std::oct << c.mode;
+    }
+
+    // Known searchable, a directory's files are not stat'ed, not even the first.
+    for (int i = 0; i < 3; ++i)
+        tree.File("d/f" + std::to_string(i));
+    platform::TEntryLookup lookup(dir, platform::TEntryFacts::NamesOnly, true);
+    for (const platform::TListedName& name : {platform::TListedName{"f0", platform::TListedKind::Regular},
+                                              platform::TListedName{"f1", platform::TListedKind::Regular}})
+        EXPECT_FALSE(lookup.Entry(name)->FactsKnown);
+}
+
 TEST(DirectoryHandle, IdentityBelowNamesWhatThePathLeadsToNow)
 {
     TempTree tree;
