@@ -421,8 +421,10 @@ int main(int argc, char** argv)
         window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
         window.FormActivate();
         window.SetStartPaths({profiled + "/"}, 0);
+        std::vector<double> times;
         for (int i = 0; i < rounds; ++i)
-            window.SB_runClick();
+            times.push_back(Seconds([&] { window.SB_runClick(); }));
+        std::printf("median run %.3f s\n", Median(times));
         return 0;
     }
     if (!mount.empty()) {
