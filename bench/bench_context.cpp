@@ -148,6 +148,9 @@ public:
     {
         krellers_.ReadAhead(dir, entries);
     }
+    // As the window asks, its rows in the order found and no Directories kreller in the chain.
+    bool NeedsFileFacts() override { return krellers_.NeedsFileFacts(); }
+    bool NeedsDirectoryFacts() override { return false; }
 
 private:
     TKrellerList& krellers_;
