@@ -409,19 +409,19 @@ std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vect
 }
 
 // Stats names of the directory node, with subdirectories made ready to be read ahead: all of it
-// without the lock, which the walk and the other workers wait for.
+// without the lock, which the walk and the other workers wait for. The names move into the entries.
 TWalkPrefetch::TStated TWalkPrefetch::StatNames(const TNodePtr& node,
                                                 const std::shared_ptr<platform::TDirectoryHandle>& dir,
-                                                const std::vector<platform::TListedName>& names,
+                                                std::vector<platform::TListedName>& names,
                                                 platform::TEntryFacts facts, bool searchable)
 {
     TStated stated;
     stated.Entries.reserve(names.size());
     platform::TEntryLookup lookup(*dir, facts, searchable);
-    for (const platform::TListedName& listed : names) {
+    for (platform::TListedName& listed : names) {
         if (node->Dropped)
             break;
-        if (std::optional<FileEntry> entry = lookup.Entry(listed))
+        if (std::optional<FileEntry> entry = lookup.Entry(std::move(listed)))
             stated.Entries.push_back(std::move(*entry));
         else
             ++stated.Unknown;
@@ -449,7 +449,7 @@ TWalkPrefetch::TTask TWalkPrefetch::ChildTask(const std::shared_ptr<platform::TD
 void TWalkPrefetch::StatBatch(TTask& task, std::unique_lock<std::mutex>& lock)
 {
     TNode& node = *task.Node;
-    const std::vector<platform::TListedName> names = std::move(node.Batches[task.Batch - node.TakenBatches].Names);
+    std::vector<platform::TListedName> names = std::move(node.Batches[task.Batch - node.TakenBatches].Names);
     const std::shared_ptr<platform::TDirectoryHandle> dir = node.Dir;
     const bool searchable = node.Searchable;
     lock.unlock();

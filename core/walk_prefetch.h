@@ -87,7 +87,7 @@ private:
     static std::vector<TBatchData> SplitIntoBatches(std::vector<platform::TListedName> names);
     static TTask ChildTask(const std::shared_ptr<platform::TDirectoryHandle>& dir, const std::string& name);
     static TStated StatNames(const TNodePtr& node, const std::shared_ptr<platform::TDirectoryHandle>& dir,
-                             const std::vector<platform::TListedName>& names, platform::TEntryFacts facts,
+                             std::vector<platform::TListedName>& names, platform::TEntryFacts facts,
                              bool searchable);
     void Deliver(TNode& node, std::size_t batchIndex, TStated stated);
     void Queue(std::vector<TTask> tasks, bool wanted);

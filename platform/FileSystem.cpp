@@ -372,11 +372,11 @@ bool TEntryLookup::SparesStat(const TListedName& listed) const
     }
 }
 
-std::optional<FileEntry> TEntryLookup::Entry(const TListedName& listed)
+std::optional<FileEntry> TEntryLookup::Entry(TListedName listed)
 {
     if (searchable_ && SparesStat(listed)) {
-        return listed.Kind == TListedKind::Directory ? UnstatedDirectoryEntry(listed.Name)
-                                                     : UnstatedFileEntry(listed.Name);
+        return listed.Kind == TListedKind::Directory ? UnstatedDirectoryEntry(std::move(listed.Name))
+                                                     : UnstatedFileEntry(std::move(listed.Name));
     }
     std::optional<FileEntry> entry;
     if (listed.Kind == TListedKind::Link && dir_.IsOpen())
@@ -410,13 +410,13 @@ TDirectoryListing ReadDirectoryPart(const TDirectoryHandle& dir, std::size_t nam
     std::size_t read = 0;
     while (read < names && (listing.NamesLeft = ReadNameBatch(dir, batch))) {
         read += batch.size();
-        for (const TListedName& listed : batch) {
+        for (TListedName& listed : batch) {
             if (!keepGoing()) {
                 listing.Interrupted = true;
                 listing.NamesLeft = false;
                 return listing;
             }
-            if (auto entry = lookup.Entry(listed))
+            if (auto entry = lookup.Entry(std::move(listed)))
                 listing.Entries.push_back(std::move(*entry));
             else
                 ++listing.UnknownCount;

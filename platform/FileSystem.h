@@ -159,7 +159,8 @@ public:
         : dir_(dir), facts_(facts), searchable_(searchable)
     {
     }
-    std::optional<FileEntry> Entry(const TListedName& listed);
+    // listed's name moves into the entry.
+    std::optional<FileEntry> Entry(TListedName listed);
     // Whether a stat of a name in dir has worked, or it was known to.
     bool Searchable() const { return searchable_; }
 
