@@ -340,24 +340,26 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names)
     return true;
 }
 
-FileEntry UnstatedFileEntry(std::string name)
+namespace {
+
+// An entry of the given kind (faArchive or faDirectory, with its mode's type) known by name alone.
+FileEntry UnstatedEntry(std::string name, std::uint32_t kind, std::uint32_t type)
 {
     FileEntry entry;
-    entry.Attributes = faArchive;
+    entry.Attributes = kind;
     if (IsHiddenName(name))
         entry.Attributes |= faHidden;
     entry.Name = std::move(name);
-    entry.Mode = S_IFREG;
+    entry.Mode = type;
     entry.FactsKnown = false;
     return entry;
 }
 
-FileEntry UnstatedDirectoryEntry(std::string name)
+} // namespace
+
+FileEntry UnstatedFileEntry(std::string name)
 {
-    FileEntry entry = UnstatedFileEntry(std::move(name));
-    entry.Attributes = (entry.Attributes & ~faArchive) | faDirectory;
-    entry.Mode = S_IFDIR;
-    return entry;
+    return UnstatedEntry(std::move(name), faArchive, S_IFREG);
 }
 
 bool TEntryLookup::SparesStat(const TListedName& listed) const
@@ -375,7 +377,7 @@ bool TEntryLookup::SparesStat(const TListedName& listed) const
 std::optional<FileEntry> TEntryLookup::Entry(TListedName listed)
 {
     if (searchable_ && SparesStat(listed)) {
-        return listed.Kind == TListedKind::Directory ? UnstatedDirectoryEntry(std::move(listed.Name))
+        return listed.Kind == TListedKind::Directory ? UnstatedEntry(std::move(listed.Name), faDirectory, S_IFDIR)
                                                      : UnstatedFileEntry(std::move(listed.Name));
     }
     std::optional<FileEntry> entry;

@@ -28,8 +28,9 @@ struct FileEntry {
     bool IsSymbolicLink = false;   // a link to a directory is listed but never entered
     std::uint32_t Mode = 0;        // the file's type and permission bits, as stat reports them
     std::uint32_t OwnerId = 0;     // the owning user's id
-    // False when only the name and the kind are known: a regular file listed without a stat, whose
-    // size, times, owner and permission bits are left empty for whoever needs them to look up.
+    // False when only the name and the kind are known: a regular file or directory listed without
+    // a stat, whose size, times, owner and permission bits are left empty for whoever needs them to
+    // look up.
     bool FactsKnown = true;
 
     bool IsDirectory() const { return (Attributes & faDirectory) != 0; }
@@ -172,9 +173,8 @@ private:
     bool searchable_ = false;
 };
 
-// A regular file, or a directory, of which only the name is known.
+// A regular file of which only the name is known.
 FileEntry UnstatedFileEntry(std::string name);
-FileEntry UnstatedDirectoryEntry(std::string name);
 
 // What the walk knows of the entry name of the open directory, or nothing when it vanished or
 // cannot be stat'ed. A link to a directory is marked as a directory and keeps its own data; a link
