@@ -24,7 +24,7 @@ double Seconds(F&& run)
 }
 
 // Processor time (user and system) of this process (RUSAGE_SELF) or of its finished children
-// (RUSAGE_CHILDREN): on a machine shared with other work it varies far less than the wall clock.
+// (RUSAGE_CHILDREN), or of the calling thread (RUSAGE_THREAD): on a machine shared with other work it varies far less than the wall clock.
 inline double ProcessorSeconds(int who)
 {
     rusage usage{};

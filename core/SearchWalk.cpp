@@ -9,6 +9,36 @@
 
 #include "core/walk_prefetch.h"
 
+namespace {
+
+// Tells host the entries of the subdirectory name of dir, listed as parent, that the workers have
+// read, and those of its subdirectories down to levels in all, while budget lasts; each one told
+// is taken from it. False when the workers have yet to read it.
+bool TellSubdirectoryAhead(TWalkHost& host, const TWalkPrefetch& prefetch, TWalkPrefetch::TNode& parent,
+                           const std::string& dir, const std::string& name, const platform::TWalkPlace& place,
+                           int levels, std::size_t& budget)
+{
+    std::vector<FileEntry> entries;
+    std::shared_ptr<TWalkPrefetch::TNode> listing;
+    const TWalkPrefetch::TAhead ahead = prefetch.EntriesAhead(parent, name, entries, listing);
+    if (ahead != TWalkPrefetch::TAhead::Read)
+        return ahead == TWalkPrefetch::TAhead::NotRead;
+    if (entries.empty())
+        return true;
+    const std::string path = dir + name + '/';
+    const platform::TWalkPlace::TDirectory below = place.Below();
+    host.EntriesListed(path, entries, {below, 0});
+    budget -= std::min(budget, entries.size());
+    for (std::size_t i = 0; levels > 1 && i < entries.size() && budget > 0; ++i) {
+        if (platform::IsSubdirectoryToWalk(entries[i]))
+            TellSubdirectoryAhead(host, prefetch, *listing, path, entries[i].Name, {below, static_cast<std::uint32_t>(i)},
+                                  levels - 1, budget);
+    }
+    return true;
+}
+
+} // namespace
+
 // One directory being walked. The walk reads its entries a part at a time, or the workers hand
 // them over a batch at a time. Only every AnchorSpacing-th level keeps its handle for opening
 // deeper levels, so a deep tree stays far from the limit of open files.
@@ -21,6 +51,9 @@ struct TSearchWalk::TFrame {
     bool NamesLeft = false;  // the walk reads its names itself and has not reached their end
     bool AheadAsked = false;  // listed by the walk itself, its subdirectories were given to the workers
     std::shared_ptr<TWalkPrefetch::TNode> Listing;  // where further entries come from, with workers
+    platform::TWalkPlace::TDirectory Place;  // of the directory: its entries' places lie below it
+    std::uint32_t First = 0;  // the index of Entries[0] among all the directory's entries
+    std::size_t ToldAhead = 0;  // subdirectories in Entries before it were told ahead
 };
 
 // The workers of one scan, whenever they start: they end before the scan's frames are let go,
@@ -159,6 +192,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
         return;
     }
     facts_ = FactsToAsk();
+    listsAhead_ = host_.ListsAhead();
     const TPrefetchScope workers(*this);
     PushFrame(frames, std::move(start), platform::WithTrailingSlash(dir), nullptr);
     while (!frames.empty() && !StopRequested) {
@@ -179,6 +213,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
 
 void TSearchWalk::EnterPending(std::vector<TFrame>& frames, const std::string& name)
 {
+    TellEntriesAhead(frames.back());
     const std::string path = std::move(pendingDirectory_);
     const std::string entryName = name;  // frames may move when the new one is pushed
     pendingDirectory_.clear();
@@ -201,10 +236,39 @@ bool TSearchWalk::EnterReadAhead(std::vector<TFrame>& frames, const std::string&
         stopped);
     if (!listing)
         return stopped;
+    platform::TWalkPlace::TDirectory place = EnteredPlace(frames.back());
     TFrame& frame = frames.emplace_back();
     frame.Dir = platform::WithTrailingSlash(path);
     frame.Listing = std::move(listing);
+    frame.Place = std::move(place);
     return true;
+}
+
+// The place of the subdirectory the walk is entering from frame, for the entries in it.
+platform::TWalkPlace::TDirectory TSearchWalk::EnteredPlace(const TFrame& frame)
+{
+    return platform::TWalkPlace{frame.Place, frame.First + static_cast<std::uint32_t>(frame.Next - 1)}.Below();
+}
+
+// Entries of the subdirectories the walk is about to enter from frame are told to the host as
+// far as the workers have read them, before the walk gets there: so what the host prepares for
+// files runs ahead of the walk by more than the directory it is in. Those not read yet are told
+// on a later call, or when the walk enters them.
+void TSearchWalk::TellEntriesAhead(TFrame& frame)
+{
+    if (!listsAhead_ || !frame.Listing || !prefetch_)
+        return;
+    std::size_t budget = kEntriesToldAtOnce;
+    for (std::size_t i = std::max(frame.Next, frame.ToldAhead); i < frame.Entries.size() && budget > 0;
+         frame.ToldAhead = ++i) {
+        const FileEntry& entry = frame.Entries[i];
+        if (!platform::IsSubdirectoryToWalk(entry))
+            continue;
+        const platform::TWalkPlace place{frame.Place, frame.First + static_cast<std::uint32_t>(i)};
+        if (!TellSubdirectoryAhead(host_, *prefetch_, *frame.Listing, frame.Dir, entry.Name, place, kLevelsToldAhead,
+                                   budget))
+            return;
+    }
 }
 
 // Whether to go on waiting for a worker, letting events run meanwhile.
@@ -233,6 +297,7 @@ void TSearchWalk::PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHan
     }
     TFrame frame;
     frame.Dir = std::move(path);
+    frame.Place = parent ? EnteredPlace(*parent) : StartPlace();
     frame.Anchor = frames.size() % AnchorSpacing == 0;
     frame.Handle = std::move(dir);
     if ((lookingAhead_ || (parent && parent->Listing)) && !TakeListingFromWorkers(frame, parent, name))
@@ -299,13 +364,26 @@ void TSearchWalk::ReadAlone(TFrame& frame, std::size_t names)
     platform::TDirectoryListing listing = platform::ReadDirectoryPart(frame.Handle, names, keepGoing, facts_);
     // Names that could not be stat'ed still count; nothing is known of them to hand on.
     TotalCount += listing.UnknownCount;
-    frame.Entries = std::move(listing.Entries);
-    frame.Next = 0;
+    TakeBatch(frame, std::move(listing.Entries));
     if (listing.NamesLeft != frame.NamesLeft)
         readingAlone_ += listing.NamesLeft ? 1 : -1;
     frame.NamesLeft = listing.NamesLeft;
     if (!frame.Entries.empty())
-        host_.EntriesListed(frame.Dir, frame.Entries);
+        host_.EntriesListed(frame.Dir, frame.Entries, {frame.Place, frame.First});
+}
+
+// The directory's next entries replace those the walk has taken up.
+void TSearchWalk::TakeBatch(TFrame& frame, std::vector<FileEntry> entries)
+{
+    frame.First += static_cast<std::uint32_t>(frame.Entries.size());
+    frame.Entries = std::move(entries);
+    frame.Next = 0;
+    frame.ToldAhead = 0;
+}
+
+platform::TWalkPlace::TDirectory TSearchWalk::StartPlace()
+{
+    return platform::TWalkPlace{nullptr, scans_++}.Below();
 }
 
 // A directory longer than the walk reads itself: the workers list and stat the rest of it from
@@ -341,14 +419,15 @@ bool TSearchWalk::Refill(TFrame& frame)
     if (!frame.Listing)
         return false;
     const auto wait = std::max<std::chrono::steady_clock::duration>(EventInterval, std::chrono::milliseconds(1));
+    std::vector<FileEntry> entries;
     for (;;) {
         std::int64_t unknown = 0;
-        switch (Prefetch().NextBatch(*frame.Listing, frame.Entries, unknown, wait)) {
+        switch (Prefetch().NextBatch(*frame.Listing, entries, unknown, wait)) {
         case TWalkPrefetch::TBatch::Ready:
             TotalCount += unknown;
-            frame.Next = 0;
+            TakeBatch(frame, std::move(entries));
             if (!frame.Entries.empty()) {
-                host_.EntriesListed(frame.Dir, frame.Entries);
+                host_.EntriesListed(frame.Dir, frame.Entries, {frame.Place, frame.First});
                 return true;
             }
             break;

@@ -25,13 +25,21 @@ public:
     // The same for directories, asked when files need no facts: when not, directories are listed
     // by name alone too.
     virtual bool NeedsDirectoryFacts() { return true; }
-    // The entries of dir (which ends in '/') the walk is about to take up, in the order it will,
-    // before any of them is: a chance to prepare for the files among them.
-    virtual void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
+    // Entries of dir (which ends in '/') the walk is to take up, in the order it will, before any
+    // of them is: a chance to prepare for the files among them. They stand at first and the places
+    // after it in the walk's order. Entries of a subdirectory may be told before the walk enters
+    // it, when ListsAhead says so (and again when it does); the walk may then not enter it after
+    // all, nor take up those very entries.
+    virtual void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+                               const platform::TWalkPlace& first)
     {
         (void)dir;
         (void)entries;
+        (void)first;
     }
+    // Whether entries of subdirectories read ahead are to be told before the walk enters them.
+    // Asked at the start of every scan.
+    virtual bool ListsAhead() { return false; }
 };
 
 // Directories of a run that the walk meant to enter but could not open.
@@ -123,6 +131,10 @@ private:
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
     void EnterPending(std::vector<TFrame>& frames, const std::string& name);
+    static platform::TWalkPlace::TDirectory EnteredPlace(const TFrame& frame);
+    platform::TWalkPlace::TDirectory StartPlace();
+    void TellEntriesAhead(TFrame& frame);
+    static void TakeBatch(TFrame& frame, std::vector<FileEntry> entries);
     bool EnterReadAhead(std::vector<TFrame>& frames, const std::string& path, const std::string& name);
     bool KeepWaiting();
     void PushFrame(std::vector<TFrame>& frames, platform::TDirectoryHandle dir, std::string path,
@@ -142,6 +154,12 @@ private:
     TWalkHost& host_;
     std::unique_ptr<TWalkPrefetch> prefetch_;  // during a scan, once workers are needed
     platform::TEntryFacts facts_ = platform::TEntryFacts::All;  // of the scan under way
+    bool listsAhead_ = false;    // the host of the scan under way is told entries ahead
+    std::uint32_t scans_ = 0;    // so far: places of a later scan come after an earlier one's
+    // Entries told ahead at one time at most, so the walk is never held up long.
+    static constexpr std::size_t kEntriesToldAtOnce = 256;
+    // Levels of subdirectories below the directory the walk is in whose entries are told ahead.
+    static constexpr int kLevelsToldAhead = 4;
     bool askedWorkers_ = false;  // since the wait watch last looked
     bool lookingAhead_ = false;  // every directory entered from now on is read by the workers
     int readingAlone_ = 0;       // frames holding a handle to read the rest of their names

@@ -312,7 +312,9 @@ private:
     bool DirectoryPasses(const FileEntry& entry, const std::string& path) override;
     bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override;
     void AddFoundFile(const FileEntry& entry, const std::string& path) override;
-    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override;
+    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+                       const platform::TWalkPlace& first) override;
+    bool ListsAhead() override;
     bool NeedsFileFacts() override;
     bool NeedsDirectoryFacts() override;
 

@@ -235,9 +235,15 @@ bool TFmain::NeedsDirectoryFacts()
     return DirectoriesNeedFacts(DirsItem);
 }
 
-void TFmain::EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries)
+void TFmain::EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+                           const platform::TWalkPlace& first)
 {
-    krellers_.ReadAhead(dir, entries);
+    krellers_.ReadAhead(dir, entries, first);
+}
+
+bool TFmain::ListsAhead()
+{
+    return krellers_.ReadingAhead() != nullptr;
 }
 
 void TFmain::IgnoreCurrentFile()

@@ -270,6 +270,32 @@ TWalkPrefetch::TBatch TWalkPrefetch::NextBatch(TNode& node, std::vector<FileEntr
     return TBatch::Ready;
 }
 
+TWalkPrefetch::TAhead TWalkPrefetch::EntriesAhead(TNode& parent, const std::string& name,
+                                                  std::vector<FileEntry>& entries, TNodePtr& listing) const
+{
+    entries.clear();
+    const std::lock_guard lock(mutex_);
+    const auto found = parent.Children.find(name);
+    if (found == parent.Children.end() || found->second->State == TNode::TState::Failed)
+        return TAhead::NotRead;
+    const TNode& child = *found->second;
+    if (child.TakenBatches != 0)
+        return TAhead::NotRead;
+    if (child.State != TNode::TState::Open)
+        return TAhead::NotYet;
+    bool read = child.NamesDone && child.Batches.empty();
+    for (const TBatchData& batch : child.Batches) {
+        if (!batch.Stated)
+            break;
+        read = true;
+        entries.insert(entries.end(), batch.Entries.begin(), batch.Entries.end());
+    }
+    if (!read)
+        return TAhead::NotYet;
+    listing = found->second;
+    return TAhead::Read;
+}
+
 std::size_t TWalkPrefetch::PeakBytes() const
 {
     const std::lock_guard lock(mutex_);

@@ -53,6 +53,14 @@ public:
     TNodePtr EnterOpened(TNode& parent, const std::string& name,
                          const std::function<std::optional<platform::TFileIdentity>()>& identityNow,
                          const std::function<bool()>& waiting, bool& stopped);
+    enum class TAhead { Read, NotYet, NotRead };
+    // Copies of the entries of the subdirectory name of parent that the workers have read ahead,
+    // in listing order from its first on, as far as they are stat'ed (Read, maybe none); NotYet
+    // while a worker has still to open it or to stat its first names; NotRead when it is not read
+    // ahead (not a subdirectory they know of, or one they could not open). When Read, listing is
+    // its listing, for the entries of its own subdirectories.
+    TAhead EntriesAhead(TNode& parent, const std::string& name, std::vector<FileEntry>& entries,
+                        TNodePtr& listing) const;
     // The subdirectory name of parent will not be entered: what was read of it is dropped.
     void Skip(TNode& parent, const std::string& name);
     // The walk is done with node and everything below it.

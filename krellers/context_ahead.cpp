@@ -56,24 +56,29 @@ TAheadCounts TContextAhead::EndWorkers()
 
 void TContextAhead::Queue(const std::vector<platform::TListedFile>& files)
 {
+    bool queued = false;
     {
         const std::lock_guard lock(mutex_);
-        TBatch batch;
-        batch.Serial = nextSerial_++;
         for (const platform::TListedFile& file : files) {
             if (queued_ == limits_.QueuedPaths)
                 break;
-            // A path met again (a directory listed twice) keeps its first place.
-            if (!where_.try_emplace(file.Path, batch.Serial, batch.Items.size()).second)
+            if (passed_ && !(*passed_ < file.Place))
                 continue;
-            batch.Items.push_back(std::make_shared<TItem>(file));
+            // A path met again (a directory listed twice, or ahead and again when entered) keeps
+            // its first place.
+            if (!where_.try_emplace(file.Path, file.Place).second)
+                continue;
+            if (!order_.try_emplace(file.Place, std::make_shared<TItem>(file)).second) {
+                where_.erase(file.Path);  // a listing read ahead that the walk did not use after all
+                continue;
+            }
             ++queued_;
+            queued = true;
         }
-        if (batch.Items.empty())
-            return;
-        batches_.push_back(std::move(batch));
+        queued = queued && ahead_ < room_;  // else the workers wake when the chain makes room
     }
-    workReady_.notify_all();
+    if (queued)
+        workReady_.notify_all();
 }
 
 TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::function<bool()>& keepWaiting,
@@ -83,24 +88,13 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
     const auto found = where_.find(path);
     if (found == where_.end())
         return TTake::NotAhead;
-    const auto [serial, index] = found->second;
-    const std::optional<std::size_t> batchIndex = BatchIndexOf(serial);
-    if (!batchIndex)
-        return TTake::NotAhead;
+    const auto place = order_.find(found->second);
+    passed_ = found->second;
+    where_.erase(found);
     const std::size_t aheadBefore = ahead_;
-    DropBatchesAbove(*batchIndex);
-    TBatch& batch = batches_[*batchIndex];
-    for (std::size_t i = batch.Front; i < index; ++i) {
-        Drop(*batch.Items[i]);
-        batch.Items[i].reset();
-    }
-    const TItemPtr item = batch.Items[index];
-    batch.Items[index].reset();
-    batch.Front = index + 1;
-    batch.NextToStart = std::max(batch.NextToStart, batch.Front);
-    where_.erase(item->Path);
-    if (batch.Front == batch.Items.size())
-        batches_.erase(batches_.begin() + static_cast<std::ptrdiff_t>(*batchIndex));
+    DropBefore(place);
+    const TItemPtr item = std::move(place->second);
+    order_.erase(place);
     if (item->State == TItem::TState::Waiting) {
         --queued_;
         ++counts_.NotBegun;
@@ -189,25 +183,12 @@ void TContextAhead::Drop(TItem& item)
     ++counts_.Wasted;
 }
 
-// Called with the lock held.
-void TContextAhead::DropBatchesAbove(std::size_t batchIndex)
+// Files at places before place were passed by: the chain will not ask for them. Called with the
+// lock held.
+void TContextAhead::DropBefore(TOrder::iterator place)
 {
-    while (batches_.size() > batchIndex + 1) {
-        TBatch& batch = batches_.back();
-        for (std::size_t i = batch.Front; i < batch.Items.size(); ++i)
-            Drop(*batch.Items[i]);
-        batches_.pop_back();
-    }
-}
-
-// Called with the lock held.
-std::optional<std::size_t> TContextAhead::BatchIndexOf(std::uint64_t serial) const
-{
-    for (std::size_t i = batches_.size(); i-- > 0;) {
-        if (batches_[i].Serial == serial)
-            return i;
-    }
-    return std::nullopt;
+    for (auto passed = order_.begin(); passed != place; passed = order_.erase(passed))
+        Drop(*passed->second);
 }
 
 // Every worker has an engine of its own for the whole run, so the condition is planned once; it
@@ -259,11 +240,11 @@ TContextAhead::TItemPtr TContextAhead::NextToJudge()
     for (;;) {
         if (ending_)
             return nullptr;
+        // Files begun and not asked for are at most the room ahead, so few are passed over.
         if (ahead_ < room_) {
-            for (auto batch = batches_.rbegin(); batch != batches_.rend(); ++batch) {
-                if (batch->NextToStart == batch->Items.size())
+            for (const auto& [place, item] : order_) {
+                if (item->State != TItem::TState::Waiting)
                     continue;
-                TItemPtr item = batch->Items[batch->NextToStart++];
                 item->State = TItem::TState::Working;
                 --queued_;
                 ++ahead_;

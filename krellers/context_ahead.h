@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -39,11 +40,11 @@ struct TAheadCounts {
 // Judges files by their text on worker threads ahead of the kreller chain, so that several files
 // are read and searched at once while the chain asks for them one at a time.
 //
-// Paths are queued a batch at a time, each batch in the order the chain will ask for its files;
-// a batch queued later is asked for before what is left of earlier ones, as a depth-first walk
-// does with a directory entered half-way through its parent. Asking for a file drops what was
-// queued before it and was not asked for (the chain refused it before it got here, or it was no
-// file), and every batch queued after its own.
+// Every path is queued with its place in the walk, and the chain asks for files in the order of
+// their places; files of a subdirectory may be queued before the walk enters it, so the workers
+// can be further ahead than one directory. Asking for a file drops what was queued at places
+// before it and was not asked for (the chain refused it before it got here, or it was no file,
+// or its directory was not entered after all).
 //
 // Only a condition that depends on nothing but the presence of its keywords is judged here: it
 // calls nothing a caller added, so no plug-in runs on a worker. Every worker has an engine of its
@@ -75,7 +76,7 @@ public:
     TContextAhead(const TContextAhead&) = delete;
     TContextAhead& operator=(const TContextAhead&) = delete;
 
-    // Queues files, in the order they will be asked for.
+    // Queues files at their places; a place the chain has passed is not queued.
     void Queue(const std::vector<platform::TListedFile>& files);
 
     enum class TTake {
@@ -97,20 +98,14 @@ public:
 private:
     struct TItem;
     using TItemPtr = std::shared_ptr<TItem>;
-    struct TBatch {
-        std::uint64_t Serial = 0;
-        std::vector<TItemPtr> Items;
-        std::size_t Front = 0;        // items before it were asked for or dropped
-        std::size_t NextToStart = 0;  // items before it were begun, asked for or dropped
-    };
+    using TOrder = std::map<platform::TWalkPlace, TItemPtr>;
 
     void Work();
     TItemPtr NextToJudge();
     void Finish(TItem& item);
     void WakeForRoom(std::size_t aheadBefore);
     void Drop(TItem& item);
-    void DropBatchesAbove(std::size_t batchIndex);
-    std::optional<std::size_t> BatchIndexOf(std::uint64_t serial) const;
+    void DropBefore(TOrder::iterator place);
     // The answer for item, counted and timed when it is not there yet.
     TTake WaitForAnswer(std::unique_lock<std::mutex>& lock, const TItemPtr& item,
                         const std::function<bool()>& keepWaiting);
@@ -124,9 +119,9 @@ private:
     std::condition_variable workReady_;
     std::condition_variable answerReady_;
     const TItem* awaited_ = nullptr;  // the file the chain waits for, while it waits
-    std::vector<TBatch> batches_;  // the last one is asked for first
-    std::unordered_map<std::string, std::pair<std::uint64_t, std::size_t>> where_;  // serial, index
-    std::uint64_t nextSerial_ = 0;
+    TOrder order_;  // files queued or begun and not yet asked for, in the order they will be
+    std::unordered_map<std::string, platform::TWalkPlace> where_;
+    std::optional<platform::TWalkPlace> passed_;  // the place asked for last
     std::size_t queued_ = 0;  // paths waiting, not yet begun
     std::size_t ahead_ = 0;   // files begun and not yet asked for or dropped
     TAheadCounts counts_;

@@ -215,13 +215,17 @@ bool LetsOn(const TKrellerRow& row, const FileEntry& entry, const std::string& p
 
 } // namespace
 
-void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry>& entries)
+void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry>& entries,
+                             const platform::TWalkPlace& first)
 {
     if (!readingAhead_)
         return;
     const auto before = std::find_if(rows_.begin(), rows_.end(), [&](const auto& row) { return row.get() == readingAhead_; });
     std::vector<platform::TListedFile> files;
+    platform::TWalkPlace place = first;
     for (const FileEntry& entry : entries) {
+        const platform::TWalkPlace here = place;
+        ++place.Index;
         if (entry.IsDirectory() || platform::IsDotName(entry.Name) ||
             (nameFilter_.Active() && !nameFilter_.Matches(entry.Name)))
             continue;
@@ -230,7 +234,7 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
             return row.get() != skippedAhead_ && TakesPart(*row) && !LetsOn(*row, entry, path);
         };
         if (std::none_of(rows_.begin(), before, refuses))
-            files.push_back({std::move(path), platform::IsListedRegular(entry)});
+            files.push_back({std::move(path), platform::IsListedRegular(entry), here});
     }
     if (!files.empty())
         readingAhead_->Kreller->ReadAhead(files);

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/FileSystem.h"
+
 namespace platform {
 
 // What tells one state of a file from another: a file replaced, rewritten or touched since has
@@ -28,6 +30,7 @@ std::optional<TContentIdentity> ContentIdentityOf(const std::string& path);
 struct TListedFile {
     std::string Path;
     bool Regular = false;
+    TWalkPlace Place;  // where the walk will take it up
 };
 
 // A file opened to read its content front to back. Only regular files are opened: FIFOs, sockets

@@ -589,3 +589,66 @@ TWorkingDirectoryGuard::~TWorkingDirectoryGuard()
 }
 
 } // namespace platform
+
+namespace platform {
+
+TWalkPlace::TDirectory TWalkPlace::Below() const
+{
+    return std::make_shared<const TDirectoryPlace>(TDirectoryPlace{Directory, Index, (Directory ? Directory->Depth : 0) + 1});
+}
+
+namespace {
+
+// A place as one step of its path from the top: the directory it lies in, its index there and
+// its depth.
+struct TPlaceStep {
+    const TWalkPlace::TDirectoryPlace* Parent;
+    std::uint32_t Index;
+    std::size_t Depth;
+};
+
+TPlaceStep StepOf(const TWalkPlace& place)
+{
+    return {place.Directory.get(), place.Index, (place.Directory ? place.Directory->Depth : 0) + 1};
+}
+
+TPlaceStep Up(const TPlaceStep& step)
+{
+    return {step.Parent->Parent.get(), step.Parent->Index, step.Depth - 1};
+}
+
+// Negative when a comes first in the walk, zero when they are the same place. Both paths are
+// climbed to the level where they meet in one directory; the highest level where their indexes
+// differ decides, else the deeper one lies in the other and comes after it.
+int Compare(TPlaceStep a, TPlaceStep b)
+{
+    int deeper = 0;
+    for (; a.Depth > b.Depth; a = Up(a))
+        deeper = 1;
+    for (; b.Depth > a.Depth; b = Up(b))
+        deeper = -1;
+    int order = 0;
+    for (;;) {
+        if (a.Index != b.Index)
+            order = a.Index < b.Index ? -1 : 1;
+        if (a.Parent == b.Parent)
+            break;
+        a = Up(a);
+        b = Up(b);
+    }
+    return order != 0 ? order : deeper;
+}
+
+} // namespace
+
+bool operator<(const TWalkPlace& a, const TWalkPlace& b)
+{
+    return Compare(StepOf(a), StepOf(b)) < 0;
+}
+
+bool operator==(const TWalkPlace& a, const TWalkPlace& b)
+{
+    return Compare(StepOf(a), StepOf(b)) == 0;
+}
+
+} // namespace platform

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,30 @@ inline bool IsSubdirectoryToWalk(const FileEntry& entry)
 {
     return entry.IsDirectory() && !entry.IsSymbolicLink && !IsDotName(entry.Name);
 }
+
+// Where an entry stands in the order a depth-first walk takes entries up: the place of the
+// directory it lies in, and its own index among that directory's entries. Places compare in the
+// walk's order: an entry comes after the subdirectory it lies in and before the entries that
+// follow that subdirectory. A directory's place is shared by everything below it, so a place
+// costs one link per level however deep, and nearby places compare in a few steps.
+struct TWalkPlace {
+    struct TDirectoryPlace;
+    using TDirectory = std::shared_ptr<const TDirectoryPlace>;
+    TDirectory Directory;  // empty: at the top, as the start directory of a scan is
+    std::uint32_t Index = 0;
+
+    // The place of the subdirectory at this place, for the entries in it.
+    TDirectory Below() const;
+};
+
+struct TWalkPlace::TDirectoryPlace {
+    TDirectory Parent;
+    std::uint32_t Index = 0;  // in the parent
+    std::size_t Depth = 1;    // levels from the top, itself included
+};
+
+bool operator<(const TWalkPlace& a, const TWalkPlace& b);
+bool operator==(const TWalkPlace& a, const TWalkPlace& b);
 
 // Whether the listing found a regular file (or a link to one): it is read without another look
 // at its type first.

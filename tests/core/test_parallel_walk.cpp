@@ -109,6 +109,14 @@ public:
     bool NeedsFileFacts() override { return needsFacts_; }
     bool NeedsDirectoryFacts() override { return needsDirectoryFacts_; }
     void AddFoundFile(const FileEntry&, const std::string& path) override { log << "A " << Relative(path) << '\n'; }
+    // Entries told ahead of the walk, of directories that may be swapped or gone when it gets
+    // there, change nothing of what it asks.
+    bool ListsAhead() override { return true; }
+    void EntriesListed(const std::string&, const std::vector<FileEntry>& entries, const platform::TWalkPlace&) override
+    {
+        entriesListed += entries.size();
+    }
+    std::size_t entriesListed = 0;
 
 private:
     std::string Relative(const std::string& path) const { return path.substr(tree_.Root().size()); }

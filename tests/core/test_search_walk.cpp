@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <map>
+#include <optional>
+#include <set>
+#include <thread>
 #include <functional>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -35,8 +40,15 @@ public:
     }
     bool FilePassesKrellers(const FileEntry&, const std::string& path) override { return filePasses(path); }
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.push_back(path); }
-    std::function<void(const std::string&, const std::vector<FileEntry>&)> listed = [](auto&, auto&) {};
-    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries) override { listed(dir, entries); }
+    using TListed = std::function<void(const std::string&, const std::vector<FileEntry>&, const platform::TWalkPlace&)>;
+    TListed listed = [](auto&, auto&, auto&) {};
+    bool listsAhead = false;
+    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+                       const platform::TWalkPlace& first) override
+    {
+        listed(dir, entries, first);
+    }
+    bool ListsAhead() override { return listsAhead; }
 };
 
 // Every test runs without workers and with them: the walk's contract is the same.
@@ -119,37 +131,75 @@ TEST_P(WalkFixture, StopEndsAfterTheCurrentEntryAtEveryLevel)
     EXPECT_NE(host.found[0].find("/sub/f"), std::string::npos);
 }
 
-// Files listed a batch at a time are asked for in the order of a stack of batches: a batch listed
-// later first, each front to back; what the chain passes by is never asked for later.
-TEST_P(WalkFixture, ListsEveryFileBeforeItIsAskedForInTheOrderOfAStackOfBatches)
+// Every file is listed before it is asked for, at a place in the walk's order: the places of the
+// files asked for rise, and a path listed again keeps its place. Whether or not entries of
+// subdirectories are told before the walk enters them.
+TEST_P(WalkFixture, ListsEveryFileBeforeItIsAskedForAtItsPlaceInTheWalk)
 {
     for (int d = 0; d < 3; ++d) {
         for (int f = 0; f < 150; ++f)
             tree.File("d" + std::to_string(d) + "/f" + std::to_string(f));
         tree.File("d" + std::to_string(d) + "/inner/deep/g");
     }
-    std::vector<std::vector<std::string>> batches;
-    host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries) {
-        std::vector<std::string> files;
-        for (const FileEntry& entry : entries)
-            if (!entry.IsDirectory())
-                files.push_back(dir + entry.Name);
-        batches.push_back(std::move(files));
-    };
-    int asked = 0;
-    host.filePasses = [&](const std::string& path) {
-        ++asked;
-        while (!batches.empty() && std::find(batches.back().begin(), batches.back().end(), path) == batches.back().end())
-            batches.pop_back();
-        EXPECT_FALSE(batches.empty()) << path << " was not listed before it was asked for";
-        if (batches.empty())
+    for (const bool listsAhead : {false, true}) {
+        host.listsAhead = listsAhead;
+        std::map<std::string, platform::TWalkPlace> places;
+        host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries, const platform::TWalkPlace& first) {
+            platform::TWalkPlace place = first;
+            for (const FileEntry& entry : entries) {
+                const auto [known, added] = places.try_emplace(dir + entry.Name, place);
+                EXPECT_TRUE(added || known->second == place) << known->first << " listed at another place";
+                ++place.Index;
+            }
+        };
+        int asked = 0;
+        std::optional<platform::TWalkPlace> last;
+        host.filePasses = [&](const std::string& path) {
+            ++asked;
+            const auto known = places.find(path);
+            EXPECT_NE(known, places.end()) << path << " was not listed before it was asked for";
+            if (known == places.end())
+                return true;
+            if (last)
+                EXPECT_TRUE(*last < known->second) << path << " asked for out of the order of places";
+            last = known->second;
             return true;
-        std::vector<std::string>& top = batches.back();
-        top.erase(top.begin(), std::find(top.begin(), top.end(), path) + 1);
-        return true;
-    };
-    walk.ScanDirectory(tree.Root());
-    EXPECT_EQ(asked, 3 * 151);
+        };
+        walk.ScanDirectory(tree.Root());
+        EXPECT_EQ(asked, 3 * 151);
+    }
+}
+
+// The workers' listings of subdirectories are told before the walk enters them, down to
+// subdirectories of subdirectories; without a host that asks for it, nothing is told early.
+TEST_P(WalkFixture, TellsEntriesOfSubdirectoriesReadAheadBeforeEnteringThem)
+{
+    if (GetParam() == 0)
+        GTEST_SKIP() << "only workers read ahead";
+    for (const char* dir : {"a", "b", "c"}) {
+        tree.File(std::string(dir) + "/f");
+        tree.File(std::string(dir) + "/sub/g");
+    }
+    for (const bool listsAhead : {false, true}) {
+        host.listsAhead = listsAhead;
+        std::set<std::string> listed;
+        host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries, const platform::TWalkPlace&) {
+            for (const FileEntry& entry : entries)
+                listed.insert(dir + entry.Name);
+        };
+        std::vector<std::string> toldEarly;
+        host.directoryPasses = [&](const std::string& path) {
+            if (listed.count(path + "/f") || listed.count(path + "/g"))
+                toldEarly.push_back(path);
+            if (host.directoriesAsked.size() == 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the workers read the rest meanwhile
+            return true;
+        };
+        host.directoriesAsked.clear();
+        walk.ScanDirectory(tree.Root());
+        // The first directory and its subdirectory are entered before anything is told.
+        EXPECT_EQ(toldEarly.size(), listsAhead ? 4u : 0u) << ::testing::PrintToString(toldEarly);
+    }
 }
 
 TEST_P(WalkFixture, IgnoreCurrentIsClearedForEveryEntry)

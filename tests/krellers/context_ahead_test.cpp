@@ -70,12 +70,25 @@ std::vector<std::string> VariedFiles(const TempTree& tree)
     return paths;
 }
 
-// The files at paths, as a listing hands them on: all regular files as far as it knew.
-std::vector<platform::TListedFile> Listed(const std::vector<std::string>& paths, bool regular = false)
+using TPlaceDirectory = platform::TWalkPlace::TDirectory;
+
+// The place of the directory reached through the entries at indexes, from the top down.
+TPlaceDirectory PlaceBelow(const std::vector<std::uint32_t>& indexes)
+{
+    TPlaceDirectory directory;
+    for (const std::uint32_t index : indexes)
+        directory = platform::TWalkPlace{directory, index}.Below();
+    return directory;
+}
+
+// The files at paths, as a listing hands them on: all regular files as far as it knew, at the
+// places from first on in the directory.
+std::vector<platform::TListedFile> Listed(const std::vector<std::string>& paths, bool regular = false,
+                                          const TPlaceDirectory& directory = nullptr, std::uint32_t first = 0)
 {
     std::vector<platform::TListedFile> files;
     for (const std::string& path : paths)
-        files.push_back({path, regular});
+        files.push_back({path, regular, {directory, first + static_cast<std::uint32_t>(files.size())}});
     return files;
 }
 
@@ -166,8 +179,13 @@ TEST(ContextAhead, DropsWhatTheChainPassedBy)
     for (const char* name : {"x", "y"})
         child.push_back(tree.File(std::string("p/sub/") + name, "zephyr"));
     TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(6));
-    ahead.Queue(Listed(parent));
-    ahead.Queue(Listed(child));  // entered on the way through the parent: asked for before its rest
+    // The parent lists a, b, sub, c, d: what is in sub comes after b and before c.
+    const TPlaceDirectory p = PlaceBelow({0});
+    auto parentFiles = Listed({parent[0], parent[1]}, false, p);
+    for (const platform::TListedFile& file : Listed({parent[2], parent[3]}, false, p, 3))
+        parentFiles.push_back(file);
+    ahead.Queue(parentFiles);
+    ahead.Queue(Listed(child, false, PlaceBelow({0, 2})));
     ASSERT_TRUE(WaitForJudged(ahead, 6));
     TAheadAnswer answer;
     EXPECT_EQ(ahead.Take(child[0], kKeepWaiting, answer), TContextAhead::TTake::Answered);
@@ -180,6 +198,43 @@ TEST(ContextAhead, DropsWhatTheChainPassedBy)
     EXPECT_EQ(counts.Used, 3);
     EXPECT_EQ(counts.Wasted, 3);
     EXPECT_EQ(counts.WastedBytes, 3u * 6u);
+}
+
+// Files of a subdirectory told before the walk enters it wait for their turn, whatever order they
+// were queued in; a path told again keeps its place, and a place passed is not queued.
+TEST(ContextAhead, AsksForFilesInTheOrderOfTheirPlacesWhateverOrderTheyCameIn)
+{
+    TempTree tree;
+    std::vector<std::string> first, later, deeper, passed;
+    for (int i = 0; i < 3; ++i) {
+        first.push_back(tree.File("top/f" + std::to_string(i), "zephyr"));
+        later.push_back(tree.File("top/later/f" + std::to_string(i), i == 1 ? "zephyr" : "none"));
+        deeper.push_back(tree.File("top/later/deeper/f" + std::to_string(i), "zephyr"));
+        passed.push_back(tree.File("top/passed/f" + std::to_string(i), "zephyr"));
+    }
+    // The top lists passed, f0, f1, f2, later; later lists f0, f1, f2, deeper.
+    const TPlaceDirectory top = PlaceBelow({3});
+    TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(8, 2));
+    ahead.Queue(Listed(deeper, false, PlaceBelow({3, 4, 3})));
+    ahead.Queue(Listed(later, false, PlaceBelow({3, 4})));
+    ahead.Queue(Listed(first, false, top, 1));
+    std::vector<std::string> order = first;
+    order.insert(order.end(), later.begin(), later.end());
+    order.insert(order.end(), deeper.begin(), deeper.end());
+    ASSERT_TRUE(WaitForJudged(ahead, static_cast<std::int64_t>(order.size())));
+    TAheadAnswer answer;
+    ASSERT_EQ(ahead.Take(first[0], kKeepWaiting, answer), TContextAhead::TTake::Answered);
+    ahead.Queue(Listed(passed, false, PlaceBelow({3, 0})));  // behind the chain: never asked for
+    ahead.Queue(Listed(later, false, PlaceBelow({3, 4})));   // told again as the walk enters it
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        ASSERT_EQ(ahead.Take(order[i], kKeepWaiting, answer), TContextAhead::TTake::Answered) << order[i];
+        EXPECT_EQ(answer.Passes, Sequential(order[i], "EXISTS('ZEPHYR')")) << order[i];
+    }
+    EXPECT_EQ(ahead.Take(passed[0], kKeepWaiting, answer), TContextAhead::TTake::NotAhead);
+    const TAheadCounts counts = ahead.Counts();
+    EXPECT_EQ(counts.Used, static_cast<std::int64_t>(order.size()));
+    EXPECT_EQ(counts.Judged, static_cast<std::int64_t>(order.size()));
+    EXPECT_EQ(counts.Wasted, 0);
 }
 
 TEST(ContextAhead, BeginsNoMoreFilesThanItsRoomAhead)

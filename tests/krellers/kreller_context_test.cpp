@@ -326,7 +326,7 @@ TEST_F(ContextKreller, FilesReadAheadGetTheVerdictsOfFilesReadHere)
     ASSERT_TRUE(kreller.BeginReadingAhead());
     std::vector<platform::TListedFile> listed;
     for (const std::string& path : paths)
-        listed.push_back({path, true});
+        listed.push_back({path, true, {nullptr, static_cast<std::uint32_t>(listed.size())}});
     kreller.ReadAhead(listed);
     for (std::size_t i = 0; i < std::size(files); ++i)
         EXPECT_EQ(kreller.TestFile({}, paths[i]), files[i].passes) << files[i].name;

@@ -311,12 +311,14 @@ class AheadKreller : public ScriptedKreller {
 public:
     std::vector<std::string> handed;
     std::vector<std::string> handedRegular;  // those the listing found regular files
+    std::vector<platform::TWalkPlace> places;
     bool reading = false;
     bool BeginReadingAhead() override { return reading = true; }
     void ReadAhead(const std::vector<platform::TListedFile>& files) override
     {
         for (const platform::TListedFile& file : files) {
             handed.push_back(file.Path);
+            places.push_back(file.Place);
             if (file.Regular)
                 handedRegular.push_back(file.Path);
         }
@@ -356,6 +358,8 @@ TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
         {"after a plug-in", "", true, true, false, {}, false},
         {"after the Directories row", "", false, true, true, {"small_keep", "big_keep", "big", "unknown_keep"}, true},
     };
+    // The entries stand at the places from 10 on below the directory 7 of the walk.
+    const platform::TWalkPlace first{platform::TWalkPlace{nullptr, 7}.Below(), 10};
     for (const Case& c : cases) {
         EntryKreller size(10);
         ScriptedKreller plain;
@@ -371,7 +375,7 @@ TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
         {
             const TReadingAheadScope scope(list, c.plainRowSkipped ? &plainRow : nullptr);
             EXPECT_EQ(list.ReadingAhead() == &readerRow, c.reading) << c.what;
-            list.ReadAhead("/dir/", entries);
+            list.ReadAhead("/dir/", entries, first);
         }
         EXPECT_FALSE(reader.reading) << c.what << ": the scope ends the reading";
         EXPECT_EQ(list.ReadingAhead(), nullptr) << c.what;
@@ -379,6 +383,12 @@ TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
         for (const std::string& name : c.handed)
             expected.push_back("/dir/" + name);
         EXPECT_EQ(reader.handed, expected) << c.what;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const std::string name = expected[i].substr(5);
+            const auto index = std::find_if(entries.begin(), entries.end(), [&](const FileEntry& e) { return e.Name == name; });
+            EXPECT_EQ(reader.places[i], (platform::TWalkPlace{first.Directory, 10 + static_cast<std::uint32_t>(index - entries.begin())}))
+                << c.what << ": " << name;
+        }
         EXPECT_EQ(reader.handedRegular.size(), std::count(expected.begin(), expected.end(), "/dir/big_keep")) << c.what;
         EXPECT_TRUE(plain.tested.empty()) << c.what << ": only krellers of the entry alone are asked ahead";
     }

@@ -377,3 +377,50 @@ TEST(PathShownAs, RecoversTheBytesOfNamesShownWithReplacements)
             EXPECT_EQ(real, std::nullopt);
     }
 }
+
+namespace {
+
+// The place of the entry index in the directory reached through the entries at directory, from
+// the top down; every call builds a path of its own.
+platform::TWalkPlace At(const std::vector<std::uint32_t>& directory, std::uint32_t index)
+{
+    platform::TWalkPlace::TDirectory place;
+    for (const std::uint32_t step : directory)
+        place = platform::TWalkPlace{place, step}.Below();
+    return {place, index};
+}
+
+} // namespace
+
+// Places sort as a depth-first walk takes the entries up: an entry of a subdirectory after the
+// subdirectory and before what follows it, deeper levels likewise, a later scan after an earlier.
+TEST(WalkPlace, OrdersEntriesAsADepthFirstWalkTakesThemUp)
+{
+    const platform::TWalkPlace inWalkOrder[] = {
+        At({}, 0),
+        At({0}, 0),
+        At({0}, 1),             // the subdirectory 1 of the start
+        At({0, 1}, 0),          // in it
+        At({0, 1}, 7),          // its subdirectory 7
+        At({0, 1, 7}, 0),
+        At({0, 1, 7}, 12),
+        At({0, 1}, 8),          // after that subdirectory
+        At({0}, 2),             // after the subdirectory 1
+        At({0, 10}, 0),         // 10 comes after 2 as a number, not as text
+        At({1}, 0),             // the next scan
+    };
+    for (std::size_t i = 0; i < std::size(inWalkOrder); ++i) {
+        for (std::size_t j = 0; j < std::size(inWalkOrder); ++j) {
+            EXPECT_EQ(inWalkOrder[i] < inWalkOrder[j], i < j) << i << " against " << j;
+            EXPECT_EQ(inWalkOrder[i] == inWalkOrder[j], i == j) << i << " against " << j;
+        }
+    }
+    // The same places reached through a path they share.
+    const platform::TWalkPlace::TDirectory shared = At({0}, 1).Below();
+    const platform::TWalkPlace::TDirectory sharedDeeper = platform::TWalkPlace{shared, 7}.Below();
+    EXPECT_TRUE((platform::TWalkPlace{shared, 7}) == At({0, 1}, 7));
+    EXPECT_TRUE((platform::TWalkPlace{sharedDeeper, 12}) == At({0, 1, 7}, 12));
+    EXPECT_TRUE((platform::TWalkPlace{sharedDeeper, 0}) < (platform::TWalkPlace{shared, 8}));
+    EXPECT_TRUE((platform::TWalkPlace{shared, 7}) < (platform::TWalkPlace{sharedDeeper, 0}));
+    EXPECT_FALSE((platform::TWalkPlace{sharedDeeper, 0}) < (platform::TWalkPlace{shared, 7}));
+}
