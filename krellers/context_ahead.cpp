@@ -18,6 +18,7 @@ struct TContextAhead::TItem {
     std::atomic<bool> Abandoned = false;  // asked for no more: the worker may stop at once
     TAheadAnswer Answer;
     std::optional<platform::TContentIdentity> Read;  // what the worker judged
+    std::chrono::steady_clock::time_point Finished;
 };
 
 bool TContextAhead::CanJudge(std::string_view condition)
@@ -106,15 +107,17 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
     const TTake taken = WaitForAnswer(lock, item, keepWaiting);
     if (taken != TTake::Answered)
         return taken;
-    lock.unlock();
-    // The file as it stands now must be the one the worker judged.
-    if (platform::ContentIdentityOf(path) != item->Read) {
+    // An older answer holds only for the file as the worker found it.
+    if (std::chrono::steady_clock::now() - item->Finished > limits_.FreshFor) {
+        lock.unlock();
+        const bool unchanged = platform::ContentIdentityOf(path) == item->Read;
         lock.lock();
-        ++counts_.Stale;
-        return TTake::NotAhead;
+        if (!unchanged) {
+            ++counts_.Stale;
+            return TTake::NotAhead;
+        }
     }
     answer = item->Answer;
-    lock.lock();
     ++counts_.Used;
     return TTake::Answered;
 }
@@ -220,10 +223,12 @@ void TContextAhead::Work()
 void TContextAhead::Finish(TItem& item)
 {
     bool awaited = false;
+    const auto finished = std::chrono::steady_clock::now();
     {
         const std::lock_guard lock(mutex_);
         awaited = awaited_ == &item;
         item.State = TItem::TState::Done;
+        item.Finished = finished;
         ++counts_.Judged;
         if (item.Abandoned && item.Read)
             counts_.WastedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item.Read->Size, 0));

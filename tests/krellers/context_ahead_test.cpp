@@ -160,7 +160,9 @@ TEST(ContextAhead, JudgesAgainAFileChangedSinceItWasRead)
     for (const Change& change : changes) {
         TempTree tree;
         const std::string path = tree.File("f", "zephyr");
-        TContextAhead ahead("EXISTS('ZEPHYR')", RoomFor(4));
+        TContextAhead::TLimits limits = RoomFor(4);
+        limits.FreshFor = {};  // every answer is old enough for a second look
+        TContextAhead ahead("EXISTS('ZEPHYR')", limits);
         ahead.Queue({{path}});
         ASSERT_TRUE(WaitForJudged(ahead, 1));
         change.make(tree, path);
@@ -168,6 +170,24 @@ TEST(ContextAhead, JudgesAgainAFileChangedSinceItWasRead)
         EXPECT_EQ(ahead.Take(path, kKeepWaiting, answer), TContextAhead::TTake::NotAhead) << change.what;
         EXPECT_EQ(ahead.Counts().Stale, 1) << change.what;
     }
+}
+
+// Asked for within the moment it is trusted for, an answer is used as the worker gave it: the
+// file is not looked at again.
+TEST(ContextAhead, UsesAFreshAnswerWithoutASecondLook)
+{
+    TempTree tree;
+    const std::string path = tree.File("f", "zephyr");
+    TContextAhead::TLimits limits = RoomFor(4);
+    limits.FreshFor = std::chrono::hours(1);
+    TContextAhead ahead("EXISTS('ZEPHYR')", limits);
+    ahead.Queue({{path}});
+    ASSERT_TRUE(WaitForJudged(ahead, 1));
+    tree.File("f", "changed while the search passed by");
+    TAheadAnswer answer;
+    ASSERT_EQ(ahead.Take(path, kKeepWaiting, answer), TContextAhead::TTake::Answered);
+    EXPECT_TRUE(answer.Passes);
+    EXPECT_EQ(ahead.Counts().Stale, 0);
 }
 
 TEST(ContextAhead, DropsWhatTheChainPassedBy)
