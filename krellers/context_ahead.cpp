@@ -61,7 +61,7 @@ void TContextAhead::Queue(const std::vector<platform::TListedFile>& files)
     {
         const std::lock_guard lock(mutex_);
         for (const platform::TListedFile& file : files) {
-            if (queued_ == limits_.QueuedPaths)
+            if (waiting_.size() == limits_.QueuedPaths)
                 break;
             if (passed_ && !(*passed_ < file.Place))
                 continue;
@@ -69,11 +69,12 @@ void TContextAhead::Queue(const std::vector<platform::TListedFile>& files)
             // its first place.
             if (!where_.try_emplace(file.Path, file.Place).second)
                 continue;
-            if (!order_.try_emplace(file.Place, std::make_shared<TItem>(file)).second) {
+            const auto [placed, added] = order_.try_emplace(file.Place, std::make_shared<TItem>(file));
+            if (!added) {
                 where_.erase(file.Path);  // a listing read ahead that the walk did not use after all
                 continue;
             }
-            ++queued_;
+            waiting_.emplace_hint(waiting_.end(), file.Place, placed->second);
             queued = true;
         }
         queued = queued && ahead_ < room_;  // else the workers wake when the chain makes room
@@ -97,7 +98,7 @@ TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::fun
     const TItemPtr item = std::move(place->second);
     order_.erase(place);
     if (item->State == TItem::TState::Waiting) {
-        --queued_;
+        waiting_.erase(*passed_);
         ++counts_.NotBegun;
         WakeForRoom(aheadBefore);
         return TTake::NotAhead;  // judged here sooner than a worker could get to it
@@ -172,8 +173,7 @@ void TContextAhead::Drop(TItem& item)
     where_.erase(item.Path);
     switch (item.State) {
     case TItem::TState::Waiting:
-        --queued_;
-        return;
+        return;  // out of the files waiting with the rest passed by
     case TItem::TState::Working:
         item.Abandoned = true;
         break;
@@ -190,6 +190,7 @@ void TContextAhead::Drop(TItem& item)
 // lock held.
 void TContextAhead::DropBefore(TOrder::iterator place)
 {
+    waiting_.erase(waiting_.begin(), waiting_.lower_bound(place->first));
     for (auto passed = order_.begin(); passed != place; passed = order_.erase(passed))
         Drop(*passed->second);
 }
@@ -201,10 +202,7 @@ void TContextAhead::Work()
     const TItem* current = nullptr;
     TContextEngine engine({[] {}, [this, &current] { return ending_ || current->Abandoned; }});
     engine.PieceBytes = limits_.PieceBytes;
-    for (;;) {
-        const TItemPtr item = NextToJudge();
-        if (!item)
-            return;
+    for (TItemPtr item = NextToJudge(nullptr); item; item = NextToJudge(item.get())) {
         current = item.get();
         try {
             item->Answer.Passes = engine.TestFile(item->Path, condition_, {}, item->ListedRegular);
@@ -214,48 +212,45 @@ void TContextAhead::Work()
             item->Answer = {false, true, "unknown error"};
         }
         item->Read = engine.LastFileIdentity();
-        Finish(*item);
     }
 }
 
 // Only the answer the chain waits for wakes it: the others would wake it to find its own not yet
-// there, a switch of threads each.
-void TContextAhead::Finish(TItem& item)
+// there, a switch of threads each. Called with the lock held, which it lets go of to wake it.
+void TContextAhead::Finish(TItem& item, std::chrono::steady_clock::time_point finished,
+                           std::unique_lock<std::mutex>& lock)
 {
-    bool awaited = false;
-    const auto finished = std::chrono::steady_clock::now();
-    {
-        const std::lock_guard lock(mutex_);
-        awaited = awaited_ == &item;
-        item.State = TItem::TState::Done;
-        item.Finished = finished;
-        ++counts_.Judged;
-        if (item.Abandoned && item.Read)
-            counts_.WastedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item.Read->Size, 0));
-    }
-    if (awaited)
-        answerReady_.notify_all();
+    item.State = TItem::TState::Done;
+    item.Finished = finished;
+    ++counts_.Judged;
+    if (item.Abandoned && item.Read)
+        counts_.WastedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item.Read->Size, 0));
+    if (awaited_ != &item)
+        return;
+    lock.unlock();
+    answerReady_.notify_all();
+    lock.lock();
 }
 
-// The next file the chain will ask for that no worker has begun, once there is room ahead;
-// nothing when the workers are to end.
-TContextAhead::TItemPtr TContextAhead::NextToJudge()
+// Marks finished (when a file was) done, and gives the next file the chain will ask for that no
+// worker has begun, once there is room ahead; nothing when the workers are to end. One hold of
+// the lock for both, so the workers meet the chain at the lock half as often.
+TContextAhead::TItemPtr TContextAhead::NextToJudge(TItem* finished)
 {
+    const auto now = std::chrono::steady_clock::now();
     std::unique_lock lock(mutex_);
+    if (finished)
+        Finish(*finished, now, lock);
     for (;;) {
         if (ending_)
             return nullptr;
-        // Files begun and not asked for are at most the room ahead, so few are passed over.
-        if (ahead_ < room_) {
-            for (const auto& [place, item] : order_) {
-                if (item->State != TItem::TState::Waiting)
-                    continue;
-                item->State = TItem::TState::Working;
-                --queued_;
-                ++ahead_;
-                counts_.PeakAhead = std::max(counts_.PeakAhead, ahead_);
-                return item;
-            }
+        if (ahead_ < room_ && !waiting_.empty()) {
+            TItemPtr item = std::move(waiting_.begin()->second);
+            waiting_.erase(waiting_.begin());
+            item->State = TItem::TState::Working;
+            ++ahead_;
+            counts_.PeakAhead = std::max(counts_.PeakAhead, ahead_);
+            return item;
         }
         workReady_.wait(lock);
     }

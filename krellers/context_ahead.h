@@ -106,8 +106,8 @@ private:
     using TOrder = std::map<platform::TWalkPlace, TItemPtr>;
 
     void Work();
-    TItemPtr NextToJudge();
-    void Finish(TItem& item);
+    TItemPtr NextToJudge(TItem* finished);
+    void Finish(TItem& item, std::chrono::steady_clock::time_point finished, std::unique_lock<std::mutex>& lock);
     void WakeForRoom(std::size_t aheadBefore);
     void Drop(TItem& item);
     void DropBefore(TOrder::iterator place);
@@ -127,7 +127,7 @@ private:
     TOrder order_;  // files queued or begun and not yet asked for, in the order they will be
     std::unordered_map<std::string, platform::TWalkPlace> where_;
     std::optional<platform::TWalkPlace> passed_;  // the place asked for last
-    std::size_t queued_ = 0;  // paths waiting, not yet begun
+    TOrder waiting_;  // of those, the ones no worker has begun
     std::size_t ahead_ = 0;   // files begun and not yet asked for or dropped
     TAheadCounts counts_;
     std::atomic<bool> ending_ = false;
