@@ -11,13 +11,17 @@
 
 namespace {
 
-// Tells host the entries of the subdirectory name of dir, listed as parent, that the workers have
-// read, and those of its subdirectories down to levels in all, while budget lasts; each one told
-// is taken from it. False when the workers have yet to read it.
+// Tells host the entries of the subdirectory of dir that parent listed as entry, as far as the
+// workers have read them, and those of its subdirectories down to levels in all, while budget
+// lasts; each one told is taken from it. False when the workers have yet to read it.
 bool TellSubdirectoryAhead(TWalkHost& host, const TWalkPrefetch& prefetch, TWalkPrefetch::TNode& parent,
-                           const std::string& dir, const std::string& name, const platform::TWalkPlace& place,
+                           const std::string& dir, const FileEntry& entry, const platform::TWalkPlace& place,
                            int levels, std::size_t& budget)
 {
+    const std::string& name = entry.Name;
+    const std::string path = dir + name;
+    if (!host.MayListAhead(entry, path))
+        return true;
     std::vector<FileEntry> entries;
     std::shared_ptr<TWalkPrefetch::TNode> listing;
     const TWalkPrefetch::TAhead ahead = prefetch.EntriesAhead(parent, name, entries, listing);
@@ -25,13 +29,13 @@ bool TellSubdirectoryAhead(TWalkHost& host, const TWalkPrefetch& prefetch, TWalk
         return ahead == TWalkPrefetch::TAhead::NotRead;
     if (entries.empty())
         return true;
-    const std::string path = dir + name + '/';
+    const std::string inside = path + '/';
     const platform::TWalkPlace::TDirectory below = place.Below();
-    host.EntriesListed(path, entries, {below, 0});
+    host.EntriesListed(inside, entries, {below, 0});
     budget -= std::min(budget, entries.size());
     for (std::size_t i = 0; levels > 1 && i < entries.size() && budget > 0; ++i) {
         if (platform::IsSubdirectoryToWalk(entries[i]))
-            TellSubdirectoryAhead(host, prefetch, *listing, path, entries[i].Name, {below, static_cast<std::uint32_t>(i)},
+            TellSubdirectoryAhead(host, prefetch, *listing, inside, entries[i], {below, static_cast<std::uint32_t>(i)},
                                   levels - 1, budget);
     }
     return true;
@@ -265,8 +269,7 @@ void TSearchWalk::TellEntriesAhead(TFrame& frame)
         if (!platform::IsSubdirectoryToWalk(entry))
             continue;
         const platform::TWalkPlace place{frame.Place, frame.First + static_cast<std::uint32_t>(i)};
-        if (!TellSubdirectoryAhead(host_, *prefetch_, *frame.Listing, frame.Dir, entry.Name, place, kLevelsToldAhead,
-                                   budget))
+        if (!TellSubdirectoryAhead(host_, *prefetch_, *frame.Listing, frame.Dir, entry, place, kLevelsToldAhead, budget))
             return;
     }
 }

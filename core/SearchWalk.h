@@ -40,6 +40,14 @@ public:
     // Whether entries of subdirectories read ahead are to be told before the walk enters them.
     // Asked at the start of every scan.
     virtual bool ListsAhead() { return false; }
+    // Whether the entries of the subdirectory at path may be told ahead: not when it will be
+    // refused once the walk gets there.
+    virtual bool MayListAhead(const FileEntry& directory, const std::string& path)
+    {
+        (void)directory;
+        (void)path;
+        return true;
+    }
 };
 
 // Directories of a run that the walk meant to enter but could not open.

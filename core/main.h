@@ -315,6 +315,7 @@ private:
     void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
                        const platform::TWalkPlace& first) override;
     bool ListsAhead() override;
+    bool MayListAhead(const FileEntry& directory, const std::string& path) override;
     bool NeedsFileFacts() override;
     bool NeedsDirectoryFacts() override;
 

@@ -246,6 +246,11 @@ bool TFmain::ListsAhead()
     return krellers_.ReadingAhead() != nullptr;
 }
 
+bool TFmain::MayListAhead(const FileEntry& directory, const std::string& path)
+{
+    return DirectoryPassesAhead(DirsItem, directory, path);
+}
+
 void TFmain::IgnoreCurrentFile()
 {
     walk_.IgnoreCurrent = true;

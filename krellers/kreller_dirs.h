@@ -17,6 +17,7 @@ public:
     // path is a subdirectory's full path; it passes unless it is listed.
     bool TestFile(const FileEntry& entry, const std::string& path) override;
     bool NeedsFileFacts() const override { return Plugin() != nullptr; }
+    bool JudgesEntryAlone() const override { return !Plugin(); }
 
     const TDirsCondition& Condition() const { return condition_; }
 

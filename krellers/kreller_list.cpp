@@ -274,6 +274,13 @@ bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, 
     return JudgeDirectory(directoriesRow, entry, path, nullptr).Passed();
 }
 
+bool DirectoryPassesAhead(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path)
+{
+    if (!directoriesRow || !TakesPart(*directoriesRow))
+        return true;
+    return directoriesRow->Kreller->JudgesEntryAlone() && DirectoryPasses(directoriesRow, entry, path);
+}
+
 bool DirectoriesNeedFacts(const TKrellerRow* directoriesRow)
 {
     return directoriesRow && TakesPart(*directoriesRow) && directoriesRow->Kreller->NeedsFileFacts();

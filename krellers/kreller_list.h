@@ -151,6 +151,10 @@ inline constexpr const char* NameFilterCaption = "Name contains";
 bool DirectoryPasses(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path);
 // Whether the directories row, when checked, needs what a stat tells of each directory.
 bool DirectoriesNeedFacts(const TKrellerRow* directoriesRow);
+// Whether the directory at path is to be read ahead of the walk: false when the Directories
+// kreller (directoriesRow) refuses it, or judges by more than the entry and so may be asked
+// nothing ahead of its turn; nothing is counted.
+bool DirectoryPassesAhead(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path);
 // The same, saying why, and counting the answer into funnel when there is one.
 TChainVerdict JudgeDirectory(const TKrellerRow* directoriesRow, const FileEntry& entry, const std::string& path,
                              TKrellerFunnel* funnel);

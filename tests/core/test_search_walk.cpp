@@ -49,6 +49,8 @@ public:
         listed(dir, entries, first);
     }
     bool ListsAhead() override { return listsAhead; }
+    std::function<bool(const std::string&)> mayListAhead = [](const std::string&) { return true; };
+    bool MayListAhead(const FileEntry&, const std::string& path) override { return mayListAhead(path); }
 };
 
 // Every test runs without workers and with them: the walk's contract is the same.
@@ -171,7 +173,8 @@ TEST_P(WalkFixture, ListsEveryFileBeforeItIsAskedForAtItsPlaceInTheWalk)
 }
 
 // The workers' listings of subdirectories are told before the walk enters them, down to
-// subdirectories of subdirectories; without a host that asks for it, nothing is told early.
+// subdirectories of subdirectories, but for a directory the host will refuse; without a host that
+// asks for it, nothing is told early.
 TEST_P(WalkFixture, TellsEntriesOfSubdirectoriesReadAheadBeforeEnteringThem)
 {
     if (GetParam() == 0)
@@ -180,8 +183,14 @@ TEST_P(WalkFixture, TellsEntriesOfSubdirectoriesReadAheadBeforeEnteringThem)
         tree.File(std::string(dir) + "/f");
         tree.File(std::string(dir) + "/sub/g");
     }
-    for (const bool listsAhead : {false, true}) {
-        host.listsAhead = listsAhead;
+    struct Case {
+        bool listsAhead;
+        const char* refused;  // told nothing ahead of its turn
+    } cases[] = {{false, ""}, {true, ""}, {true, "b"}};
+    for (const Case& c : cases) {
+        host.listsAhead = c.listsAhead;
+        const std::string refused = tree.Path(c.refused);
+        host.mayListAhead = [&](const std::string& path) { return !c.refused[0] || path != refused; };
         std::set<std::string> listed;
         host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries, const platform::TWalkPlace&) {
             for (const FileEntry& entry : entries)
@@ -197,8 +206,12 @@ TEST_P(WalkFixture, TellsEntriesOfSubdirectoriesReadAheadBeforeEnteringThem)
         };
         host.directoriesAsked.clear();
         walk.ScanDirectory(tree.Root());
-        // The first directory and its subdirectory are entered before anything is told.
-        EXPECT_EQ(toldEarly.size(), listsAhead ? 4u : 0u) << ::testing::PrintToString(toldEarly);
+        // The first directory and its subdirectory are entered before anything is told; the
+        // refused one is told nothing, nor what lies in it.
+        std::size_t expected = c.listsAhead ? 4 : 0;
+        if (c.refused[0] && host.directoriesAsked.front() != refused)
+            expected -= 2;
+        EXPECT_EQ(toldEarly.size(), expected) << c.refused << ": " << ::testing::PrintToString(toldEarly);
     }
 }
 

@@ -395,3 +395,38 @@ TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
 }
 
 } // namespace
+
+namespace {
+
+// A directory is read ahead of the walk unless the Directories kreller refuses it, or may be
+// asked nothing before the walk gets there; a kreller that cannot tell refuses.
+TEST(KrellerList, ReadsAheadOnlyDirectoriesTheDirectoriesKrellerLetsOnByTheEntryAlone)
+{
+    struct Case {
+        const char* what;
+        bool row;
+        bool checked;
+        bool entryAlone;
+        std::int64_t size;  // the size kreller lets on 10 and more
+        bool readAhead;
+    } cases[] = {
+        {"no Directories kreller", false, false, true, 5, true},
+        {"one not checked", true, false, true, 5, true},
+        {"one that lets it on", true, true, true, 50, true},
+        {"one that refuses it", true, true, true, 5, false},
+        {"one that cannot tell", true, true, true, -1, false},
+        {"one that judges more than the entry", true, true, false, 50, false},
+    };
+    for (const Case& c : cases) {
+        EntryKreller byEntry(10);
+        ScriptedKreller byMore;
+        byMore.test = byEntry.test;
+        TKrellerList list;
+        TKrellerRow& row = list.AppendNativeRow("Directories", c.entryAlone ? static_cast<ScriptedKreller*>(&byEntry) : &byMore);
+        row.Checked = c.checked;
+        EXPECT_EQ(DirectoryPassesAhead(c.row ? &row : nullptr, Named("sub", c.size, true), "/dir/sub"), c.readAhead) << c.what;
+        EXPECT_TRUE(byMore.tested.empty()) << c.what;
+    }
+}
+
+} // namespace
