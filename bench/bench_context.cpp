@@ -386,10 +386,10 @@ int main(int argc, char** argv)
 
     search(one, workers);
     const TAheadCounts counts = kreller.LastAheadCounts();
-    std::printf("read ahead by %u workers: %lld files judged, %lld answers used, %lld judged again (changed), "
+    std::printf("read ahead by %u workers (%zu at most): %lld files judged, %lld answers used, %lld judged again (changed), "
                 "%lld wasted (%.1f MB), at most %zu files ahead; %lld not begun when asked for, %lld waited for "
                 "(%.1f ms)\n",
-                workers, static_cast<long long>(counts.Judged), static_cast<long long>(counts.Used),
+                workers, counts.MostWorkers, static_cast<long long>(counts.Judged), static_cast<long long>(counts.Used),
                 static_cast<long long>(counts.Stale), static_cast<long long>(counts.Wasted),
                 static_cast<double>(counts.WastedBytes) / 1e6, counts.PeakAhead, static_cast<long long>(counts.NotBegun),
                 static_cast<long long>(counts.Awaited), std::chrono::duration<double, std::milli>(counts.AwaitedTime).count());

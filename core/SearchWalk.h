@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/walk_wait_watch.h"
+#include "platform/ThreadWaits.h"
 #include "platform/FileSystem.h"
 
 // What the walk asks of the one who runs it: the main window in the program, a stand-in in tests.
@@ -114,7 +114,7 @@ public:
     // threads, a larger share of the processors).
     enum class TLookAhead { AtOnce, WhenWaiting };
     TLookAhead LookAhead = TLookAhead::AtOnce;
-    TWaitWatch WaitWatch;
+    platform::TWaitWatch WaitWatch;
     // Names of a directory the walk reads itself before the workers take over the rest: so a
     // huge directory is read in parts, costing neither a long stretch without events nor the
     // memory of all its entries at once, and by all workers even when the walk does not wait.

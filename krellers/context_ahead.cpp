@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <utility>
 
 struct TContextAhead::TItem {
     enum class TState { Waiting, Working, Done };
@@ -32,7 +33,8 @@ TContextAhead::TContextAhead(std::string condition, TLimits limits)
       room_(std::max<std::size_t>(1, limits.FilesAheadPerWorker) * std::max(1u, limits.Workers))
 {
     const unsigned workers = std::max(1u, limits_.Workers);
-    workers_.reserve(workers);
+    workers_.reserve(std::max(workers, limits_.WorkersWhenWaiting));
+    counts_.MostWorkers = workers;
     for (unsigned i = 0; i < workers; ++i)
         workers_.emplace_back([this] { Work(); });
 }
@@ -202,7 +204,10 @@ void TContextAhead::Work()
     const TItem* current = nullptr;
     TContextEngine engine({[] {}, [this, &current] { return ending_ || current->Abandoned; }});
     engine.PieceBytes = limits_.PieceBytes;
-    for (TItemPtr item = NextToJudge(nullptr); item; item = NextToJudge(item.get())) {
+    platform::TWaitWatch watch;
+    watch.Sample = limits_.SampleWaits;
+    bool idled = true;
+    for (TItemPtr item = NextToJudge(nullptr, idled); item; item = NextToJudge(item.get(), idled)) {
         current = item.get();
         try {
             item->Answer.Passes = engine.TestFile(item->Path, condition_, {}, item->ListedRegular);
@@ -212,7 +217,31 @@ void TContextAhead::Work()
             item->Answer = {false, true, "unknown error"};
         }
         item->Read = engine.LastFileIdentity();
+        WatchWaits(watch, idled);
     }
+}
+
+// Every so often a worker looks at how it has waited since its last look, unless it idled for
+// want of work meanwhile: sleeping on its files, it starts one more worker.
+void TContextAhead::WatchWaits(platform::TWaitWatch& watch, bool& idled)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!watch.Due(now))
+        return;
+    if (std::exchange(idled, false))
+        watch.Restart(now);
+    else if (watch.Waiting(now))
+        AddWorker();
+}
+
+// Called on a worker; EndWorkers sees every worker started before it set ending_.
+void TContextAhead::AddWorker()
+{
+    const std::lock_guard lock(mutex_);
+    if (ending_ || workers_.size() >= limits_.WorkersWhenWaiting)
+        return;
+    workers_.emplace_back([this] { Work(); });
+    counts_.MostWorkers = workers_.size();
 }
 
 // Only the answer the chain waits for wakes it: the others would wake it to find its own not yet
@@ -234,8 +263,9 @@ void TContextAhead::Finish(TItem& item, std::chrono::steady_clock::time_point fi
 
 // Marks finished (when a file was) done, and gives the next file the chain will ask for that no
 // worker has begun, once there is room ahead; nothing when the workers are to end. One hold of
-// the lock for both, so the workers meet the chain at the lock half as often.
-TContextAhead::TItemPtr TContextAhead::NextToJudge(TItem* finished)
+// the lock for both, so the workers meet the chain at the lock half as often. idled is set when
+// the worker slept for want of work or room.
+TContextAhead::TItemPtr TContextAhead::NextToJudge(TItem* finished, bool& idled)
 {
     const auto now = std::chrono::steady_clock::now();
     std::unique_lock lock(mutex_);
@@ -252,6 +282,7 @@ TContextAhead::TItemPtr TContextAhead::NextToJudge(TItem* finished)
             counts_.PeakAhead = std::max(counts_.PeakAhead, ahead_);
             return item;
         }
+        idled = true;
         workReady_.wait(lock);
     }
 }

@@ -21,4 +21,23 @@ TThreadWaits ThreadWaits()
     return {usage.ru_nvcsw, Microseconds(usage.ru_utime) + Microseconds(usage.ru_stime)};
 }
 
+void TWaitWatch::Restart(Clock::time_point now)
+{
+    lastLook_ = now;
+    last_ = Sample();
+}
+
+bool TWaitWatch::Waiting(Clock::time_point now)
+{
+    if (!Due(now))
+        return false;
+    const Clock::duration elapsed = now - lastLook_;
+    const TThreadWaits sample = Sample();
+    const std::int64_t slept = sample.Sleeps - last_.Sleeps;
+    const auto running = sample.Running - last_.Running;
+    lastLook_ = now;
+    last_ = sample;
+    return slept >= MinSleeps && running * 2 <= elapsed;
+}
+
 } // namespace platform

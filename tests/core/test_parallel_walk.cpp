@@ -266,9 +266,9 @@ TEST(WaitWatch, SeesWaitingWhenTheThreadSleptAndRanForAtMostHalfTheTime)
         {10ms, 0, 0ms, true},     // ... which sees it
     };
     platform::TThreadWaits done;
-    TWaitWatch watch;
+    platform::TWaitWatch watch;
     watch.Sample = [&] { return done; };
-    auto now = TWaitWatch::Clock::time_point{} + 1h;
+    auto now = platform::TWaitWatch::Clock::time_point{} + 1h;
     watch.Restart(now);
     for (const Case& c : cases) {
         now += c.after;

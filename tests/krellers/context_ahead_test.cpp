@@ -298,6 +298,43 @@ TEST(ContextAhead, GivesUpAFileAWorkerIsAtWhenAskedTo)
     EXPECT_EQ(ahead.Counts().Wasted, 1);
 }
 
+// A worker that finds itself sleeping on its files starts another, up to WorkersWhenWaiting; one
+// that runs on does not. The waits are stand-ins: asleep on every look and hardly running, or
+// running all the time.
+TEST(ContextAhead, StartsMoreWorkersOnlyWhileTheFilesKeepThemWaiting)
+{
+    TempTree tree;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 12; ++i)
+        paths.push_back(tree.SizedFile("f" + std::to_string(i), std::int64_t{32} << 20));  // each a while to search
+    { TContextAhead warmUp("EXISTS('A')", RoomFor(1, 1)); }  // a sanitizer may start a thread of its own
+    const int before = ThreadCount();
+    for (const bool waiting : {false, true}) {
+        TContextAhead::TLimits limits = RoomFor(16, 2);
+        limits.WorkersWhenWaiting = 4;
+        limits.SampleWaits = [waiting] {
+            thread_local platform::TThreadWaits waits;
+            if (waiting)
+                waits.Sleeps += 10;
+            else
+                waits.Running += std::chrono::hours(1);
+            return waits;
+        };
+        {
+            TContextAhead ahead("!EXISTS('ZEPHYR')", limits);
+            ahead.Queue(Listed(paths));
+            ASSERT_TRUE(WaitForJudged(ahead, static_cast<std::int64_t>(paths.size())));
+            TAheadAnswer answer;
+            for (const std::string& path : paths) {
+                ASSERT_EQ(ahead.Take(path, kKeepWaiting, answer), TContextAhead::TTake::Answered) << path;
+                EXPECT_TRUE(answer.Passes) << path;
+            }
+            EXPECT_EQ(ahead.Counts().MostWorkers, waiting ? 4u : 2u);
+        }
+        EXPECT_EQ(ThreadCount(), before) << "waiting " << waiting;
+    }
+}
+
 TEST(ContextAhead, LeavesNoThreadWhenEndedWhileWorkersAreBusy)
 {
     TempTree tree;
