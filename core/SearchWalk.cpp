@@ -248,16 +248,23 @@ bool TSearchWalk::EnterReadAhead(std::vector<TFrame>& frames, const std::string&
     return true;
 }
 
+// The place of the frame's entry at index in Entries.
+platform::TWalkPlace TSearchWalk::PlaceOf(const TFrame& frame, std::size_t index)
+{
+    return {frame.Place, frame.First + static_cast<std::uint32_t>(index)};
+}
+
 // The place of the subdirectory the walk is entering from frame, for the entries in it.
 platform::TWalkPlace::TDirectory TSearchWalk::EnteredPlace(const TFrame& frame)
 {
-    return platform::TWalkPlace{frame.Place, frame.First + static_cast<std::uint32_t>(frame.Next - 1)}.Below();
+    return PlaceOf(frame, frame.Next - 1).Below();
 }
 
 // Entries of the subdirectories the walk is about to enter from frame are told to the host as
 // far as the workers have read them, before the walk gets there: so what the host prepares for
 // files runs ahead of the walk by more than the directory it is in. Those not read yet are told
-// on a later call, or when the walk enters them.
+// on a later call, or when the walk enters them; those told are told again then, so what the host
+// could not take early (a full queue) still gets its turn.
 void TSearchWalk::TellEntriesAhead(TFrame& frame)
 {
     if (!listsAhead_ || !frame.Listing || !prefetch_)
@@ -268,8 +275,8 @@ void TSearchWalk::TellEntriesAhead(TFrame& frame)
         const FileEntry& entry = frame.Entries[i];
         if (!platform::IsSubdirectoryToWalk(entry))
             continue;
-        const platform::TWalkPlace place{frame.Place, frame.First + static_cast<std::uint32_t>(i)};
-        if (!TellSubdirectoryAhead(host_, *prefetch_, *frame.Listing, frame.Dir, entry, place, kLevelsToldAhead, budget))
+        if (!TellSubdirectoryAhead(host_, *prefetch_, *frame.Listing, frame.Dir, entry, PlaceOf(frame, i),
+                                   kLevelsToldAhead, budget))
             return;
     }
 }

@@ -139,6 +139,7 @@ private:
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
     void EnterPending(std::vector<TFrame>& frames, const std::string& name);
+    static platform::TWalkPlace PlaceOf(const TFrame& frame, std::size_t index);
     static platform::TWalkPlace::TDirectory EnteredPlace(const TFrame& frame);
     platform::TWalkPlace::TDirectory StartPlace();
     void TellEntriesAhead(TFrame& frame);

@@ -222,10 +222,8 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
         return;
     const auto before = std::find_if(rows_.begin(), rows_.end(), [&](const auto& row) { return row.get() == readingAhead_; });
     std::vector<platform::TListedFile> files;
-    platform::TWalkPlace place = first;
-    for (const FileEntry& entry : entries) {
-        const platform::TWalkPlace here = place;
-        ++place.Index;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const FileEntry& entry = entries[i];
         if (entry.IsDirectory() || platform::IsDotName(entry.Name) ||
             (nameFilter_.Active() && !nameFilter_.Matches(entry.Name)))
             continue;
@@ -234,7 +232,8 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
             return row.get() != skippedAhead_ && TakesPart(*row) && !LetsOn(*row, entry, path);
         };
         if (std::none_of(rows_.begin(), before, refuses))
-            files.push_back({std::move(path), platform::IsListedRegular(entry), here});
+            files.push_back({std::move(path), platform::IsListedRegular(entry),
+                             {first.Directory, first.Index + static_cast<std::uint32_t>(i)}});
     }
     if (!files.empty())
         readingAhead_->Kreller->ReadAhead(files);
