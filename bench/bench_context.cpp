@@ -145,10 +145,10 @@ public:
         return krellers_.FilePassesKrellers(entry, path);
     }
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.insert(path); }
-    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+    bool EntriesListed(const std::string& dir, std::span<const FileEntry> entries,
                        const platform::TWalkPlace& first) override
     {
-        krellers_.ReadAhead(dir, entries, first);
+        return krellers_.ReadAhead(dir, entries, first);
     }
     bool ListsAhead() override { return krellers_.ReadingAhead() != nullptr; }
     // As the window asks, its rows in the order found and no Directories kreller in the chain.

@@ -11,9 +11,26 @@
 
 namespace {
 
+// Tells host the entries of listing from the first not told before, when it takes them all. A
+// subdirectory is told ahead from the directory the walk is in and again from its parent's and
+// grandparent's: a second telling of the same files would cost the walk's thread as much as the
+// first. False when the host did not take them.
+bool TellNewEntries(TWalkHost& host, TWalkPrefetch::TNode& listing, const std::string& dir,
+                    const std::vector<FileEntry>& entries, const platform::TWalkPlace::TDirectory& place)
+{
+    const std::size_t told = TWalkPrefetch::EntriesTold(listing);
+    if (told >= entries.size())
+        return true;
+    if (!host.EntriesListed(dir, std::span(entries).subspan(told), {place, static_cast<std::uint32_t>(told)}))
+        return false;
+    TWalkPrefetch::SetEntriesTold(listing, entries.size());
+    return true;
+}
+
 // Tells host the entries of the subdirectory of dir that parent listed as entry, as far as the
 // workers have read them, and those of its subdirectories down to levels in all, while budget
-// lasts; each one told is taken from it. False when the workers have yet to read it.
+// lasts; each entry looked at is taken from it, and all of it when the host takes no more. False
+// when the workers have yet to read it.
 bool TellSubdirectoryAhead(TWalkHost& host, const TWalkPrefetch& prefetch, TWalkPrefetch::TNode& parent,
                            const std::string& dir, const FileEntry& entry, const platform::TWalkPlace& place,
                            int levels, std::size_t& budget)
@@ -31,7 +48,10 @@ bool TellSubdirectoryAhead(TWalkHost& host, const TWalkPrefetch& prefetch, TWalk
         return true;
     const std::string inside = path + '/';
     const platform::TWalkPlace::TDirectory below = place.Below();
-    host.EntriesListed(inside, entries, {below, 0});
+    if (!TellNewEntries(host, *listing, inside, entries, below)) {
+        budget = 0;
+        return true;
+    }
     budget -= std::min(budget, entries.size());
     for (std::size_t i = 0; levels > 1 && i < entries.size() && budget > 0; ++i) {
         if (platform::IsSubdirectoryToWalk(entries[i]))
@@ -382,6 +402,16 @@ void TSearchWalk::ReadAlone(TFrame& frame, std::size_t names)
         host_.EntriesListed(frame.Dir, frame.Entries, {frame.Place, frame.First});
 }
 
+// The frame's entries, but those told before the walk entered it.
+void TSearchWalk::TellEntriesNotToldAhead(const TFrame& frame)
+{
+    const std::size_t told = TWalkPrefetch::EntriesTold(*frame.Listing);
+    const std::size_t skipped = std::min(frame.Entries.size(), told > frame.First ? told - frame.First : 0);
+    if (skipped < frame.Entries.size())
+        host_.EntriesListed(frame.Dir, std::span(frame.Entries).subspan(skipped),
+                            {frame.Place, frame.First + static_cast<std::uint32_t>(skipped)});
+}
+
 // The directory's next entries replace those the walk has taken up.
 void TSearchWalk::TakeBatch(TFrame& frame, std::vector<FileEntry> entries)
 {
@@ -437,7 +467,7 @@ bool TSearchWalk::Refill(TFrame& frame)
             TotalCount += unknown;
             TakeBatch(frame, std::move(entries));
             if (!frame.Entries.empty()) {
-                host_.EntriesListed(frame.Dir, frame.Entries, {frame.Place, frame.First});
+                TellEntriesNotToldAhead(frame);
                 return true;
             }
             break;

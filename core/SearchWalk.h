@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,14 +29,16 @@ public:
     // Entries of dir (which ends in '/') the walk is to take up, in the order it will, before any
     // of them is: a chance to prepare for the files among them. They stand at first and the places
     // after it in the walk's order. Entries of a subdirectory may be told before the walk enters
-    // it, when ListsAhead says so (and again when it does); the walk may then not enter it after
-    // all, nor take up those very entries.
-    virtual void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+    // it, when ListsAhead says so; the walk may then not enter it after all, nor take up those very
+    // entries. Each entry is told once, unless the host said false (it did not take them all): then
+    // they are told again when the walk enters their directory.
+    virtual bool EntriesListed(const std::string& dir, std::span<const FileEntry> entries,
                                const platform::TWalkPlace& first)
     {
         (void)dir;
         (void)entries;
         (void)first;
+        return true;
     }
     // Whether entries of subdirectories read ahead are to be told before the walk enters them.
     // Asked at the start of every scan.
@@ -152,6 +155,7 @@ private:
     bool TakeListingFromWorkers(TFrame& frame, TFrame* parent, const std::string* name);
     void ReadAlone(TFrame& frame, std::size_t names);
     void HandRestToWorkers(TFrame& frame);
+    void TellEntriesNotToldAhead(const TFrame& frame);
     void StopReadingAlone(TFrame& frame);
     bool Refill(TFrame& frame);
     void PopFrame(std::vector<TFrame>& frames);

@@ -312,7 +312,7 @@ private:
     bool DirectoryPasses(const FileEntry& entry, const std::string& path) override;
     bool FilePassesKrellers(const FileEntry& entry, const std::string& path) override;
     void AddFoundFile(const FileEntry& entry, const std::string& path) override;
-    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+    bool EntriesListed(const std::string& dir, std::span<const FileEntry> entries,
                        const platform::TWalkPlace& first) override;
     bool ListsAhead() override;
     bool MayListAhead(const FileEntry& directory, const std::string& path) override;

@@ -235,10 +235,10 @@ bool TFmain::NeedsDirectoryFacts()
     return DirectoriesNeedFacts(DirsItem);
 }
 
-void TFmain::EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+bool TFmain::EntriesListed(const std::string& dir, std::span<const FileEntry> entries,
                            const platform::TWalkPlace& first)
 {
-    krellers_.ReadAhead(dir, entries, first);
+    return krellers_.ReadAhead(dir, entries, first);
 }
 
 bool TFmain::ListsAhead()

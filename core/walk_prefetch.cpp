@@ -53,6 +53,7 @@ struct TWalkPrefetch::TNode {
     std::size_t TakenBatches = 0;
     std::size_t PendingStats = 0;
     std::size_t QueuedAhead = 0;  // its tasks in ahead_
+    std::size_t EntriesTold = 0;  // the walk's alone: see TWalkPrefetch::EntriesTold
     bool NamesDone = false;
     bool Wanted = false;  // the walk waits for it
     std::atomic<bool> Dropped = false;
@@ -294,6 +295,16 @@ TWalkPrefetch::TAhead TWalkPrefetch::EntriesAhead(TNode& parent, const std::stri
         return TAhead::NotYet;
     listing = found->second;
     return TAhead::Read;
+}
+
+std::size_t TWalkPrefetch::EntriesTold(const TNode& node)
+{
+    return node.EntriesTold;
+}
+
+void TWalkPrefetch::SetEntriesTold(TNode& node, std::size_t told)
+{
+    node.EntriesTold = told;
 }
 
 std::size_t TWalkPrefetch::PeakBytes() const

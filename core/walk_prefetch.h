@@ -61,6 +61,10 @@ public:
     // its listing, for the entries of its own subdirectories.
     TAhead EntriesAhead(TNode& parent, const std::string& name, std::vector<FileEntry>& entries,
                         TNodePtr& listing) const;
+    // How many of node's entries, from its first on, the walk has told its host. Kept for the
+    // walk, on its thread alone.
+    static std::size_t EntriesTold(const TNode& node);
+    static void SetEntriesTold(TNode& node, std::size_t told);
     // The subdirectory name of parent will not be entered: what was read of it is dropped.
     void Skip(TNode& parent, const std::string& name);
     // The walk is done with node and everything below it.

@@ -40,10 +40,15 @@ public:
 
     // Reading ahead: a kreller that can judge files on threads of its own, ahead of the chain,
     // says so when asked to begin (after its condition was loaded), then is handed the files
-    // that will reach it, in the order it will be asked for them, and is told when the run ends.
-    // The others do nothing.
+    // that will reach it, in the order it will be asked for them (false when it did not take them
+    // all: they are to be handed again later), and is told when the run ends. The others do
+    // nothing.
     virtual bool BeginReadingAhead() { return false; }
-    virtual void ReadAhead(const std::vector<platform::TListedFile>& files) { (void)files; }
+    virtual bool ReadAhead(std::vector<platform::TListedFile> files)
+    {
+        (void)files;
+        return true;
+    }
     virtual void EndReadingAhead() {}
 
     virtual bool IsPluginKreller() const = 0;

@@ -11,7 +11,7 @@
 struct TContextAhead::TItem {
     enum class TState { Waiting, Working, Done };
 
-    explicit TItem(const platform::TListedFile& file) : Path(file.Path), ListedRegular(file.Regular) {}
+    explicit TItem(platform::TListedFile&& file) : Path(std::move(file.Path)), ListedRegular(file.Regular) {}
 
     const std::string Path;
     const bool ListedRegular;
@@ -57,32 +57,36 @@ TAheadCounts TContextAhead::EndWorkers()
     return Counts();
 }
 
-void TContextAhead::Queue(const std::vector<platform::TListedFile>& files)
+bool TContextAhead::Queue(std::vector<platform::TListedFile> files)
 {
     bool queued = false;
+    bool roomForAll = true;
     {
         const std::lock_guard lock(mutex_);
-        for (const platform::TListedFile& file : files) {
-            if (waiting_.size() == limits_.QueuedPaths)
+        for (platform::TListedFile& file : files) {
+            if (waiting_.size() == limits_.QueuedPaths) {
+                roomForAll = false;
                 break;
-            if (passed_ && !(*passed_ < file.Place))
-                continue;
-            // A path met again (a directory listed twice, or ahead and again when entered) keeps
-            // its first place.
-            if (!where_.try_emplace(file.Path, file.Place).second)
-                continue;
-            const auto [placed, added] = order_.try_emplace(file.Place, std::make_shared<TItem>(file));
-            if (!added) {
-                where_.erase(file.Path);  // a listing read ahead that the walk did not use after all
-                continue;
             }
-            waiting_.emplace_hint(waiting_.end(), file.Place, placed->second);
+            // A path met again (a directory listed twice, or ahead and again when entered) keeps
+            // its first place; a second file at a place is of a listing read ahead that the walk
+            // did not use after all.
+            if ((passed_ && !(*passed_ < file.Place)) || where_.contains(file.Path))
+                continue;
+            const platform::TWalkPlace place = file.Place;
+            const auto at = order_.lower_bound(place);
+            if (at != order_.end() && at->first == place)
+                continue;
+            const auto placed = order_.emplace_hint(at, place, std::make_shared<TItem>(std::move(file)));
+            where_.emplace(placed->second->Path, place);
+            waiting_.emplace_hint(waiting_.end(), place, placed->second);
             queued = true;
         }
         queued = queued && ahead_ < room_;  // else the workers wake when the chain makes room
     }
     if (queued)
         workReady_.notify_all();
+    return roomForAll;
 }
 
 TContextAhead::TTake TContextAhead::Take(const std::string& path, const std::function<bool()>& keepWaiting,

@@ -91,8 +91,9 @@ public:
     TContextAhead(const TContextAhead&) = delete;
     TContextAhead& operator=(const TContextAhead&) = delete;
 
-    // Queues files at their places; a place the chain has passed is not queued.
-    void Queue(const std::vector<platform::TListedFile>& files);
+    // Queues files at their places; a place the chain has passed is not queued. False when some
+    // were not for want of room (QueuedPaths).
+    bool Queue(std::vector<platform::TListedFile> files);
 
     enum class TTake {
         Answered,  // answer holds the worker's answer
@@ -137,7 +138,7 @@ private:
     std::condition_variable answerReady_;
     const TItem* awaited_ = nullptr;  // the file the chain waits for, while it waits
     TOrder order_;  // files queued or begun and not yet asked for, in the order they will be
-    std::unordered_map<std::string, platform::TWalkPlace> where_;
+    std::unordered_map<std::string_view, platform::TWalkPlace> where_;  // the paths of order_'s files
     std::optional<platform::TWalkPlace> passed_;  // the place asked for last
     TOrder waiting_;  // of those, the ones no worker has begun
     std::size_t ahead_ = 0;   // files begun and not yet asked for or dropped

@@ -171,10 +171,9 @@ bool TD_kreller_context::BeginReadingAhead()
     return true;
 }
 
-void TD_kreller_context::ReadAhead(const std::vector<platform::TListedFile>& files)
+bool TD_kreller_context::ReadAhead(std::vector<platform::TListedFile> files)
 {
-    if (ahead_)
-        ahead_->Queue(files);
+    return !ahead_ || ahead_->Queue(std::move(files));
 }
 
 void TD_kreller_context::EndReadingAhead()

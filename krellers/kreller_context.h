@@ -34,7 +34,7 @@ public:
     // and no cartridge is loaded: a cartridge's text comes from a plug-in, which is asked on this
     // thread only, and which file it takes is its to say.
     bool BeginReadingAhead() override;
-    void ReadAhead(const std::vector<platform::TListedFile>& files) override;
+    bool ReadAhead(std::vector<platform::TListedFile> files) override;
     void EndReadingAhead() override;
     // Threads that read ahead; none reads nothing ahead.
     unsigned AheadWorkers = DefaultAheadWorkers();

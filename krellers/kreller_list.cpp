@@ -215,11 +215,11 @@ bool LetsOn(const TKrellerRow& row, const FileEntry& entry, const std::string& p
 
 } // namespace
 
-void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry>& entries,
+bool TKrellerList::ReadAhead(const std::string& dir, std::span<const FileEntry> entries,
                              const platform::TWalkPlace& first)
 {
     if (!readingAhead_)
-        return;
+        return true;
     const auto before = std::find_if(rows_.begin(), rows_.end(), [&](const auto& row) { return row.get() == readingAhead_; });
     std::vector<platform::TListedFile> files;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -235,8 +235,7 @@ void TKrellerList::ReadAhead(const std::string& dir, const std::vector<FileEntry
             files.push_back({std::move(path), platform::IsListedRegular(entry),
                              {first.Directory, first.Index + static_cast<std::uint32_t>(i)}});
     }
-    if (!files.empty())
-        readingAhead_->Kreller->ReadAhead(files);
+    return files.empty() || readingAhead_->Kreller->ReadAhead(std::move(files));
 }
 
 void TKrellerList::EndReadingAhead()

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -102,8 +103,9 @@ public:
     // files from being read before the plug-in has had its say.
     void BeginReadingAhead(const TKrellerRow* skipped);
     // Hands that kreller the files among entries of dir that get past the name box and the
-    // krellers before it; the entries stand at first and the places after it in the walk.
-    void ReadAhead(const std::string& dir, const std::vector<FileEntry>& entries, const platform::TWalkPlace& first);
+    // krellers before it; the entries stand at first and the places after it in the walk. False
+    // when it did not take them all.
+    bool ReadAhead(const std::string& dir, std::span<const FileEntry> entries, const platform::TWalkPlace& first);
     void EndReadingAhead();
     // The row reading ahead in this run; none when no kreller does.
     const TKrellerRow* ReadingAhead() const { return readingAhead_; }

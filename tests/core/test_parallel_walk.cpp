@@ -112,9 +112,10 @@ public:
     // Entries told ahead of the walk, of directories that may be swapped or gone when it gets
     // there, change nothing of what it asks.
     bool ListsAhead() override { return true; }
-    void EntriesListed(const std::string&, const std::vector<FileEntry>& entries, const platform::TWalkPlace&) override
+    bool EntriesListed(const std::string&, std::span<const FileEntry> entries, const platform::TWalkPlace&) override
     {
         entriesListed += entries.size();
+        return true;
     }
     std::size_t entriesListed = 0;
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 #include <thread>
 #include <functional>
 #include <fcntl.h>
@@ -40,13 +41,13 @@ public:
     }
     bool FilePassesKrellers(const FileEntry&, const std::string& path) override { return filePasses(path); }
     void AddFoundFile(const FileEntry&, const std::string& path) override { found.push_back(path); }
-    using TListed = std::function<void(const std::string&, const std::vector<FileEntry>&, const platform::TWalkPlace&)>;
-    TListed listed = [](auto&, auto&, auto&) {};
+    using TListed = std::function<bool(const std::string&, std::span<const FileEntry>, const platform::TWalkPlace&)>;
+    TListed listed = [](auto&, auto, auto&) { return true; };
     bool listsAhead = false;
-    void EntriesListed(const std::string& dir, const std::vector<FileEntry>& entries,
+    bool EntriesListed(const std::string& dir, std::span<const FileEntry> entries,
                        const platform::TWalkPlace& first) override
     {
-        listed(dir, entries, first);
+        return listed(dir, entries, first);
     }
     bool ListsAhead() override { return listsAhead; }
     std::function<bool(const std::string&)> mayListAhead = [](const std::string&) { return true; };
@@ -146,13 +147,14 @@ TEST_P(WalkFixture, ListsEveryFileBeforeItIsAskedForAtItsPlaceInTheWalk)
     for (const bool listsAhead : {false, true}) {
         host.listsAhead = listsAhead;
         std::map<std::string, platform::TWalkPlace> places;
-        host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries, const platform::TWalkPlace& first) {
+        host.listed = [&](const std::string& dir, std::span<const FileEntry> entries, const platform::TWalkPlace& first) {
             platform::TWalkPlace place = first;
             for (const FileEntry& entry : entries) {
                 const auto [known, added] = places.try_emplace(dir + entry.Name, place);
                 EXPECT_TRUE(added || known->second == place) << known->first << " listed at another place";
                 ++place.Index;
             }
+            return true;
         };
         int asked = 0;
         std::optional<platform::TWalkPlace> last;
@@ -192,9 +194,10 @@ TEST_P(WalkFixture, TellsEntriesOfSubdirectoriesReadAheadBeforeEnteringThem)
         const std::string refused = tree.Path(c.refused);
         host.mayListAhead = [&](const std::string& path) { return !c.refused[0] || path != refused; };
         std::set<std::string> listed;
-        host.listed = [&](const std::string& dir, const std::vector<FileEntry>& entries, const platform::TWalkPlace&) {
+        host.listed = [&](const std::string& dir, std::span<const FileEntry> entries, const platform::TWalkPlace&) {
             for (const FileEntry& entry : entries)
                 listed.insert(dir + entry.Name);
+            return true;
         };
         std::vector<std::string> toldEarly;
         host.directoryPasses = [&](const std::string& path) {
@@ -212,6 +215,45 @@ TEST_P(WalkFixture, TellsEntriesOfSubdirectoriesReadAheadBeforeEnteringThem)
         if (c.refused[0] && host.directoriesAsked.front() != refused)
             expected -= 2;
         EXPECT_EQ(toldEarly.size(), expected) << c.refused << ": " << ::testing::PrintToString(toldEarly);
+    }
+}
+
+// Each file is told once: a subdirectory told ahead is not told again from its parent nor when
+// the walk enters it, unless the host did not take its entries, which are then told on entering.
+TEST_P(WalkFixture, TellsEachFileOnceUnlessTheHostDidNotTakeItAhead)
+{
+    if (GetParam() == 0)
+        GTEST_SKIP() << "only workers read ahead";
+    for (const char* dir : {"a", "a/b", "a/b/c", "a/b/c/d", "a/b/c/d/e", "x", "x/y"})
+        for (int f = 0; f < 3; ++f)
+            tree.File(std::string(dir) + "/f" + std::to_string(f));
+    host.listsAhead = true;
+    for (const bool takesAhead : {true, false}) {
+        SCOPED_TRACE(takesAhead ? "the host takes what is told ahead" : "the host takes nothing ahead");
+        std::set<std::string> passed{tree.Root()};
+        std::map<std::string, int> told;
+        int toldAhead = 0;
+        host.listed = [&](const std::string& dir, std::span<const FileEntry> entries, const platform::TWalkPlace&) {
+            const bool ahead = !passed.count(dir.substr(0, dir.size() - 1));
+            toldAhead += ahead ? 1 : 0;
+            if (ahead && !takesAhead)
+                return false;
+            for (const FileEntry& entry : entries)
+                if (!entry.IsDirectory())
+                    ++told[dir + entry.Name];
+            return true;
+        };
+        host.directoryPasses = [&](const std::string& path) {
+            if (passed.size() == 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the workers read the rest meanwhile
+            passed.insert(path);
+            return true;
+        };
+        walk.ScanDirectory(tree.Root());
+        EXPECT_GT(toldAhead, 0);
+        for (const auto& [path, times] : told)
+            EXPECT_EQ(times, 1) << path;
+        EXPECT_EQ(told.size(), 21u);
     }
 }
 

@@ -266,7 +266,7 @@ TEST(ContextAhead, BeginsNoMoreFilesThanItsRoomAhead)
     TContextAhead::TLimits limits = RoomFor(2, 2);
     limits.QueuedPaths = 30;
     TContextAhead ahead("EXISTS('ZEPHYR')", limits);
-    ahead.Queue(Listed(paths));
+    EXPECT_FALSE(ahead.Queue(Listed(paths)));  // it says it did not take them all
     ASSERT_TRUE(WaitForJudged(ahead, 4));
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(ahead.Counts().Judged, 4);  // two workers, two files each, until the chain asks
@@ -274,8 +274,13 @@ TEST(ContextAhead, BeginsNoMoreFilesThanItsRoomAhead)
     for (int i = 0; i < 30; ++i)
         ahead.Take(paths[i], kKeepWaiting, answer);
     EXPECT_LE(ahead.Counts().PeakAhead, 4u);
-    // Paths beyond what may wait were never queued.
+    // Paths beyond what may wait were never queued; handed again once there is room, they are.
     EXPECT_EQ(ahead.Take(paths[35], kKeepWaiting, answer), TContextAhead::TTake::NotAhead);
+    const std::int64_t judged = ahead.Counts().Judged;
+    EXPECT_TRUE(ahead.Queue(Listed({paths[38], paths[39]}, false, nullptr, 38)));
+    ASSERT_TRUE(WaitForJudged(ahead, judged + 2));
+    for (const int i : {38, 39})
+        EXPECT_EQ(ahead.Take(paths[i], kKeepWaiting, answer), TContextAhead::TTake::Answered);
     EXPECT_EQ(ahead.Counts().Wasted, 0);
 }
 

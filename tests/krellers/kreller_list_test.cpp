@@ -313,8 +313,9 @@ public:
     std::vector<std::string> handedRegular;  // those the listing found regular files
     std::vector<platform::TWalkPlace> places;
     bool reading = false;
+    bool takes = true;  // what ReadAhead answers
     bool BeginReadingAhead() override { return reading = true; }
-    void ReadAhead(const std::vector<platform::TListedFile>& files) override
+    bool ReadAhead(std::vector<platform::TListedFile> files) override
     {
         for (const platform::TListedFile& file : files) {
             handed.push_back(file.Path);
@@ -322,6 +323,7 @@ public:
             if (file.Regular)
                 handedRegular.push_back(file.Path);
         }
+        return takes;
     }
     void EndReadingAhead() override { reading = false; }
 };
@@ -375,7 +377,9 @@ TEST(KrellerList, ReadsAheadOnlyWhatGetsPastTheKrellersBeforeTheReader)
         {
             const TReadingAheadScope scope(list, c.plainRowSkipped ? &plainRow : nullptr);
             EXPECT_EQ(list.ReadingAhead() == &readerRow, c.reading) << c.what;
-            list.ReadAhead("/dir/", entries, first);
+            // The reader refuses what it is handed, and the list says so; with nothing to hand, nothing is missed.
+            reader.takes = false;
+            EXPECT_EQ(list.ReadAhead("/dir/", entries, first), c.handed.empty()) << c.what;
         }
         EXPECT_FALSE(reader.reading) << c.what << ": the scope ends the reading";
         EXPECT_EQ(list.ReadingAhead(), nullptr) << c.what;
