@@ -70,8 +70,7 @@ struct TWalkPrefetch::TTask {
 TWalkPrefetch::TWalkPrefetch(unsigned workers, std::size_t byteLimit, platform::TEntryFacts facts)
     : byteLimit_(byteLimit), facts_(facts), user_(platform::EffectiveUserId())
 {
-    for (unsigned i = 0; i < workers; ++i)
-        workers_.emplace_back([this] { Work(); });
+    platform::StartWorkers(workers_, workers, [this] { Work(); });
 }
 
 TWalkPrefetch::~TWalkPrefetch()
@@ -81,8 +80,8 @@ TWalkPrefetch::~TWalkPrefetch()
         ending_ = true;
     }
     workReady_.notify_all();
-    for (std::thread& worker : workers_)
-        worker.join();
+    for (platform::TWorkerThread& worker : workers_)
+        worker.Join();
     // Dismantled a node at a time: a chain read far ahead would otherwise be freed recursively.
     for (TNodePtr& root : roots_)
         DropTree(std::move(root));

@@ -10,10 +10,10 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/WorkerThread.h"
 
 // Reads the directories a walk is about to enter on worker threads, ahead of it: their names and
 // the stat of every entry, so that many requests are in flight while the walk hands entries on one
@@ -121,5 +121,5 @@ private:
     std::shared_ptr<std::atomic<int>> heldDirectories_ = std::make_shared<std::atomic<int>>(0);
     bool ending_ = false;
     std::vector<TNodePtr> roots_;
-    std::vector<std::thread> workers_;
+    std::vector<platform::TWorkerThread> workers_;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <system_error>
 #include <utility>
 
 struct TContextAhead::TItem {
@@ -34,9 +35,9 @@ TContextAhead::TContextAhead(std::string condition, TLimits limits)
 {
     const unsigned workers = std::max(1u, limits_.Workers);
     workers_.reserve(std::max(workers, limits_.WorkersWhenWaiting));
-    counts_.MostWorkers = workers;
-    for (unsigned i = 0; i < workers; ++i)
-        workers_.emplace_back([this] { Work(); });
+    const std::lock_guard lock(mutex_);  // a worker that starts another does so holding it
+    platform::StartWorkers(workers_, workers, [this] { Work(); });
+    counts_.MostWorkers = workers_.size();
 }
 
 TContextAhead::~TContextAhead()
@@ -51,8 +52,8 @@ TAheadCounts TContextAhead::EndWorkers()
         ending_ = true;
     }
     workReady_.notify_all();
-    for (std::thread& worker : workers_)
-        worker.join();
+    for (platform::TWorkerThread& worker : workers_)
+        worker.Join();
     workers_.clear();
     return Counts();
 }
@@ -244,7 +245,11 @@ void TContextAhead::AddWorker()
     const std::lock_guard lock(mutex_);
     if (ending_ || workers_.size() >= limits_.WorkersWhenWaiting)
         return;
-    workers_.emplace_back([this] { Work(); });
+    try {
+        workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        return;  // the system gives no more: the workers there are go on
+    }
     counts_.MostWorkers = workers_.size();
 }
 

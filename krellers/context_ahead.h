@@ -11,12 +11,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/ContentFile.h"
 #include "platform/ThreadWaits.h"
+#include "platform/WorkerThread.h"
 
 // A worker's answer for one file, as the Context kreller would have given it.
 struct TAheadAnswer {
@@ -144,5 +144,5 @@ private:
     std::size_t ahead_ = 0;   // files begun and not yet asked for or dropped
     TAheadCounts counts_;
     std::atomic<bool> ending_ = false;
-    std::vector<std::thread> workers_;
+    std::vector<platform::TWorkerThread> workers_;
 };
