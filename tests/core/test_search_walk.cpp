@@ -164,8 +164,9 @@ TEST_P(WalkFixture, ListsEveryFileBeforeItIsAskedForAtItsPlaceInTheWalk)
             EXPECT_NE(known, places.end()) << path << " was not listed before it was asked for";
             if (known == places.end())
                 return true;
-            if (last)
+            if (last) {
                 EXPECT_TRUE(*last < known->second) << path << " asked for out of the order of places";
+            }
             last = known->second;
             return true;
         };

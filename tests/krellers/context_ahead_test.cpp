@@ -163,7 +163,7 @@ TEST(ContextAhead, JudgesAgainAFileChangedSinceItWasRead)
         TContextAhead::TLimits limits = RoomFor(4);
         limits.FreshFor = {};  // every answer is old enough for a second look
         TContextAhead ahead("EXISTS('ZEPHYR')", limits);
-        ahead.Queue({{path}});
+        ahead.Queue({{path, false, {}}});
         ASSERT_TRUE(WaitForJudged(ahead, 1));
         change.make(tree, path);
         TAheadAnswer answer;
@@ -181,7 +181,7 @@ TEST(ContextAhead, UsesAFreshAnswerWithoutASecondLook)
     TContextAhead::TLimits limits = RoomFor(4);
     limits.FreshFor = std::chrono::hours(1);
     TContextAhead ahead("EXISTS('ZEPHYR')", limits);
-    ahead.Queue({{path}});
+    ahead.Queue({{path, false, {}}});
     ASSERT_TRUE(WaitForJudged(ahead, 1));
     tree.File("f", "changed while the search passed by");
     TAheadAnswer answer;
@@ -292,7 +292,7 @@ TEST(ContextAhead, GivesUpAFileAWorkerIsAtWhenAskedTo)
     TempTree tree;
     const std::string slow = tree.SizedFile("slow", kSlowFileSize);
     TContextAhead ahead("!EXISTS('ZEPHYR')", RoomFor(1, 1));
-    ahead.Queue({{slow}});
+    ahead.Queue({{slow, false, {}}});
     while (ahead.Counts().PeakAhead == 0)
         std::this_thread::sleep_for(1ms);
     int asked = 0;

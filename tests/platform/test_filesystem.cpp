@@ -148,11 +148,13 @@ TEST(ListDirectory, ListingByNameLeavesFilesOrDirectoriesUnstatedAndKnowsTheRest
                 unstatedDirectories += entry.IsDirectory() ? 1 : 0;
             }
         }
-        if (c.facts != platform::TEntryFacts::All)
+        if (c.facts != platform::TEntryFacts::All) {
             EXPECT_LE(statedFiles, 1);
+        }
         EXPECT_GE(unstatedDirectories, c.unstatedDirectories);
-        if (c.facts != platform::TEntryFacts::NamesOnly)
+        if (c.facts != platform::TEntryFacts::NamesOnly) {
             EXPECT_EQ(unstatedDirectories, 0);
+        }
     }
 }
 
