@@ -11,10 +11,10 @@
 
 namespace {
 
-// Tells host the entries of listing from the first not told before, when it takes them all. A
-// subdirectory is told ahead from the directory the walk is in and again from its parent's and
-// grandparent's: a second telling of the same files would cost the walk's thread as much as the
-// first. False when the host did not take them.
+// Tells host the entries of listing from the first not told before, and marks them told when it
+// takes them all. The walk reaches a subdirectory from every level within reach above it as it
+// goes down: telling the same files again would cost its thread as much as the first time. False
+// when the host did not take them.
 bool TellNewEntries(TWalkHost& host, TWalkPrefetch::TNode& listing, const std::string& dir,
                     const std::vector<FileEntry>& entries, const platform::TWalkPlace::TDirectory& place)
 {
@@ -283,8 +283,8 @@ platform::TWalkPlace::TDirectory TSearchWalk::EnteredPlace(const TFrame& frame)
 // Entries of the subdirectories the walk is about to enter from frame are told to the host as
 // far as the workers have read them, before the walk gets there: so what the host prepares for
 // files runs ahead of the walk by more than the directory it is in. Those not read yet are told
-// on a later call, or when the walk enters them; those told are told again then, so what the host
-// could not take early (a full queue) still gets its turn.
+// on a later call, or when the walk enters them; so are those the host could not take early (a
+// full queue), which are not marked told.
 void TSearchWalk::TellEntriesAhead(TFrame& frame)
 {
     if (!listsAhead_ || !frame.Listing || !prefetch_)

@@ -592,12 +592,13 @@ TWorkingDirectoryGuard::~TWorkingDirectoryGuard()
 
 namespace platform {
 
-TWalkPlace::TDirectory TWalkPlace::Below() const
-{
-    return std::make_shared<const TDirectoryPlace>(TDirectoryPlace{Directory, Index, (Directory ? Directory->Depth : 0) + 1});
-}
-
 namespace {
+
+// Levels from the top of what lies at a place in directory, itself included.
+std::size_t DepthIn(const TWalkPlace::TDirectory& directory)
+{
+    return (directory ? directory->Depth : 0) + 1;
+}
 
 // A place as one step of its path from the top: the directory it lies in, its index there and
 // its depth.
@@ -609,7 +610,7 @@ struct TPlaceStep {
 
 TPlaceStep StepOf(const TWalkPlace& place)
 {
-    return {place.Directory.get(), place.Index, (place.Directory ? place.Directory->Depth : 0) + 1};
+    return {place.Directory.get(), place.Index, DepthIn(place.Directory)};
 }
 
 TPlaceStep Up(const TPlaceStep& step)
@@ -640,6 +641,11 @@ int Compare(TPlaceStep a, TPlaceStep b)
 }
 
 } // namespace
+
+TWalkPlace::TDirectory TWalkPlace::Below() const
+{
+    return std::make_shared<const TDirectoryPlace>(TDirectoryPlace{Directory, Index, DepthIn(Directory)});
+}
 
 bool operator<(const TWalkPlace& a, const TWalkPlace& b)
 {
