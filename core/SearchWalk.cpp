@@ -230,7 +230,7 @@ void TSearchWalk::ScanDirectory(const std::string& dir)
         TakeUpEntry(entry, frame.Dir);
         if (!pendingDirectory_.empty())
             EnterPending(frames, entry.Name);
-        else if (frame.Listing && entry.IsDirectory())
+        else if (frame.Listing && platform::IsSubdirectoryToWalk(entry))
             Prefetch().Skip(*frame.Listing, entry.Name);  // refused: what was read of it goes
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -105,9 +106,10 @@ TWalkPrefetch::TNodePtr TWalkPrefetch::Adopt(platform::TDirectoryHandle dir)
     node->State = TNode::TState::Open;
     node->Dir = Hold(std::move(dir));
     node->Wanted = true;
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     roots_.push_back(node);
     Queue({TTask{node, TTask::TKind::ListNames, 0}}, true);
+    UnlockAndWake(lock);
     return node;
 }
 
@@ -123,9 +125,10 @@ TWalkPrefetch::TNodePtr TWalkPrefetch::AdoptListed(platform::TDirectoryHandle di
         tasks.push_back(ChildTask(held, name));
         node->Children[name] = tasks.back().Node;
     }
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     roots_.push_back(node);
     Queue(std::move(tasks), false);
+    UnlockAndWake(lock);
     return node;
 }
 
@@ -249,6 +252,8 @@ TWalkPrefetch::TBatch TWalkPrefetch::NextBatch(TNode& node, std::vector<FileEntr
     };
     if (!decided()) {
         Want(node);
+        UnlockAndWake(lock);
+        lock.lock();
         batchReady_.wait_for(lock, wait, decided);
         if (!decided())
             return TBatch::Pending;
@@ -322,6 +327,10 @@ void TWalkPrefetch::Work()
         else
             StatBatch(task, lock);
         task = {};
+        if (workersToWake_ != 0 || walkToWake_) {
+            UnlockAndWake(lock);
+            lock.lock();
+        }
     }
 }
 
@@ -398,17 +407,20 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
     std::optional<TStated> stated;
     if (!more && batches.size() == 1)
         stated = StatNames(task.Node, dir, batches.front().Names, facts_, searchable);
+    const bool opened = dir != nullptr;
+    if (stated && stated->Subdirectories.empty())
+        dir.reset();  // all is read: closed here, not under the lock the walk waits for
     lock.lock();
     node.Searchable = node.Searchable || searchable || (stated && stated->Searchable);
     if (identity) {
         node.Identity = identity;
         node.Dir = node.Dropped ? nullptr : dir;
         node.State = TNode::TState::Open;
-    } else if (!dir) {
+    } else if (!opened) {
         node.State = TNode::TState::Failed;
     }
-    batchReady_.notify_one();
-    if (node.Dropped || !dir)
+    walkToWake_ = true;
+    if (node.Dropped || !opened)
         return;
     std::vector<TTask> tasks;
     std::size_t lastBatch = 0;
@@ -514,7 +526,7 @@ void TWalkPrefetch::Deliver(TNode& node, std::size_t batchIndex, TStated stated)
     node.Searchable = node.Searchable || stated.Searchable;
     --node.PendingStats;
     Queue(std::move(stated.Subdirectories), false);
-    batchReady_.notify_one();
+    walkToWake_ = true;
 }
 
 // New work goes to the front, in order: the walk needs it before what was queued earlier.
@@ -529,8 +541,21 @@ void TWalkPrefetch::Queue(std::vector<TTask> tasks, bool wanted)
     std::deque<TTask>& queue = wanted ? wanted_ : ahead_;
     queue.insert(queue.begin(), std::make_move_iterator(tasks.begin()), std::make_move_iterator(tasks.end()));
     // One worker woken for each piece of work: waking them all only has them fight over the lock.
-    for (std::size_t i = 0; i < std::min(tasks.size(), workers_.size()); ++i)
-        workReady_.notify_one();
+    workersToWake_ = std::min(workersToWake_ + tasks.size(), workers_.size());
+}
+
+void TWalkPrefetch::UnlockAndWake(std::unique_lock<std::mutex>& lock)
+{
+    const std::size_t workers = std::exchange(workersToWake_, 0);
+    const bool walk = std::exchange(walkToWake_, false);
+    lock.unlock();
+    if (workers >= workers_.size())
+        workReady_.notify_all();
+    else
+        for (std::size_t i = 0; i < workers; ++i)
+            workReady_.notify_one();
+    if (walk)
+        batchReady_.notify_one();
 }
 
 // The node's queued work moves before all speculative work.
@@ -548,7 +573,7 @@ void TWalkPrefetch::Want(TNode& node)
         task = ahead_.erase(task);
         --node.QueuedAhead;
     }
-    workReady_.notify_all();
+    workersToWake_ = workers_.size();
 }
 
 void TWalkPrefetch::FinishWhenDone(TNode& node)

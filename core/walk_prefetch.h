@@ -103,6 +103,7 @@ private:
                              bool searchable);
     void Deliver(TNode& node, std::size_t batchIndex, TStated stated);
     void Queue(std::vector<TTask> tasks, bool wanted);
+    void UnlockAndWake(std::unique_lock<std::mutex>& lock);
     void Want(TNode& node);
     void DropTree(TNodePtr node);
     void FinishWhenDone(TNode& node);
@@ -116,6 +117,10 @@ private:
     std::condition_variable batchReady_;
     std::deque<TTask> ahead_;   // speculative work, the nearest first
     std::deque<TTask> wanted_;  // work the walk waits for
+    // Wakes asked for while the lock is held, given once it is released: a thread woken under
+    // the lock only waits for it, and on a busy machine may take the processor from its holder.
+    std::size_t workersToWake_ = 0;
+    bool walkToWake_ = false;
     std::size_t bytesHeld_ = 0;
     std::size_t peakBytes_ = 0;
     std::shared_ptr<std::atomic<int>> heldDirectories_ = std::make_shared<std::atomic<int>>(0);
