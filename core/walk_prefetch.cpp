@@ -55,6 +55,7 @@ struct TWalkPrefetch::TNode {
     std::size_t PendingStats = 0;
     std::size_t QueuedAhead = 0;  // its tasks in ahead_
     std::size_t EntriesTold = 0;  // the walk's alone: see TWalkPrefetch::EntriesTold
+    bool AllTaken = false;  // the walk took its last batch, or learnt that none was left
     bool NamesDone = false;
     bool Wanted = false;  // the walk waits for it
     std::atomic<bool> Dropped = false;
@@ -192,11 +193,11 @@ TWalkPrefetch::TNodePtr TWalkPrefetch::EnterOpened(TNode& parent, const std::str
         const std::optional<platform::TFileIdentity> opened = child->Identity;
         lock.unlock();
         const std::optional<platform::TFileIdentity> now = identityNow();
-        lock.lock();
         if (now && now == opened) {
             roots_.push_back(child);
             return child;
         }
+        lock.lock();
     }
     DropTree(child);
     return nullptr;
@@ -233,8 +234,12 @@ void TWalkPrefetch::Skip(TNode& parent, const std::string& name)
 
 void TWalkPrefetch::Release(const TNodePtr& node)
 {
-    const std::lock_guard lock(mutex_);
-    DropTree(node);
+    // Once the walk has taken a directory's last entries, the workers have no more to do with it,
+    // and only the walk itself takes its children away: with none left there is nothing to drop.
+    if (!node->AllTaken || !node->Children.empty()) {
+        const std::lock_guard lock(mutex_);
+        DropTree(node);
+    }
     // The walk releases the deepest directory it holds, so it is found at once from the back.
     const auto held = std::find(roots_.rbegin(), roots_.rend(), node);
     if (held != roots_.rend())
@@ -258,8 +263,10 @@ TWalkPrefetch::TBatch TWalkPrefetch::NextBatch(TNode& node, std::vector<FileEntr
         if (!decided())
             return TBatch::Pending;
     }
-    if (node.Batches.empty() || !node.Batches.front().Stated)
+    if (node.Batches.empty() || !node.Batches.front().Stated) {
+        node.AllTaken = node.Batches.empty() && node.NamesDone;
         return TBatch::End;
+    }
     TBatchData& batch = node.Batches.front();
     entries = std::move(batch.Entries);
     unknown = batch.Unknown;
@@ -269,10 +276,12 @@ TWalkPrefetch::TBatch TWalkPrefetch::NextBatch(TNode& node, std::vector<FileEntr
     node.Batches.pop_front();
     ++node.TakenBatches;
     node.Wanted = false;
+    const bool last = node.NamesDone && node.Batches.empty();
+    node.AllTaken = last;
     lock.unlock();
     if (roomAgain)
         workReady_.notify_all();
-    return TBatch::Ready;
+    return last ? TBatch::Last : TBatch::Ready;
 }
 
 TWalkPrefetch::TAhead TWalkPrefetch::EntriesAhead(TNode& parent, const std::string& name,

@@ -70,10 +70,10 @@ public:
     // The walk is done with node and everything below it.
     void Release(const TNodePtr& node);
 
-    enum class TBatch { Ready, End, Pending };
+    enum class TBatch { Ready, Last, End, Pending };
     // Replaces entries with the next entries of node, in listing order, when they are read (Ready,
-    // with unknown set to the names among them that could not be stat'ed); End when all were
-    // handed out; Pending when they did not arrive within wait.
+    // or Last when no more follow, with unknown set to the names among them that could not be
+    // stat'ed); End when all were handed out; Pending when they did not arrive within wait.
     TBatch NextBatch(TNode& node, std::vector<FileEntry>& entries, std::int64_t& unknown,
                      std::chrono::steady_clock::duration wait);
 
@@ -125,6 +125,6 @@ private:
     std::size_t peakBytes_ = 0;
     std::shared_ptr<std::atomic<int>> heldDirectories_ = std::make_shared<std::atomic<int>>(0);
     bool ending_ = false;
-    std::vector<TNodePtr> roots_;
+    std::vector<TNodePtr> roots_;  // the directories the walk holds: the walk's alone
     std::vector<platform::TWorkerThread> workers_;
 };
