@@ -10,6 +10,7 @@
 #include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
+#include <iterator>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -231,6 +232,21 @@ std::set<std::string> Lines(const std::string& text)
     return lines;
 }
 
+// The files one list has and the other lacks, a few of each, so that a difference can be looked into.
+void PrintDifference(const std::set<std::string>& ours, const std::set<std::string>& theirs)
+{
+    const auto printOnly = [](const char* whose, const std::set<std::string>& in, const std::set<std::string>& notIn) {
+        std::vector<std::string> only;
+        std::set_difference(in.begin(), in.end(), notIn.begin(), notIn.end(), std::back_inserter(only));
+        for (std::size_t i = 0; i < std::min<std::size_t>(only.size(), 5); ++i)
+            std::printf("  %s only: %s\n", whose, only[i].c_str());
+        if (only.size() > 5)
+            std::printf("  %s only: %zu more\n", whose, only.size() - 5);
+    };
+    printOnly("FileKreller", ours, theirs);
+    printOnly("rg", theirs, ours);
+}
+
 std::string Quoted(const std::string& text)
 {
     return "'" + text + "'";
@@ -396,6 +412,7 @@ int main(int argc, char** argv)
     const auto rgA = Lines(Shell(RgCommand({a}, root) + " 2>/dev/null"));
     std::printf("one keyword: %zu files found, rg lists %zu: %s\n", host.found.size(), rgA.size(),
                 host.found == rgA ? "the same files" : "DIFFERENT FILES");
+    PrintDifference(host.found, rgA);
     search(three, workers);
     std::printf("three keywords' condition: %s\n", kreller.Expression().c_str());
     std::set<std::string> expected;
@@ -406,6 +423,7 @@ int main(int argc, char** argv)
             expected.insert(path);
     std::printf("three keywords: %zu files found, rg lists give %zu: %s\n", host.found.size(), expected.size(),
                 host.found == expected ? "the same files" : "DIFFERENT FILES");
+    PrintDifference(host.found, expected);
 
     std::printf("%s cache, medians of %d rounds:\n", cold ? "cold" : "warm", rounds);
     auto report = [&](const char* what, const TTimes& times) {
