@@ -379,14 +379,7 @@ int main(int argc, char** argv)
     const std::string rgOne = RgCommand({a}, root) + " >/dev/null 2>&1";
     const std::string rgThree = RgCommand({a, b, c}, root) + " >/dev/null 2>&1";
     if (options.profileRounds > 0) {
-        std::vector<double> times;
-        const double processorBefore = ProcessorSeconds(RUSAGE_SELF);
-        const double threadBefore = ProcessorSeconds(RUSAGE_THREAD);
-        for (int i = 0; i < options.profileRounds; ++i)
-            times.push_back(Seconds([&] { search(options.profileThree ? three : one, workers); }));
-        std::printf("median run %.3f s, %.3f s processor a run, %.3f s of it the walk's thread\n", Median(times),
-                    (ProcessorSeconds(RUSAGE_SELF) - processorBefore) / options.profileRounds,
-                    (ProcessorSeconds(RUSAGE_THREAD) - threadBefore) / options.profileRounds);
+        bench::PrintProfiledRuns(options.profileRounds, [&] { search(options.profileThree ? three : one, workers); });
         return 0;
     }
     TTimes ours1, ours3, alone1, theirs1, theirs3;

@@ -2,6 +2,7 @@
 // The timing helpers every benchmark uses.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <sys/resource.h>
 #include <utility>
 #include <vector>
@@ -31,6 +32,22 @@ inline double ProcessorSeconds(int who)
     ::getrusage(who, &usage);
     auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Runs run rounds times for a profiler and prints the median wall-clock time, the processor time
+// of a run, and how much of it the calling thread (the walk's) took: what the wall clock shows
+// beyond the walk's own share is the walk waiting, for the workers or for a processor.
+template <typename F>
+void PrintProfiledRuns(int rounds, F&& run)
+{
+    std::vector<double> times;
+    const double processorBefore = ProcessorSeconds(RUSAGE_SELF);
+    const double threadBefore = ProcessorSeconds(RUSAGE_THREAD);
+    for (int i = 0; i < rounds; ++i)
+        times.push_back(Seconds(run));
+    std::printf("median run %.3f s, %.3f s processor a run, %.3f s of it the walk's thread\n", Median(times),
+                (ProcessorSeconds(RUSAGE_SELF) - processorBefore) / rounds,
+                (ProcessorSeconds(RUSAGE_THREAD) - threadBefore) / rounds);
 }
 
 } // namespace bench

@@ -421,10 +421,7 @@ int main(int argc, char** argv)
         window.AttachNativeKrellers(CreateNativeKrellers(window.KrellerServices(), &window));
         window.FormActivate();
         window.SetStartPaths({profiled + "/"}, 0);
-        std::vector<double> times;
-        for (int i = 0; i < rounds; ++i)
-            times.push_back(Seconds([&] { window.SB_runClick(); }));
-        std::printf("median run %.3f s\n", Median(times));
+        bench::PrintProfiledRuns(rounds, [&] { window.SB_runClick(); });
         return 0;
     }
     if (!mount.empty()) {
