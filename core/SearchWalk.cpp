@@ -1,6 +1,7 @@
 #include "core/SearchWalk.h"
 
 #include <algorithm>
+#include <system_error>
 #include <cerrno>
 #include <cstdint>
 #include <thread>
@@ -90,10 +91,9 @@ public:
         walk.PeakLookAheadBytes = 0;
         walk.readingAlone_ = 0;
         walk.askedWorkers_ = false;
-        walk.lookingAhead_ = walk.Workers > 0 && walk.LookAhead == TLookAhead::AtOnce;
-        if (walk.lookingAhead_)
-            walk.StartWorkers();
-        else
+        walk.workersRefused_ = false;
+        walk.lookingAhead_ = walk.Workers > 0 && walk.LookAhead == TLookAhead::AtOnce && walk.StartWorkers();
+        if (!walk.lookingAhead_)
             walk.WaitWatch.Restart(std::chrono::steady_clock::now());
     }
     ~TPrefetchScope()
@@ -126,16 +126,24 @@ TWalkPrefetch& TSearchWalk::Prefetch()
     return *prefetch_;
 }
 
-void TSearchWalk::StartWorkers()
+// Whether the workers are there. When the system gives no thread (a user at the limit of
+// processes), the scan goes on as without workers rather than fail.
+bool TSearchWalk::StartWorkers()
 {
-    if (Workers > 0 && !prefetch_)
-        prefetch_ = std::make_unique<TWalkPrefetch>(Workers, LookAheadBytes, facts_);
+    if (Workers > 0 && !prefetch_ && !workersRefused_) {
+        try {
+            prefetch_ = std::make_unique<TWalkPrefetch>(Workers, LookAheadBytes, facts_);
+        } catch (const std::system_error&) {
+            workersRefused_ = true;
+        }
+    }
+    return prefetch_ != nullptr;
 }
 
 // Directories entered from now on are read ahead; those the walk is in stay its own to read.
 void TSearchWalk::LookAheadWhenWaiting()
 {
-    if (lookingAhead_ || Workers == 0 || LookAhead != TLookAhead::WhenWaiting)
+    if (lookingAhead_ || Workers == 0 || workersRefused_ || LookAhead != TLookAhead::WhenWaiting)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (std::exchange(askedWorkers_, false)) {
@@ -144,8 +152,7 @@ void TSearchWalk::LookAheadWhenWaiting()
     }
     if (!WaitWatch.Waiting(now))
         return;
-    lookingAhead_ = true;
-    StartWorkers();
+    lookingAhead_ = StartWorkers();
 }
 
 void TUnreadDirectories::Count(int error, const std::string& path)
@@ -431,12 +438,11 @@ platform::TWalkPlace::TDirectory TSearchWalk::StartPlace()
 // the handle the walk has read so far, and read its subdirectories ahead.
 void TSearchWalk::HandRestToWorkers(TFrame& frame)
 {
-    if (Workers == 0)
+    if (!StartWorkers())
         return;
     platform::TDirectoryHandle forWorkers = frame.Anchor ? frame.Handle.Duplicate() : std::move(frame.Handle);
     if (!forWorkers.IsOpen())
         return;  // the walk goes on reading it itself
-    StartWorkers();
     frame.Listing = Prefetch().Adopt(std::move(forWorkers));
     StopReadingAlone(frame);
 }

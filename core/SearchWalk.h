@@ -137,7 +137,7 @@ private:
     class TPrefetchScope;
 
     TWalkPrefetch& Prefetch();
-    void StartWorkers();
+    bool StartWorkers();
     void LookAheadWhenWaiting();
     void TakeUpEntry(const FileEntry& entry, const std::string& dir);
     void LetEventsRunWhenDue();
@@ -175,6 +175,7 @@ private:
     static constexpr int kLevelsToldAhead = 4;
     bool askedWorkers_ = false;  // since the wait watch last looked
     bool lookingAhead_ = false;  // every directory entered from now on is read by the workers
+    bool workersRefused_ = false;  // the system gave this scan no thread: it is walked alone
     int readingAlone_ = 0;       // frames holding a handle to read the rest of their names
     // Frames that hold their handles while the walk reads their names itself; deeper ones are
     // read whole, so a deep tree of huge directories cannot exhaust the open files.

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <algorithm>
+#include <system_error>
 #include <stdexcept>
 #include <thread>
 #include <QHBoxLayout>
@@ -166,7 +167,11 @@ bool TD_kreller_context::BeginReadingAhead()
         return false;
     TContextAhead::TLimits limits;
     limits.Workers = AheadWorkers;
-    ahead_ = std::make_unique<TContextAhead>(expression_, limits);
+    try {
+        ahead_ = std::make_unique<TContextAhead>(expression_, limits);
+    } catch (const std::system_error&) {
+        return false;  // the system gives no thread: files are judged where the chain asks, as without workers
+    }
     lastAheadCounts_ = {};
     return true;
 }

@@ -2,6 +2,7 @@
 #include "krellers/context_condition.h"
 #include "krellers/kreller_context.h"
 #include "plugins/plugin_host.h"
+#include "support/ChildProcess.h"
 #include "support/TempTree.h"
 
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -339,6 +341,27 @@ TEST_F(ContextKreller, FilesReadAheadGetTheVerdictsOfFilesReadHere)
     EXPECT_EQ(events, 3);
     kreller.EndReadingAhead();
     EXPECT_EQ(kreller.LastAheadCounts().Wasted, kreller.LastAheadCounts().Judged - kreller.LastAheadCounts().Used);
+}
+
+// A user at the limit of processes gets no thread for the workers: files are judged where the
+// chain asks for them, as without workers, rather than the search failing.
+TEST_F(ContextKreller, WithNoThreadToBeHadFilesAreJudgedWhereAsked)
+{
+    Type("invoice");
+    StoreAndLoad();
+    const std::string plain = tree.File("plain", "an invoice");
+    const std::string other = tree.File("other", "nothing of the kind");
+    chmod(tree.Root().c_str(), 0755);
+    const auto answer = RunInChild([&]() -> std::optional<std::string> {
+        if (!DropPrivileges() || !RefuseNewThreads())
+            return std::nullopt;
+        const bool ahead = kreller.BeginReadingAhead();
+        return std::string(ahead ? "read ahead" : "judged here") + (kreller.TestFile({}, plain) ? ", passes" : ", fails")
+               + (kreller.TestFile({}, other) ? ", passes" : ", fails");
+    });
+    if (!answer)
+        GTEST_SKIP() << "the system cannot be made to refuse threads here";
+    EXPECT_EQ(*answer, "judged here, passes, fails");
 }
 
 TEST_F(ContextKreller, NothingIsReadAheadWhileCartridgesAreLoaded)

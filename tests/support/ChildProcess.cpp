@@ -1,6 +1,8 @@
 #include "ChildProcess.h"
 
 #include <grp.h>
+#include <pthread.h>
+#include <sys/resource.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,4 +74,16 @@ bool DropPrivileges()
     // from the sanitizers.
     prctl(PR_SET_DUMPABLE, 1);
     return true;
+}
+
+bool RefuseNewThreads()
+{
+    const rlimit one{1, 1};
+    if (setrlimit(RLIMIT_NPROC, &one) != 0)
+        return false;
+    pthread_t thread{};
+    if (pthread_create(&thread, nullptr, [](void*) -> void* { return nullptr; }, nullptr) != 0)
+        return true;
+    pthread_join(thread, nullptr);
+    return false;
 }

@@ -11,3 +11,8 @@ std::optional<std::string> RunInChild(const std::function<std::optional<std::str
 // For work that needs a user without privileges: becomes "nobody" when running as root. False
 // when that is not possible.
 bool DropPrivileges();
+
+// For work that needs the system to refuse new threads, as it does a user at the limit of
+// processes: lowers that limit to one. False when a thread can still be started (root is not held
+// to the limit).
+bool RefuseNewThreads();
