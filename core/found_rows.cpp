@@ -1,6 +1,8 @@
 #include "core/found_rows.h"
+#include "platform/WorkerThread.h"
 
 #include <algorithm>
+#include <system_error>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -459,10 +461,15 @@ void TFoundRows::FillAllFacts()
                 LookUpFacts(rows_[missing[i]]);
         }
     };
-    std::vector<std::jthread> helpers;
+    std::vector<platform::TWorkerThread> helpers;  // waited for when it goes
     const std::size_t threads = std::min(kMostThreads, missing.size() / (4 * kRowsPerTake) + 1);
-    for (std::size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(lookUp);
+    if (threads > 1) {
+        try {
+            platform::StartWorkers(helpers, static_cast<unsigned>(threads - 1), lookUp);
+        } catch (const std::system_error&) {
+            // The system gives no thread: this one looks them all up.
+        }
+    }
     lookUp();
 }
 

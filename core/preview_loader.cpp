@@ -1,5 +1,7 @@
 #include "core/preview_loader.h"
 
+#include <system_error>
+
 #include "platform/ContentFile.h"
 #include "platform/FileFacts.h"
 #include "platform/Files.h"
@@ -145,8 +147,14 @@ void TPreviewWorker::Submit(TJob job)
         std::lock_guard lock(mutex_);
         ++generation_;
         waiting_ = std::move(job);
-        if (!thread_.joinable())
-            thread_ = std::thread([this] { Run(); });
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::thread([this] { Run(); });
+            } catch (const std::system_error&) {
+                waiting_.reset();  // nothing will run it: the caller is told
+                throw;
+            }
+        }
     }
     wake_.notify_all();
 }

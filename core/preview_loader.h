@@ -78,6 +78,7 @@ public:
     TPreviewWorker(const TPreviewWorker&) = delete;
     TPreviewWorker& operator=(const TPreviewWorker&) = delete;
 
+    // Throws std::system_error, with the job dropped, when the system gives no thread to start.
     void Submit(TJob job);
     // Drops the waiting job and makes the running one stale.
     void Abandon();

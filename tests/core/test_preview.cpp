@@ -16,6 +16,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "TempTree.h"
 #include "conditions/CloudDiagram.h"
 #include "core/FoundList.h"
@@ -402,6 +403,23 @@ TEST_F(PreviewPane, OtherFilesAndFailuresAreALine)
     pane.ShowFile(tree.Path("missing"), {});
     pane.WaitShown();
     EXPECT_EQ(pane.Shown().Kind, TPreviewKind::Failed);
+}
+
+// A user at the limit of processes gets no thread to read the file on: the pane says so.
+TEST_F(PreviewPane, WithNoThreadToReadOnTheFailureIsALine)
+{
+    const std::string file = tree.File("a.txt", "some text");
+    chmod(tree.Root().c_str(), 0755);
+    const auto answer = RunInChild([&]() -> std::optional<std::string> {
+        if (!DropPrivileges() || !RefuseNewThreads())
+            return std::nullopt;
+        pane.ShowFile(file, {});
+        pane.WaitShown();
+        return (pane.Shown().Kind == TPreviewKind::Failed ? "failed: " : "shown: ") + pane.Shown().Text.toStdString();
+    });
+    if (!answer)
+        GTEST_SKIP() << "the system cannot be made to refuse threads here";
+    EXPECT_TRUE(answer->starts_with("failed: a worker thread could not start")) << *answer;
 }
 
 TEST_F(PreviewPane, OnlyTheNewestSelectionIsShown)
