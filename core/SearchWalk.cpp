@@ -1,9 +1,9 @@
 #include "core/SearchWalk.h"
 
 #include <algorithm>
-#include <system_error>
 #include <cerrno>
 #include <cstdint>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -76,7 +76,6 @@ struct TSearchWalk::TFrame {
     bool NamesLeft = false;  // the walk reads its names itself and has not reached their end
     bool AheadAsked = false;  // listed by the walk itself, its subdirectories were given to the workers
     std::shared_ptr<TWalkPrefetch::TNode> Listing;  // where further entries come from, with workers
-    bool ListingTaken = false;  // every entry of Listing was handed over
     platform::TWalkPlace::TDirectory Place;  // of the directory: its entries' places lie below it
     std::uint32_t First = 0;  // the index of Entries[0] among all the directory's entries
     std::size_t ToldAhead = 0;  // subdirectories in Entries before it were told ahead
@@ -463,7 +462,8 @@ bool TSearchWalk::Refill(TFrame& frame)
             frame.Handle = {};
         return frame.NamesLeft || !frame.Entries.empty();
     }
-    if (!frame.Listing || frame.ListingTaken)
+    // Knowing the last batch spares asking again for the end under the workers' lock.
+    if (!frame.Listing || TWalkPrefetch::AllTaken(*frame.Listing))
         return false;
     const auto wait = std::max<std::chrono::steady_clock::duration>(EventInterval, std::chrono::milliseconds(1));
     std::vector<FileEntry> entries;
@@ -473,15 +473,13 @@ bool TSearchWalk::Refill(TFrame& frame)
         switch (batch) {
         case TWalkPrefetch::TBatch::Ready:
         case TWalkPrefetch::TBatch::Last:
-            // Knowing the last batch spares asking again for the end under the workers' lock.
-            frame.ListingTaken = batch == TWalkPrefetch::TBatch::Last;
             TotalCount += unknown;
             TakeBatch(frame, std::move(entries));
             if (!frame.Entries.empty()) {
                 TellEntriesNotToldAhead(frame);
                 return true;
             }
-            if (frame.ListingTaken)
+            if (batch == TWalkPrefetch::TBatch::Last)
                 return false;
             break;
         case TWalkPrefetch::TBatch::End:

@@ -1,18 +1,17 @@
 #include "core/found_rows.h"
-#include "platform/WorkerThread.h"
 
 #include <algorithm>
-#include <system_error>
 #include <array>
 #include <atomic>
 #include <cstring>
 #include <numeric>
 #include <optional>
-#include <thread>
+#include <system_error>
 
 #include "core/found_columns.h"
 #include "platform/Collation.h"
 #include "platform/Text.h"
+#include "platform/WorkerThread.h"
 
 #include <unordered_map>
 

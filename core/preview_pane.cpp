@@ -200,19 +200,8 @@ void TO_preview::Submit(std::uint64_t id, const TRequest& request, std::optional
     const std::size_t limit = FirstPartBytes;
     const std::size_t firstScreen = FirstScreenBytes;
     const QFont font = Memo_preview->font();
-    try {
-        SubmitToWorker(id, request, std::move(converted), box, limit, firstScreen, font);
-    } catch (const std::system_error& error) {
-        // The system gives no thread to read it on: the pane says so, as for a file it cannot read.
-        Post(id, request.Path, {FailedPreview(std::string("a worker thread could not start: ") + error.what()), {}, {}, true});
-    }
-}
-
-void TO_preview::SubmitToWorker(std::uint64_t id, const TRequest& request, std::optional<TCartridgeContext> converted,
-                                QSize box, std::size_t limit, std::size_t firstScreen, const QFont& font)
-{
-    worker_->Submit([this, id, box, limit, firstScreen, font, path = request.Path, keywords = request.Keywords,
-                     converted = std::move(converted)](const TStaleCheck& stale) {
+    auto job = [this, id, box, limit, firstScreen, font, path = request.Path, keywords = request.Keywords,
+                converted = std::move(converted)](const TStaleCheck& stale) {
         TDelivery delivery;
         try {
             std::optional<TPreviewHead> head = converted ? ConvertedTextHead(*converted, limit, stale)
@@ -244,7 +233,13 @@ void TO_preview::SubmitToWorker(std::uint64_t id, const TRequest& request, std::
             delivery = {FailedPreview(error.what()), {}, {}, true};
         }
         Post(id, path, std::move(delivery));
-    });
+    };
+    try {
+        worker_->Submit(std::move(job));
+    } catch (const std::system_error& error) {
+        // The system gives no thread to read it on: the pane says so, as for a file it cannot read.
+        Post(id, request.Path, {FailedPreview(std::string("a worker thread could not start: ") + error.what()), {}, {}, true});
+    }
 }
 
 // Filling a document is most of the time a long text takes, so the worker does it and hands the

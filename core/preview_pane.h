@@ -76,8 +76,6 @@ private:
 
     void Load(const TRequest& request);
     void Submit(std::uint64_t id, const TRequest& request, std::optional<TCartridgeContext> converted);
-    void SubmitToWorker(std::uint64_t id, const TRequest& request, std::optional<TCartridgeContext> converted, QSize box,
-                        std::size_t limit, std::size_t firstScreen, const QFont& font);
     // A text's document, made on the worker; deleted with the box unless the pane takes it.
     struct TDocumentBox {
         QTextDocument* Document = nullptr;

@@ -55,7 +55,7 @@ struct TWalkPrefetch::TNode {
     std::size_t PendingStats = 0;
     std::size_t QueuedAhead = 0;  // its tasks in ahead_
     std::size_t EntriesTold = 0;  // the walk's alone: see TWalkPrefetch::EntriesTold
-    bool AllTaken = false;  // the walk took its last batch, or learnt that none was left
+    bool AllTaken = false;  // the walk's alone: see TWalkPrefetch::AllTaken
     bool NamesDone = false;
     bool Wanted = false;  // the walk waits for it
     std::atomic<bool> Dropped = false;
@@ -318,6 +318,11 @@ std::size_t TWalkPrefetch::EntriesTold(const TNode& node)
 void TWalkPrefetch::SetEntriesTold(TNode& node, std::size_t told)
 {
     node.EntriesTold = told;
+}
+
+bool TWalkPrefetch::AllTaken(const TNode& node)
+{
+    return node.AllTaken;
 }
 
 std::size_t TWalkPrefetch::PeakBytes() const

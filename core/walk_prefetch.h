@@ -65,6 +65,8 @@ public:
     // walk, on its thread alone.
     static std::size_t EntriesTold(const TNode& node);
     static void SetEntriesTold(TNode& node, std::size_t told);
+    // Whether the walk has taken node's last batch, or learnt that none was left.
+    static bool AllTaken(const TNode& node);
     // The subdirectory name of parent will not be entered: what was read of it is dropped.
     void Skip(TNode& parent, const std::string& name);
     // The walk is done with node and everything below it.

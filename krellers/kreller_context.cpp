@@ -5,8 +5,8 @@
 
 #include <QEvent>
 #include <algorithm>
-#include <system_error>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <QHBoxLayout>
 #include <QKeyEvent>
