@@ -30,6 +30,7 @@
 #include "krellers/context_condition.h"
 #include "krellers/kreller_context.h"
 #include "krellers/kreller_list.h"
+#include "platform/MemoryReuse.h"
 #include "platform/Text.h"
 
 namespace fs = std::filesystem;
@@ -332,6 +333,7 @@ TOptions ParseOptions(int argc, char** argv)
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    platform::KeepFreedMemoryForReuse();  // as the program does
     QApplication app(argc, argv);
     const TOptions options = ParseOptions(argc, argv);
     const int rounds = options.rounds;

@@ -46,6 +46,7 @@
 #include "krellers/kreller_list.h"
 #include "krellers/native_krellers.h"
 #include "platform/Dates.h"
+#include "platform/MemoryReuse.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -378,6 +379,7 @@ void TimeWideDirectory()
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    platform::KeepFreedMemoryForReuse();  // as the program does
     QApplication app(argc, argv);
     int rounds = 5;
     std::string mount, profiled, profiledWalk;

@@ -11,12 +11,14 @@
 #include "core/text_view.h"
 #include "krellers/native_krellers.h"
 #include "platform/Icons.h"
+#include "platform/MemoryReuse.h"
 #include "platform/TerminationRequests.h"
 #include "settings_ui/settings_user.h"
 
 // Every window is created once, in a fixed order, and reused until the program ends.
 int main(int argc, char** argv)
 {
+    platform::KeepFreedMemoryForReuse();
     TFApplication app(argc, argv);
     QApplication::setApplicationName("FileKreller");
     QGuiApplication::setDesktopFileName("filekreller");

@@ -40,6 +40,36 @@ struct TWalkPrefetch::TBatchData {
     bool Stated = false;
 };
 
+// A directory's batches not yet taken by the walk, in listing order. Unlike a deque it allocates
+// nothing until the first batch comes: most directories are read ahead in one batch, and a tree
+// has tens of thousands of them.
+class TWalkPrefetch::TBatchQueue {
+public:
+    bool empty() const { return first_ == batches_.size(); }
+    std::size_t size() const { return batches_.size() - first_; }
+    TBatchData& front() { return batches_[first_]; }
+    // Counted from the front.
+    TBatchData& operator[](std::size_t index) { return batches_[first_ + index]; }
+    auto begin() const { return batches_.begin() + static_cast<std::ptrdiff_t>(first_); }
+    auto end() const { return batches_.end(); }
+    void push_back(TBatchData batch) { batches_.push_back(std::move(batch)); }
+    void pop_front()
+    {
+        batches_[first_++] = {};
+        if (empty())
+            clear();
+    }
+    void clear()
+    {
+        batches_.clear();
+        first_ = 0;
+    }
+
+private:
+    std::vector<TBatchData> batches_;
+    std::size_t first_ = 0;
+};
+
 // One directory the walk will or may enter. Every field is guarded by the prefetch's mutex, but
 // Dropped, which a worker also reads between two stats.
 struct TWalkPrefetch::TNode {
@@ -50,7 +80,7 @@ struct TWalkPrefetch::TNode {
     std::shared_ptr<platform::TDirectoryHandle> Dir;  // open while names or stats are to be read
     std::optional<platform::TFileIdentity> Identity;  // of what a worker opened
     bool Searchable = false;  // names in it are known to be looked up
-    std::deque<TBatchData> Batches;                   // not yet taken by the walk, in listing order
+    TBatchQueue Batches;
     std::size_t TakenBatches = 0;
     std::size_t PendingStats = 0;
     std::size_t QueuedAhead = 0;  // its tasks in ahead_
@@ -91,14 +121,30 @@ TWalkPrefetch::~TWalkPrefetch()
     wanted_.clear();
 }
 
+namespace {
+
+// A handle counted among those the workers hold open, until its last holder lets it go.
+struct TCountedHandle {
+    TCountedHandle(platform::TDirectoryHandle dir, std::shared_ptr<std::atomic<int>> held)
+        : Handle(std::move(dir)), Held(std::move(held))
+    {
+        ++*Held;
+    }
+    ~TCountedHandle() { --*Held; }
+    TCountedHandle(const TCountedHandle&) = delete;
+    TCountedHandle& operator=(const TCountedHandle&) = delete;
+
+    platform::TDirectoryHandle Handle;
+    std::shared_ptr<std::atomic<int>> Held;
+};
+
+} // namespace
+
+// One allocation for the handle and its count, as a tree has a handle to hold for every directory.
 std::shared_ptr<platform::TDirectoryHandle> TWalkPrefetch::Hold(platform::TDirectoryHandle dir)
 {
-    auto held = heldDirectories_;
-    ++*held;
-    return {new platform::TDirectoryHandle(std::move(dir)), [held](platform::TDirectoryHandle* handle) {
-                delete handle;
-                --*held;
-            }};
+    auto counted = std::make_shared<TCountedHandle>(std::move(dir), heldDirectories_);
+    return {counted, &counted->Handle};
 }
 
 TWalkPrefetch::TNodePtr TWalkPrefetch::Adopt(platform::TDirectoryHandle dir)
@@ -460,6 +506,13 @@ void TWalkPrefetch::ListNames(TTask& task, std::unique_lock<std::mutex>& lock)
 std::vector<TWalkPrefetch::TBatchData> TWalkPrefetch::SplitIntoBatches(std::vector<platform::TListedName> names)
 {
     std::vector<TBatchData> batches;
+    if (!names.empty() && names.size() <= kBatchNames) {
+        // Most directories: the names move as they are.
+        TBatchData& batch = batches.emplace_back();
+        batch.Bytes = BytesOf(names);
+        batch.Names = std::move(names);
+        return batches;
+    }
     for (std::size_t from = 0; from < names.size(); from += kBatchNames) {
         TBatchData& batch = batches.emplace_back();
         const auto first = names.begin() + static_cast<std::ptrdiff_t>(from);

@@ -90,6 +90,7 @@ public:
 private:
     struct TTask;
     struct TBatchData;
+    class TBatchQueue;
     struct TStated;
 
     bool AwaitOpening(const TNodePtr& child, std::unique_lock<std::mutex>& lock, const std::function<bool()>& waiting);

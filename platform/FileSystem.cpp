@@ -334,6 +334,8 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names)
     const ssize_t got = getdents64(dir.Descriptor(), buffer, sizeof buffer);
     if (got <= 0)
         return false;
+    // A record is about 32 bytes for a short name: the vector grows once, not at every doubling.
+    names.reserve(names.size() + static_cast<std::size_t>(got) / 32);
     VisitNames(buffer, static_cast<std::size_t>(got), [&](const dirent64& record) {
         names.push_back({record.d_name, ListedKind(record.d_type)});
     });
