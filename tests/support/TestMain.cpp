@@ -1,6 +1,7 @@
 #include "core/application.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -28,12 +29,21 @@ std::string UseOwnDataFolder()
     return folder;
 }
 
+// The program is started in its bin/ directory and finds its docs and plug-ins beside it, so
+// every test program runs there too, wherever it was started from, as ctest starts it.
+void StartInTheProgramsDirectory()
+{
+    if (chdir(FK_TEST_WORKING_DIR) != 0)
+        std::perror("the tests' working directory " FK_TEST_WORKING_DIR);
+}
+
 // Every test program runs with the program's application object on the offscreen platform, so
 // widget tests need no display and plain tests pay nothing for it.
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::setlocale(LC_ALL, "");
+    StartInTheProgramsDirectory();
     const std::string dataFolder = UseOwnDataFolder();
     TFApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
