@@ -10,7 +10,6 @@
 #include "bench_timing.h"
 #include <QApplication>
 #include <algorithm>
-#include <iterator>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 #include <random>
 #include <set>

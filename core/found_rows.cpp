@@ -462,12 +462,10 @@ void TFoundRows::FillAllFacts()
     };
     std::vector<platform::TWorkerThread> helpers;  // waited for when it goes
     const std::size_t threads = std::min(kMostThreads, missing.size() / (4 * kRowsPerTake) + 1);
-    if (threads > 1) {
-        try {
-            platform::StartWorkers(helpers, static_cast<unsigned>(threads - 1), lookUp);
-        } catch (const std::system_error&) {
-            // The system gives no thread: this one looks them all up.
-        }
+    try {
+        platform::StartWorkers(helpers, static_cast<unsigned>(threads - 1), lookUp);
+    } catch (const std::system_error&) {
+        // The system gives no thread: this one looks them all up.
     }
     lookUp();
 }

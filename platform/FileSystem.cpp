@@ -334,8 +334,10 @@ bool ReadNameBatch(const TDirectoryHandle& dir, std::vector<TListedName>& names)
     const ssize_t got = getdents64(dir.Descriptor(), buffer, sizeof buffer);
     if (got <= 0)
         return false;
-    // A record is about 32 bytes for a short name: the vector grows once, not at every doubling.
-    names.reserve(names.size() + static_cast<std::size_t>(got) / 32);
+    // A record is about 32 bytes for a short name: a first request sizes the vector once instead
+    // of at every doubling; names appended later grow it as usual, never by one request's worth.
+    if (names.empty())
+        names.reserve(static_cast<std::size_t>(got) / 32);
     VisitNames(buffer, static_cast<std::size_t>(got), [&](const dirent64& record) {
         names.push_back({record.d_name, ListedKind(record.d_type)});
     });
